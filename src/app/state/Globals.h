@@ -1,0 +1,43 @@
+#pragma once
+// Program-wide values, created empty at program start and filled by start-up and
+// the refresh cycle. One instance lives for the program (tests make their own).
+
+#include "platform/directory/Directory.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace platform::store { class StoreConnection; }
+
+namespace app {
+
+struct Globals {
+    QString strWindowsVersion;        // "Windows 2000" is the only value ever tested
+    int32_t lngProgress = 0;          // units of the progress strip drawn so far
+    QString strLDAPRoot;              // "LDAP://" or "GC://" + DC host name
+    QString strHttpMailboxRoot;       // "http://" + server + "/exadmin/" + folder + "/mbx"
+    QString strFileMailboxRoot;       // "file://./backofficestorage/" + folder + "/mbx"
+    std::shared_ptr<platform::directory::DirectoryConnection> conAD;
+    std::shared_ptr<platform::store::StoreConnection> conExOLEDB;
+    bool blnChangesPending = false;
+    bool blnEventsEnabled = false;
+    QString strResponsibleMTAServer;
+};
+
+// Public state of the main window, in declaration order.
+struct FormState {
+    QString ComputerName;
+    QString ShortComputerName;
+    QString ClusterName;
+    QString strCurrentUserEmailAddress;
+    bool blnNotFirstTime = false;
+    QString DomainDNSName;
+    QString strLastSelectedItemKey;
+    QString strLastSelectedMailboxStore;
+    bool blnComPlusInstalled = false;  // private to the window in spirit
+};
+
+constexpr const char* kAppName = "Tavimor";
+
+}  // namespace app

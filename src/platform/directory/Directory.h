@@ -1,0 +1,136 @@
+#pragma once
+// The directory as the program sees it: text queries in the ADSI dialect run over a
+// connection, rows read by attribute name, and objects bound by path for reading
+// and writing single attributes. Everything travels over LDAP with verified TLS.
+
+#include "platform/ComError.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace platform::directory {
+
+// Search options applied to a command, as the ADSI provider's properties.
+//  A: single-object look-ups (subtree, no cache, chase referrals).
+//  B: list fills (subtree, cached, chase referrals, pages of 100, at most 30000
+//     rows, 120 seconds).
+//  None: provider defaults.
+enum class PropertySet { None, A, B };
+
+struct SearchLimits {
+    int pageSize = 0;        // 0: the layer's own paging
+    int sizeLimit = 0;       // 0: unlimited
+    int timeLimitSeconds = 0;
+    bool chaseReferrals = true;
+    static SearchLimits of(PropertySet set);
+};
+
+// One row: attribute name (case-blind) -> value. An absent attribute reads as a
+// null QVariant; a single value as QString; several values as QStringList.
+class Row {
+public:
+    void set(const QString& name, QVariant value);
+    QVariant value(const QString& name) const;
+    bool has(const QString& name) const;
+
+private:
+    QHash<QString, QVariant> values_;  // keys lower case
+};
+
+// Forward-read result of a query. Reading a field that the query did not select
+// throws, as the provider does; a selected but absent attribute is null.
+class RecordSet {
+public:
+    RecordSet() = default;
+    RecordSet(QStringList selected, std::vector<Row> rows);
+
+    bool eof() const { return !open_ || pos_ >= rows_.size(); }
+    void moveNext();
+    int recordCount() const { return static_cast<int>(rows_.size()); }
+    bool isOpen() const { return open_; }
+    void close();
+
+    QVariant field(const QString& name) const;           // null when absent
+    QString text(const QString& name) const;             // field + "" (null -> "")
+    const QStringList& selected() const { return selected_; }
+
+private:
+    QStringList selected_;
+    std::vector<Row> rows_;
+    size_t pos_ = 0;
+    bool open_ = false;
+};
+
+class Session;  // a bound LDAP connection (internal)
+
+// The provider connection ("Active Directory Provider"). Opening is cheap: the
+// network connections behind it come from a process-wide cache, one per server.
+class DirectoryConnection {
+public:
+    DirectoryConnection();
+    ~DirectoryConnection();
+
+    void open(const QString& connectionString = QStringLiteral("Active Directory Provider"));
+    void close();
+    bool isOpen() const { return open_; }
+
+    // Runs a query text of the ADSI dialect; throws ComError when the text is
+    // malformed or the directory fails.
+    RecordSet execute(const QString& commandText, PropertySet set = PropertySet::None) const;
+
+private:
+    bool open_ = false;
+};
+
+// A directory object bound by an "LDAP://" or "GC://" path, or the RootDSE.
+class DirectoryObject {
+public:
+    static DirectoryObject bind(const QString& adsPath);  // throws ComError
+
+    const QString& path() const { return path_; }
+    const QString& distinguishedName() const { return dn_; }
+
+    // Property by name (case-blind). "EmailAddress" reads the mail attribute.
+    // Throws when the property is not set on the object.
+    QVariant get(const QString& name) const;
+
+    // Staged writes, sent by setInfo(). putEx with control 1 clears the attribute.
+    void put(const QString& name, const QVariant& value);
+    void putEx(int control, const QString& name, const QVariant& value = {});
+    void setInfo();
+
+    static constexpr int ClearControl = 1;
+
+private:
+    struct Change {
+        QString name;
+        bool clear = false;
+        QVariant value;
+    };
+    QString path_;
+    QString dn_;
+    std::shared_ptr<Session> session_;
+    Row properties_;
+    std::vector<Change> pending_;
+};
+
+// What the operating system knows about the logged-on user and this computer's
+// domain, taken from the directory this computer belongs to.
+struct SystemInfo {
+    static QString userName();        // distinguished name of the logged-on user
+    static QString logonName();       // the user's logon name (sAMAccountName)
+    static QString domainDNSName();   // DNS name of this computer's domain
+    static QString netbiosDomain();   // NetBIOS name of that domain
+};
+
+// Escapes a value for a quoted literal of a query text: apostrophes doubled.
+QString quoteValue(const QString& value);
+
+// Drops cached connections (tests and unload).
+void resetConnectionCache();
+
+}  // namespace platform::directory
