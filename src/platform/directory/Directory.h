@@ -127,6 +127,17 @@ struct SystemInfo {
     static QString netbiosDomain();   // NetBIOS name of that domain
 };
 
+// Lower-level search for the layers that address directory objects by DN (the
+// Exchange management objects): base, scope and an LDAP filter. `serverPath` is
+// "LDAP://host", "GC://host" or "" for this computer's domain controller. Every
+// row also carries "distinguishedName" and "adspath". Referrals are not chased.
+enum class Scope { Base, OneLevel, Subtree };
+std::vector<Row> search(const QString& serverPath, const QString& baseDn, Scope scope,
+                        const QString& ldapFilter, const QStringList& attributes);
+
+// Escapes a value for an LDAP filter (RFC 4515: * ( ) \ NUL).
+QString escapeFilterValue(const QString& value);
+
 // Escapes a value for a quoted literal of a query text: apostrophes doubled.
 QString quoteValue(const QString& value);
 
