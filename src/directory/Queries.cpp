@@ -36,9 +36,11 @@ QString usersWithMailboxes(const QString& ldapRoot, const QString& homeMDB) {
 }
 
 QString pathByMail(const QString& ldapRoot, const QString& address) {
-    QString text = QStringLiteral("SELECT adspath ") + from(ldapRoot) + QStringLiteral("WHERE mail='") +
-                   q(address) + QStringLiteral("'");
-    return text.replace(QStringLiteral("GC://"), QStringLiteral("LDAP://"));
+    // Only the base is switched to LDAP; the address itself is never rewritten.
+    QString root = ldapRoot;
+    root.replace(QStringLiteral("GC://"), QStringLiteral("LDAP://"));
+    return QStringLiteral("SELECT adspath ") + from(root) + QStringLiteral("WHERE mail='") + q(address) +
+           QStringLiteral("'");
 }
 
 QString personPathByMail(const QString& ldapRoot, const QString& address) {
