@@ -1,0 +1,162 @@
+#include "platform/directory/AdsiQuery.h"
+#include "platform/directory/Directory.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform::directory;
+
+namespace {
+QString filterOf(const QString& text) { return AdsiQuery::parse(text).filter; }
+}  // namespace
+
+TEST(AdsiQuery, ReadsAttributesBaseAndOrderOfAListFill) {
+    const AdsiQuery q = AdsiQuery::parse(
+        "SELECT name, extensionAttribute10, adspath, cn, mailNickName,mail,distinguishedName,userAccountControl "
+        "FROM 'LDAP://dc1.tavimor.lab' WHERE homeMDB='CN=Mailbox Store (VM),CN=First Storage Group,DC=x' AND "
+        "objectcategory='person' AND MsExchMailboxGuid='*' ORDER BY cn");
+    EXPECT_EQ(q.attributes, (QStringList{"name", "extensionAttribute10", "adspath", "cn", "mailNickName", "mail",
+                                         "distinguishedName", "userAccountControl"}));
+    EXPECT_EQ(q.from.kind, AdsiUrl::Kind::Ldap);
+    EXPECT_EQ(q.from.host, "dc1.tavimor.lab");
+    EXPECT_TRUE(q.from.dn.isEmpty());
+    // Parentheses inside a value never end the filter early; '*' alone is presence.
+    EXPECT_EQ(q.filter,
+              "(&(homeMDB=CN=Mailbox Store \\28VM\\29,CN=First Storage Group,DC=x)(objectcategory=person)"
+              "(MsExchMailboxGuid=*))");
+    EXPECT_EQ(q.orderBy, "cn");
+    EXPECT_FALSE(q.descending);
+}
+
+TEST(AdsiQuery, TranslatesTheConditionsOfBothPickers) {
+    EXPECT_EQ(filterOf("SELECT name, adspath, cn, homeMDB, homeMTA, mail,  mailNickName, distinguishedName, "
+                       "sAMAccountType,mAPIRecipient,userAccountControl FROM 'LDAP://h' WHERE mail='*' AND "
+                       "((objectcategory='publicFolder') OR (objectcategory='group') OR (objectcategory='person' "
+                       "AND (objectclass='user' OR objectclass='contact')))   ORDER BY cn"),
+              "(&(mail=*)(|(objectcategory=publicFolder)(objectcategory=group)(&(objectcategory=person)"
+              "(|(objectclass=user)(objectclass=contact)))))");
+    EXPECT_EQ(filterOf("SELECT altRecipient, name FROM 'GC://h' WHERE mail='*' AND objectcategory='person' AND "
+                       "objectclass='user'  AND homeMTA='CN=Microsoft MTA,CN=VM,DC=x'  ORDER BY cn"),
+              "(&(mail=*)(objectcategory=person)(objectclass=user)(homeMTA=CN=Microsoft MTA,CN=VM,DC=x))");
+}
+
+TEST(AdsiQuery, KeywordsAndAttributeNamesAreCaseBlindAndOperatorsMapToFilters) {
+    const AdsiQuery q = AdsiQuery::parse("select Mail from 'gc://Host:3268/DC=a,DC=b' where NOT (a<>'1' or b<=2) "
+                                         "and c>3 and d<'x' and e>=TRUE order by CN desc");
+    EXPECT_EQ(q.from.kind, AdsiUrl::Kind::GlobalCatalog);
+    EXPECT_EQ(q.from.host, "Host");
+    EXPECT_EQ(q.from.port, 3268);
+    EXPECT_EQ(q.from.dn, "DC=a,DC=b");
+    EXPECT_EQ(q.filter, "(&(!(|(!(a=1))(b<=2)))(!(c<=3))(!(d>=x))(e>=TRUE))");
+    EXPECT_TRUE(q.descending);
+}
+
+TEST(AdsiQuery, DoubledApostropheIsOneApostropheAndWildcardsStay) {
+    EXPECT_EQ(filterOf("SELECT adspath FROM 'LDAP://h' WHERE mail='o''brien@tavimor.lab'"),
+              "(mail=o'brien@tavimor.lab)");
+    EXPECT_EQ(filterOf("SELECT cn FROM 'LDAP://h' WHERE cn='Sys*'"), "(cn=Sys*)");
+}
+
+TEST(AdsiQuery, QuotedValuesCannotChangeTheQueryMeaning) {
+    // What a crafted address would try: close the literal, add a condition.
+    const QString crafted = "x' OR mail='*";
+    const QString text = "SELECT adspath FROM 'LDAP://h' WHERE mail='" + quoteValue(crafted) + "'";
+    EXPECT_EQ(filterOf(text), "(mail=x' OR mail='\\2a)");
+    // Filter syntax in a value is taken literally.
+    const QString filterish = "*)(objectClass=*";
+    EXPECT_EQ(filterOf("SELECT cn FROM 'LDAP://h' WHERE cn='" + quoteValue(filterish) + "'"),
+              "(cn=\\2a\\29\\28objectClass=\\2a)");
+    // A backslash that is not an escape is escaped itself; a DN's own escapes survive.
+    EXPECT_EQ(filterOf("SELECT cn FROM 'LDAP://h' WHERE distinguishedName='" + quoteValue("CN=Smith\\, John,DC=x") + "'"),
+              "(distinguishedName=CN=Smith\\5c, John,DC=x)");
+    EXPECT_EQ(filterOf("SELECT cn FROM 'LDAP://h' WHERE cn='a\\b'"), "(cn=a\\5cb)");
+    EXPECT_EQ(filterOf("SELECT cn FROM 'LDAP://h' WHERE cn='a\\2ab'"), "(cn=a\\2ab)");
+}
+
+TEST(AdsiQuery, MalformedTextsAreErrorsNotCrashes) {
+    const char* bad[] = {
+        "",
+        "SELECT",
+        "SELECT cn",
+        "SELECT cn FROM LDAP://h",
+        "SELECT cn FROM '' WHERE cn='x'",
+        "SELECT cn FROM 'LDAP://h' WHERE mail='o'brien'",   // an apostrophe not doubled
+        "SELECT cn FROM 'LDAP://h' WHERE mail='unterminated",
+        "SELECT cn FROM 'LDAP://h' WHERE (cn='x'",
+        "SELECT cn FROM 'LDAP://h' WHERE cn='x')",
+        "SELECT cn FROM 'LDAP://h' WHERE cn",
+        "SELECT cn FROM 'LDAP://h' WHERE cn=",
+        "SELECT cn FROM 'LDAP://h' WHERE cn<>'*'",
+        "SELECT cn FROM 'LDAP://h' WHERE cn=''",
+        "SELECT cn FROM 'LDAP://h' WHERE cn='x' AND",
+        "SELECT cn FROM 'LDAP://h' ORDER cn",
+        "SELECT cn FROM 'HTTP://h'",
+        "SELECT cn FROM 'LDAP://h:99999'",
+        "SELECT cn FROM 'LDAP://h' WHERE cn ! 'x'",
+        "SELECT , FROM 'LDAP://h'",
+        "DELETE FROM 'LDAP://h'",
+    };
+    for (const char* text : bad) EXPECT_THROW(AdsiQuery::parse(QString::fromUtf8(text)), QueryError) << text;
+}
+
+TEST(AdsiUrl, TellsServersFromDistinguishedNames) {
+    EXPECT_EQ(AdsiUrl::parse("LDAP://RootDSE").dn, "RootDSE");
+    EXPECT_TRUE(AdsiUrl::parse("LDAP://RootDSE").host.isEmpty());
+    const AdsiUrl serverless = AdsiUrl::parse("LDAP://CN=Jo/Ann,OU=x,DC=a");
+    EXPECT_TRUE(serverless.host.isEmpty());
+    EXPECT_EQ(serverless.dn, "CN=Jo/Ann,OU=x,DC=a");
+    const AdsiUrl withServer = AdsiUrl::parse("GC://dc1.a.b/CN=x,DC=a");
+    EXPECT_EQ(withServer.host, "dc1.a.b");
+    EXPECT_EQ(withServer.dn, "CN=x,DC=a");
+    EXPECT_THROW(AdsiUrl::parse("LDAP://"), QueryError);
+    EXPECT_THROW(AdsiUrl::parse("LDAP://bad host/x"), QueryError);
+}
+
+TEST(SearchLimits, PropertySetsCarryTheListFillLimits) {
+    const SearchLimits b = SearchLimits::of(PropertySet::B);
+    EXPECT_EQ(b.pageSize, 100);
+    EXPECT_EQ(b.sizeLimit, 30000);
+    EXPECT_EQ(b.timeLimitSeconds, 120);
+    EXPECT_TRUE(b.chaseReferrals);
+    const SearchLimits a = SearchLimits::of(PropertySet::A);
+    EXPECT_EQ(a.sizeLimit, 0);
+    EXPECT_TRUE(a.chaseReferrals);
+}
+
+TEST(RecordSet, ReadsFieldsByNameWithNullForAbsentAndRefusesUnselectedOnes) {
+    Row r1;
+    r1.set("mail", "a@x");
+    r1.set("extensionAttribute10", QStringList{"p", "q"});
+    Row r2;
+    RecordSet rs({"mail", "ExtensionAttribute10"}, {r1, r2});
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(rs.text("MAIL"), "a@x");
+    EXPECT_EQ(rs.text("extensionattribute10"), "p");
+    rs.moveNext();
+    EXPECT_TRUE(rs.field("mail").isNull());
+    EXPECT_EQ(rs.text("mail"), "");
+    EXPECT_THROW(rs.field("cn"), platform::ComError);
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_THROW(rs.field("mail"), platform::ComError);
+    EXPECT_THROW(rs.moveNext(), platform::ComError);
+}
+
+TEST(DirectoryConnection, AClosedConnectionOrMalformedTextFailsWithTheProviderNumbers) {
+    DirectoryConnection c;
+    try {
+        c.execute("SELECT cn FROM 'LDAP://h'");
+        FAIL() << "closed connection ran a query";
+    } catch (const platform::ComError& e) {
+        EXPECT_EQ(e.number(), platform::hr::NotOpen);
+    }
+    c.open();
+    try {
+        c.execute("SELECT cn FROM '' WHERE mail='x'");
+        FAIL() << "empty base ran a query";
+    } catch (const platform::ComError& e) {
+        EXPECT_EQ(e.number(), platform::hr::CommandError);
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+    EXPECT_THROW(c.open("Some Other Provider"), platform::ComError);
+}
