@@ -1,0 +1,99 @@
+#include "app/startup/StartupDiscovery.h"
+#include "support/FakeProbes.h"
+
+#include <gtest/gtest.h>
+
+using namespace app::startup;
+using testing_support::FakeProbes;
+
+namespace {
+
+// A directory of the test's choosing; an empty value plays a failing call.
+class FakeFacts : public DirectoryFacts {
+public:
+    QString userDn = "CN=Administrator,CN=Users,DC=corp,DC=example";
+    QString domain = "Corp.Example";
+    QHash<QString, QVariant> bound;  // "path|property" -> value
+
+    QString userDistinguishedName() override {
+        if (userDn.isNull()) throw platform::ComError(platform::hr::Fail, "no ADSystemInfo");
+        return userDn;
+    }
+    QString domainDNSName() override {
+        if (domain.isNull()) throw platform::ComError(platform::hr::Fail, "not a domain member");
+        return domain;
+    }
+    QVariant boundProperty(const QString& path, const QString& property) override {
+        const auto it = bound.constFind(path + "|" + property);
+        if (it == bound.constEnd()) throw platform::ComError(platform::hr::NoSuchObject, "no such object");
+        return it.value();
+    }
+};
+
+}  // namespace
+
+TEST(StartupDiscovery, DomainMemberGetsItsNamesRootsAndVersion) {
+    FakeProbes probes;
+    probes.computer = "EXCH01";
+    FakeFacts facts;
+    facts.bound["LDAP://CN=Administrator,CN=Users,DC=corp,DC=example|EmailAddress"] = " admin@corp.example ";
+    facts.bound["LDAP://RootDSE|dnshostname"] = "dc7.corp.example";
+    app::Globals g;
+    app::FormState form;
+    RunStartupDiscovery(g, form, probes, facts);
+    EXPECT_EQ(form.strCurrentUserEmailAddress, "admin@corp.example");
+    EXPECT_EQ(g.strLDAPRoot, "LDAP://dc7.corp.example");
+    ASSERT_TRUE(g.conAD);
+    EXPECT_TRUE(g.conAD->isOpen());
+    EXPECT_EQ(form.ShortComputerName, "exch01");
+    EXPECT_EQ(form.DomainDNSName, "corp.example");
+    EXPECT_EQ(form.ComputerName, "exch01.corp.example");
+    EXPECT_EQ(g.strHttpMailboxRoot, "http://exch01.corp.example/exadmin/corp.example/mbx");
+    EXPECT_EQ(g.strFileMailboxRoot, "file://./backofficestorage/corp.example/mbx");
+    EXPECT_EQ(g.strWindowsVersion, "");
+}
+
+TEST(StartupDiscovery, GlobalCatalogAndStoreListingAreFallbacks) {
+    FakeProbes probes;
+    probes.storeRoot = {"Corp.Example.Folder", "second"};
+    probes.playWindows(2, 5, 0);
+    FakeFacts facts;
+    // The user is only found through the global catalog, and only GC answers RootDSE.
+    facts.bound["GC://CN=Administrator,CN=Users,DC=corp,DC=example|EmailAddress"] = "gc@corp.example";
+    facts.bound["GC://RootDSE|dnshostname"] = "gc1.corp.example";
+    app::Globals g;
+    app::FormState form;
+    RunStartupDiscovery(g, form, probes, facts);
+    EXPECT_EQ(form.strCurrentUserEmailAddress, "gc@corp.example");
+    EXPECT_EQ(g.strLDAPRoot, "GC://gc1.corp.example");
+    EXPECT_EQ(g.strHttpMailboxRoot, "http://vm.corp.example/exadmin/Corp.Example.Folder/mbx");
+    EXPECT_EQ(g.strFileMailboxRoot, "file://./backofficestorage/Corp.Example.Folder/mbx");
+    EXPECT_EQ(g.strWindowsVersion, "Windows 2000");
+}
+
+TEST(StartupDiscovery, WorkgroupComputerKeepsEmptyValuesAndALoneDot) {
+    FakeProbes probes;
+    FakeFacts facts;
+    facts.userDn = QString();   // no ADSystemInfo
+    facts.domain = QString();   // not a domain member
+    app::Globals g;
+    app::FormState form;
+    RunStartupDiscovery(g, form, probes, facts);
+    EXPECT_EQ(form.strCurrentUserEmailAddress, "");
+    EXPECT_EQ(g.strLDAPRoot, "");
+    EXPECT_EQ(form.DomainDNSName, "");
+    EXPECT_EQ(form.ComputerName, "vm.");
+    EXPECT_EQ(g.strHttpMailboxRoot, "http://vm./exadmin//mbx");
+    EXPECT_EQ(g.strFileMailboxRoot, "file://./backofficestorage//mbx");
+}
+
+TEST(StartupDiscovery, ClusterNodeWithoutDirectoryKeepsItsOwnName) {
+    FakeProbes probes;
+    probes.registryKeys.insert("Cluster");
+    FakeFacts facts;
+    app::Globals g;
+    app::FormState form;
+    RunStartupDiscovery(g, form, probes, facts);  // the home-server query fails: no base
+    EXPECT_EQ(form.ClusterName, "");
+    EXPECT_EQ(form.ComputerName, "vm.corp.example");
+}
