@@ -64,10 +64,8 @@ int CatalogCollection::SaveChanges() {
     std::vector<CatalogEntry*> inserted;
     {
         CatalogDatabase::Transaction tx(*db_);
-        for (const auto& e : removed_) {
-            rows::remove(*db_, e->id);
-            ++changed;
-        }
+        for (const auto& e : removed_)
+            if (rows::remove(*db_, e->id)) ++changed;
         try {
             for (const auto& e : items_) {
                 if (e->seq == 0) {

@@ -62,10 +62,11 @@ void update(CatalogDatabase& db, const CatalogEntry& entry) {
     for (const QString& name : entry.dirty) writeValue(db, entry.seq, name, entry.values.at(name));
 }
 
-void remove(CatalogDatabase& db, const QString& id) {
+bool remove(CatalogDatabase& db, const QString& id) {
     Statement(db, "DELETE FROM services WHERE application_id = ?1").bind(1, id).run();
     Statement(db, "DELETE FROM objects WHERE parent_id = ?1").bind(1, id).run();
     Statement(db, "DELETE FROM objects WHERE id = ?1").bind(1, id).run();
+    return db.changes() > 0;
 }
 
 std::optional<QString> findApplication(CatalogDatabase& db, const QString& idOrName) {

@@ -21,8 +21,9 @@ void insert(CatalogDatabase& db, CatalogEntry& entry);
 // Writes the changed values of a saved object. Throws ObjectErrors when the
 // object is no longer in the catalog.
 void update(CatalogDatabase& db, const CatalogEntry& entry);
-// Deletes an object with everything that belongs to it (components, service).
-void remove(CatalogDatabase& db, const QString& id);
+// Deletes an object with everything that belongs to it (components, service);
+// false when it was no longer there.
+bool remove(CatalogDatabase& db, const QString& id);
 // The ID of the application with that ID, or else the first with that name
 // (letter case ignored).
 std::optional<QString> findApplication(CatalogDatabase& db, const QString& idOrName);
