@@ -1,0 +1,226 @@
+// The directory layer against the lab domain controller: every query of the
+// program, classification, escaping, writes and the access-denied path.
+
+#include "directory/ObjectType.h"
+#include "directory/Queries.h"
+#include "platform/directory/Directory.h"
+#include "support/Lab.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+using namespace platform::directory;
+using namespace testing_support;
+namespace q = directory::queries;
+
+namespace {
+
+RecordSet run(const QString& text, PropertySet set = PropertySet::None) {
+    DirectoryConnection c;
+    c.open();
+    return c.execute(text, set);
+}
+
+QStringList column(RecordSet rs, const QString& name) {
+    QStringList out;
+    for (; !rs.eof(); rs.moveNext()) out << rs.text(name);
+    return out;
+}
+
+QString adminDn() { return ldapsearchValues("(sAMAccountName=Administrator)", "distinguishedName").value(0); }
+
+QString configNc() { return "CN=Configuration," + labBase(); }
+
+class DirectoryLab : public ::testing::Test {
+protected:
+    void SetUp() override { REQUIRE_LAB(); }
+};
+
+}  // namespace
+
+TEST_F(DirectoryLab, UserListQueryReturnsTheStoresMailboxesSortedByName) {
+    const QStringList stores = ldapsearchValues("(objectClass=msExchPrivateMDB)", "distinguishedName", configNc());
+    ASSERT_FALSE(stores.isEmpty());
+    int storesWithUsers = 0;
+    for (const QString& store : stores) {
+        const QString filter = "(&(homeMDB=" + escapeFilterValue(store) + ")(objectCategory=person)(msExchMailboxGuid=*))";
+        QStringList expected = ldapsearchValues(filter, "mail");
+        RecordSet rs = run(q::usersWithMailboxes(labRoot(), store), PropertySet::B);
+        EXPECT_EQ(rs.recordCount(), static_cast<int>(ldapsearchValues(filter, "cn").size())) << store.toStdString();
+        QStringList names;
+        QStringList mails;
+        for (; !rs.eof(); rs.moveNext()) {
+            names << rs.text("name");
+            if (!rs.field("mail").isNull()) mails << rs.text("mail");
+            EXPECT_TRUE(rs.text("adspath").startsWith(labRoot() + "/")) << rs.text("adspath").toStdString();
+            EXPECT_EQ(rs.text("distinguishedName").isEmpty(), false);
+        }
+        QStringList sortedNames = names;
+        std::sort(sortedNames.begin(), sortedNames.end(),
+                  [](const QString& a, const QString& b) { return a.toCaseFolded() < b.toCaseFolded(); });
+        EXPECT_EQ(names, sortedNames);
+        mails.sort();
+        expected.sort();
+        EXPECT_EQ(mails, expected);
+        if (!names.isEmpty()) ++storesWithUsers;
+    }
+    EXPECT_GE(storesWithUsers, 3);
+}
+
+TEST_F(DirectoryLab, LookUpsOfTheLoggedOnUserFindHimByLogonName) {
+    RecordSet home = run(q::homeServerOfUser(labRoot(), "Administrator"), PropertySet::A);
+    ASSERT_FALSE(home.eof());
+    EXPECT_TRUE(home.text("msExchHomeServerName").contains("/cn=Servers/cn=", Qt::CaseInsensitive));
+
+    RecordSet ident = run(q::identityOfUser(labRoot(), "Administrator"), PropertySet::A);
+    ASSERT_FALSE(ident.eof());
+    EXPECT_EQ(ident.text("sAMAccountName"), "Administrator");
+    EXPECT_TRUE(ident.text("objectCategory").startsWith("CN=Person,CN=Schema,CN=Configuration,", Qt::CaseInsensitive));
+
+    RecordSet nobody = run(q::homeServerOfUser(labRoot(), "no-such-user"), PropertySet::A);
+    EXPECT_TRUE(nobody.eof());
+}
+
+TEST_F(DirectoryLab, NameByDnAndTheJournalMailboxReadings) {
+    const QString dn = adminDn();
+    RecordSet name = run(q::nameByDN(labRoot(), dn));
+    ASSERT_FALSE(name.eof());
+    EXPECT_EQ(name.text("mail").toLower(), "administrator@tavimor.lab");
+
+    RecordSet withMail = run(q::journalMailbox(labRoot(), dn, true));
+    ASSERT_FALSE(withMail.eof());
+    EXPECT_EQ(withMail.text("sAMAccountType"), "805306368");
+    EXPECT_FALSE(withMail.text("mailNickname").isEmpty());
+
+    // A DN with no mail is found only without the mail condition.
+    const QString noMail = ldapsearchValues("(&(objectClass=user)(objectCategory=person)(!(mail=*)))", "distinguishedName").value(0);
+    ASSERT_FALSE(noMail.isEmpty());
+    EXPECT_TRUE(run(q::journalMailbox(labRoot(), noMail, true)).eof());
+    EXPECT_FALSE(run(q::journalMailbox(labRoot(), noMail, false)).eof());
+}
+
+TEST_F(DirectoryLab, PickerQueriesListTheirRecipients) {
+    const QString mta = ldapsearchValues("(objectClass=msExchExchangeServer)", "msExchResponsibleMTAServer", configNc()).value(0);
+    ASSERT_FALSE(mta.isEmpty());
+    QStringList got = column(run(q::journalMailboxCandidates(labRoot(), mta), PropertySet::B), "mail");
+    QStringList expected = ldapsearchValues("(&(mail=*)(objectCategory=person)(objectClass=user)(homeMTA=" +
+                                                escapeFilterValue(mta) + "))", "mail");
+    got.sort();
+    expected.sort();
+    EXPECT_EQ(got, expected);
+    EXPECT_GT(got.size(), 100);
+
+    RecordSet all = run(q::forwardingCandidates(labRoot()), PropertySet::B);
+    QSet<QString> kinds;
+    for (; !all.eof(); all.moveNext())
+        kinds << directory::objectTypeFromFields(all.field("sAMAccountType"), all.field("mAPIRecipient"));
+    EXPECT_EQ(kinds, (QSet<QString>{"user", "group", "contact", "pf"}));
+}
+
+TEST_F(DirectoryLab, ObjectTypeAnswersEachKindAndDefaultsToUser) {
+    const QString root = labRoot();
+    EXPECT_EQ(directory::GetObjectType(root, "administrator@tavimor.lab"), "user");
+    const QString security = ldapsearchValues("(&(objectClass=group)(sAMAccountType=268435456)(mail=*))", "mail").value(0);
+    const QString distribution = ldapsearchValues("(&(objectClass=group)(sAMAccountType=268435457)(mail=*))", "mail").value(0);
+    const QString contact = ldapsearchValues("(&(objectClass=contact)(mail=*)(mAPIRecipient=TRUE))", "mail").value(0);
+    const QString folder = ldapsearchValues("(&(objectClass=publicFolder)(mail=*))", "mail").value(0);
+    ASSERT_FALSE(security.isEmpty());
+    ASSERT_FALSE(distribution.isEmpty());
+    ASSERT_FALSE(contact.isEmpty());
+    ASSERT_FALSE(folder.isEmpty());
+    EXPECT_EQ(directory::GetObjectType(root, security), "group");
+    EXPECT_EQ(directory::GetObjectType(root, distribution), "group");
+    EXPECT_EQ(directory::GetObjectType(root, contact), "contact");
+    EXPECT_EQ(directory::GetObjectType(root, folder), "pf");
+    EXPECT_EQ(directory::GetObjectType(root, "nobody@nowhere.invalid"), "user");
+    EXPECT_EQ(directory::GetObjectType("", folder), "user");  // no base: the query fails
+}
+
+TEST_F(DirectoryLab, AddressesWithApostrophesAreFound) {
+    const QStringList tricky = ldapsearchValues("(mail=*'*)", "mail");
+    ASSERT_FALSE(tricky.isEmpty()) << "the lab holds no address with an apostrophe";
+    for (const QString& mail : tricky) {
+        RecordSet rs = run(q::pathByMail(labRoot("GC"), mail));
+        ASSERT_FALSE(rs.eof()) << mail.toStdString();
+        EXPECT_TRUE(rs.text("adspath").startsWith("LDAP://")) << "paths found for writing are LDAP paths";
+        EXPECT_EQ(rs.recordCount(), 1);
+    }
+    const QString folder = ldapsearchValues("(&(objectClass=publicFolder)(mail=*'*))", "mail").value(0);
+    ASSERT_FALSE(folder.isEmpty()) << "the lab holds no public folder with an apostrophe";
+    EXPECT_EQ(directory::GetObjectType(labRoot(), folder), "pf");
+    // A value that tries to widen the search matches nothing.
+    EXPECT_TRUE(run(q::objectTypeByMail(labRoot(), "x' OR mail='*")).eof());
+}
+
+TEST_F(DirectoryLab, GlobalCatalogSearchesTheForestAndReferralsReachConfiguration) {
+    RecordSet gc = run("SELECT mail FROM '" + labRoot("GC") + "' WHERE mail='administrator@tavimor.lab'");
+    ASSERT_FALSE(gc.eof());
+    EXPECT_EQ(gc.text("mail").toLower(), "administrator@tavimor.lab");
+    // From the domain root the configuration partition is a continuation
+    // reference whose server name need not resolve; it is followed all the same.
+    RecordSet servers = run("SELECT cn, adspath FROM '" + labRoot() + "' WHERE objectClass='msExchExchangeServer'",
+                            PropertySet::A);
+    EXPECT_GE(servers.recordCount(), 1);
+    RecordSet unchased = run("SELECT cn FROM '" + labRoot() + "/" + labBase() +
+                             "' WHERE objectClass='msExchExchangeServer'");
+    EXPECT_GE(unchased.recordCount(), 1);
+}
+
+TEST_F(DirectoryLab, RootDseBindAndSystemInfo) {
+    DirectoryObject dse = DirectoryObject::bind("LDAP://RootDSE");
+    EXPECT_EQ(dse.get("dnshostname").toString(), labEnv("LAB_DC_HOST"));
+    EXPECT_EQ(SystemInfo::domainDNSName(), "tavimor.lab");
+    EXPECT_EQ(SystemInfo::userName(), adminDn());
+    EXPECT_EQ(SystemInfo::logonName().toLower(), "administrator");
+    EXPECT_EQ(SystemInfo::netbiosDomain(), "TAVIMOR");
+    EXPECT_EQ(DirectoryObject::bind("LDAP://" + adminDn()).get("EmailAddress").toString().toLower(),
+              "administrator@tavimor.lab");
+    try {
+        DirectoryObject::bind("LDAP://CN=Nobody,CN=Users," + labBase());
+        FAIL() << "bound an object that does not exist";
+    } catch (const platform::ComError& e) {
+        EXPECT_EQ(e.number(), platform::hr::NoSuchObject);
+    }
+}
+
+TEST_F(DirectoryLab, SetAndClearOneAttributeWithCommit) {
+    const QString dn = ldapsearchValues("(&(objectCategory=person)(mail=*)(!(extensionAttribute10=*))(sAMAccountName=lab*))",
+                                        "distinguishedName").value(0);
+    ASSERT_FALSE(dn.isEmpty());
+    DirectoryObject user = DirectoryObject::bind("LDAP://" + dn);
+    user.put("extensionAttribute10", "kept text###NoArcOut");
+    user.setInfo();
+    EXPECT_EQ(ldapsearchValues("(distinguishedName=" + escapeFilterValue(dn) + ")", "extensionAttribute10"),
+              QStringList{"kept text###NoArcOut"});
+    DirectoryObject again = DirectoryObject::bind("LDAP://" + dn);
+    again.putEx(DirectoryObject::ClearControl, "extensionAttribute10");
+    again.setInfo();
+    EXPECT_TRUE(ldapsearchValues("(distinguishedName=" + escapeFilterValue(dn) + ")", "extensionAttribute10").isEmpty());
+    // Clearing what is already clear is not a failure.
+    again.putEx(DirectoryObject::ClearControl, "extensionAttribute10");
+    EXPECT_NO_THROW(again.setInfo());
+}
+
+TEST_F(DirectoryLab, AWriteWithoutTheRightIsAccessDenied) {
+    const QString limitedDn = labEnv("LAB_LIMITED_BINDDN");
+    const QString limitedPw = labEnv("LAB_LIMITED_PASSWORD_FILE");
+    ASSERT_FALSE(limitedDn.isEmpty());
+    const QByteArray oldDn = qgetenv("LDAPBINDDN");
+    const QByteArray oldPw = qgetenv("TAVIMOR_BIND_PASSWORD_FILE");
+    qputenv("LDAPBINDDN", limitedDn.toUtf8());
+    qputenv("TAVIMOR_BIND_PASSWORD_FILE", limitedPw.toUtf8());
+    resetConnectionCache();
+    int32_t number = 0;
+    try {
+        DirectoryObject admin = DirectoryObject::bind("LDAP://" + adminDn());
+        admin.put("extensionAttribute10", "###NoArcIn");
+        admin.setInfo();
+    } catch (const platform::ComError& e) {
+        number = e.number();
+    }
+    qputenv("LDAPBINDDN", oldDn);
+    qputenv("TAVIMOR_BIND_PASSWORD_FILE", oldPw);
+    resetConnectionCache();
+    EXPECT_EQ(number, platform::hr::AccessDenied);
+    EXPECT_EQ(number, static_cast<int32_t>(0x80070005));
+}

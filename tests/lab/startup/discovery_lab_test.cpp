@@ -1,0 +1,69 @@
+// Start-up discovery against the lab, with this host's own probes.
+
+#include "app/startup/Cluster.h"
+#include "app/startup/IdentityDefaults.h"
+#include "app/startup/StartupDiscovery.h"
+#include "support/FakeProbes.h"
+#include "support/Lab.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace app::startup;
+
+namespace {
+QString shortHostName() {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    return QString::fromLocal8Bit(host).section('.', 0, 0).toLower();
+}
+}  // namespace
+
+TEST(StartupLab, DiscoveryReportsTheLabsValues) {
+    REQUIRE_LAB();
+    auto probes = platform::system::makeHostProbes();
+    DirectoryFacts facts;
+    app::Globals g;
+    app::FormState form;
+    RunStartupDiscovery(g, form, *probes, facts);
+    EXPECT_EQ(form.strCurrentUserEmailAddress.toLower(), "administrator@tavimor.lab");
+    EXPECT_EQ(g.strLDAPRoot, "LDAP://" + testing_support::labEnv("LAB_DC_HOST"));
+    ASSERT_TRUE(g.conAD);
+    EXPECT_EQ(form.ShortComputerName, shortHostName());
+    EXPECT_EQ(form.DomainDNSName, "tavimor.lab");
+    EXPECT_EQ(form.ComputerName, shortHostName() + ".tavimor.lab");
+    EXPECT_EQ(form.ClusterName, "");
+    const QString folder = probes->listStoreRoot().value(0, "tavimor.lab");
+    EXPECT_EQ(g.strHttpMailboxRoot, "http://" + form.ComputerName + "/exadmin/" + folder + "/mbx");
+    EXPECT_EQ(g.strFileMailboxRoot, "file://./backofficestorage/" + folder + "/mbx");
+    EXPECT_EQ(g.strWindowsVersion, "");
+    EXPECT_EQ(GetWindowsUserName(*probes), "Administrator");
+}
+
+TEST(StartupLab, ClusterNodeTakesTheVirtualServerFromTheUsersHomeServer) {
+    REQUIRE_LAB();
+    testing_support::FakeProbes probes;
+    probes.registryKeys.insert("Cluster");
+    probes.user = "Administrator";
+    DirectoryFacts facts;
+    app::Globals g;
+    app::FormState form;
+    RunStartupDiscovery(g, form, probes, facts);
+    // The administrator's home server is this computer's Exchange server.
+    EXPECT_EQ(form.ClusterName, shortHostName().toUpper());
+    EXPECT_EQ(form.ComputerName, shortHostName().toUpper());
+    EXPECT_TRUE(g.strHttpMailboxRoot.startsWith("http://" + shortHostName().toUpper() + "/exadmin/"));
+}
+
+TEST(StartupLab, IdentityProposalOnWindows2000) {
+    REQUIRE_LAB();
+    testing_support::FakeProbes probes;
+    probes.user = "Administrator";
+    DirectoryFacts facts;
+    app::Globals g;
+    app::FormState form;
+    RunStartupDiscovery(g, form, probes, facts);
+    EXPECT_EQ(FillIdentityField(g, probes), "tavimor.lab\\Administrator");
+    probes.lanGroup = "TAVIMOR";
+    EXPECT_EQ(FillIdentityField(g, probes), "TAVIMOR\\Administrator");
+}
