@@ -1,0 +1,220 @@
+#include "app/InstallForm.h"
+
+#include "app/CaptionLabel.h"
+#include "app/Colors.h"
+#include "app/InstallFormLayout.h"
+#include "app/MousePointer.h"
+#include "app/ProgressStrip.h"
+#include "app/StatusPanels.h"
+#include "app/StatusProgress.h"
+#include "app/TextBoxErrorLog.h"
+#include "engine/Context.h"
+#include "platform/ComError.h"
+#include "platform/system/SystemProbes.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QTreeWidget>
+
+namespace app {
+
+int twipsToPixels(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+
+InstallForm::InstallForm(platform::system::SystemProbes& probes, Prompt& prompt, QWidget* parent)
+    : QMainWindow(parent), probes_(probes), prompt_(prompt) {
+    ui_ = buildInstallForm(this);
+    log_ = std::make_unique<TextBoxErrorLog>(ui_.txtErr, ui_.Command5);
+    progress_ = std::make_unique<StripProgress>(g_, *ui_.Picture1);
+    ctx_ = std::make_unique<engine::Context>(ui_, g_, form_, *log_, *progress_, prompt_);
+    resize(1180, 760);
+    connectControls();
+}
+
+InstallForm::~InstallForm() = default;
+
+template <typename F>
+void InstallForm::safely(F&& handler) {
+    platform::ResumeNext run;
+    if (!run(std::forward<F>(handler))) {
+        log_->logWithoutContext(run.number(), run.description());
+        log_->show();
+        setMousePointer(this, vbDefault);
+        g_.blnEventsEnabled = true;
+    }
+}
+
+void InstallForm::connectControls() {
+    connect(ui_.Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(ui_.Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(ui_.Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(ui_.Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    // A change of the box's value counts as a click, also when the program makes it;
+    // the handlers' guard tells the two apart.
+    connect(ui_.CheckRegCom, &QCheckBox::toggled, this, [this] { CheckRegCom_Click(); });
+    connect(ui_.CheckUnRegCom, &QCheckBox::toggled, this, [this] { CheckUnRegCom_Click(); });
+}
+
+// ---- life cycle ------------------------------------------------------------
+
+void InstallForm::Form_Load() {
+    if (loaded_) return;
+    loaded_ = true;
+    setMousePointer(this, vbHourglass);
+    ui_.Picture1->prepare(ui_.StatusBar1, statusPanel(ui_.StatusBar1, QStringLiteral("progress")));
+    setWindowTitle(QString::fromLatin1(kAppName));
+    if (hooks_.startupDiscovery) {
+        // Start-up reports nothing: whatever it could not find stays empty.
+        platform::ResumeNext run;
+        run([this] { hooks_.startupDiscovery(*this); });
+    }
+}
+
+void InstallForm::buildUserListColumns() {
+    QTreeWidget* list = ui_.ListView1;
+    list->clear();
+    list->setColumnCount(3);
+    list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Journal ingoing"),
+                           QStringLiteral("Journal outgoing")});
+    list->header()->setStretchLastSection(true);
+    list->setColumnWidth(0, twipsToPixels(3500));
+    list->setColumnWidth(1, twipsToPixels(1700));
+    list->setColumnWidth(2, std::max(0, twipsToPixels(list->width() * 15 - 5260)));
+}
+
+void InstallForm::selectRememberedUser() {
+    const QString key = form_.strLastSelectedItemKey;
+    if (key.isEmpty()) return;
+    QTreeWidget* list = ui_.ListView1;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = list->topLevelItem(i);
+        if (item->data(0, Qt::UserRole).toString() == key) {
+            list->scrollToItem(item);
+            list->setCurrentItem(item);
+            item->setSelected(true);
+            return;
+        }
+    }
+}
+
+void InstallForm::Form_Activate() {
+    // An activation that arrives while the first refresh lets the window process
+    // its messages must not start a second one.
+    if (form_.blnNotFirstTime || activating_) return;
+    activating_ = true;
+    buildUserListColumns();
+    if (!isVisible()) show();
+    RefreshLists();
+    safely([this] { selectRememberedUser(); });
+    form_.blnNotFirstTime = true;
+    activating_ = false;
+}
+
+void InstallForm::Form_Deactivate() { setMousePointer(this, vbDefault); }
+
+void InstallForm::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    platform::ResumeNext run;
+    run([this] {
+        if (g_.conAD) g_.conAD->close();
+    });
+    g_.conAD.reset();
+    // The store connection is never opened at start; releasing it closes it.
+    g_.conExOLEDB.reset();
+}
+
+bool InstallForm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    else if (e->type() == QEvent::WindowDeactivate)
+        Form_Deactivate();
+    return QMainWindow::event(e);
+}
+
+void InstallForm::showEvent(QShowEvent* e) {
+    Form_Load();
+    QMainWindow::showEvent(e);
+}
+
+void InstallForm::closeEvent(QCloseEvent* e) {
+    Form_Unload();
+    e->accept();
+}
+
+// ---- refresh and progress -------------------------------------------------------
+
+RefreshSteps InstallForm::refreshSteps() {
+    RefreshSteps s;
+    if (hooks_.checkComPlusApp)
+        s.checkComPlusApp = [this](QString& identity) { return hooks_.checkComPlusApp(*this, identity); };
+    if (hooks_.fillIdentityField) s.fillIdentityField = [this] { hooks_.fillIdentityField(*this); };
+    if (hooks_.getMailboxStores) s.getMailboxStores = [this] { hooks_.getMailboxStores(*this); };
+    s.sinkLibraryPath = [this] {
+        if (hooks_.sinkLibraryPath) return hooks_.sinkLibraryPath(*this);
+        return QDir(probes_.currentDirectory()).filePath(QString::fromLatin1(kAppName) + QStringLiteral(".dll"));
+    };
+    s.fileExists = [this](const QString& path) { return probes_.fileExists(path); };
+    return s;
+}
+
+void InstallForm::RefreshLists() {
+    safely([this] { app::RefreshLists(ui_, g_, form_, *log_, refreshSteps()); });
+}
+
+void InstallForm::UpdateStatus(int32_t FileBytes, ProgressStrip* Pict) {
+    if (Pict) app::UpdateStatus(g_, FileBytes, *Pict);
+}
+
+// ---- buttons ---------------------------------------------------------------
+
+void InstallForm::Command5_Click() {
+    if (!ui_.TreeView1->isEnabled()) ui_.TreeView1->setEnabled(true);
+    ui_.Command5->hide();
+    log_->setText(QString());
+    ui_.txtErr->hide();
+}
+
+void InstallForm::Command1_Click() {
+    safely([this] {
+        if (!ui_.TreeView1->isEnabled()) ui_.TreeView1->setEnabled(true);
+        Command5_Click();
+        if (!g_.blnChangesPending) {
+            RefreshLists();
+            return;
+        }
+        setMousePointer(this, vbHourglass);
+        Command5_Click();
+        const int result =
+            hooks_.applyChanges ? hooks_.applyChanges(*this, ui_.TreeView1->currentItem()) : -1;
+        if (result > 0) RefreshLists();
+        setMousePointer(this, vbDefault);
+    });
+}
+
+void InstallForm::Command2_Click() {
+    safely([this] {
+        if (hooks_.closePickers) hooks_.closePickers(*this);
+    });
+    close();
+}
+
+void InstallForm::Command4_Click() {
+    safely([this] {
+        if (!ui_.TreeView1->isEnabled()) ui_.TreeView1->setEnabled(true);
+        g_.blnChangesPending = false;
+        if (hooks_.nodeClick) hooks_.nodeClick(*this, ui_.TreeView1->currentItem());
+    });
+}
+
+void InstallForm::stageComPlusBox(QWidget* box, bool checked) {
+    if (!g_.blnEventsEnabled) return;
+    setForeColor(box, checked ? kRed : kBlack);
+    g_.blnChangesPending = checked;
+    ui_.Command1->setText(checked ? QStringLiteral("Change") : QStringLiteral("Refresh"));
+}
+
+void InstallForm::CheckRegCom_Click() { stageComPlusBox(ui_.CheckRegCom, ui_.CheckRegCom->isChecked()); }
+void InstallForm::CheckUnRegCom_Click() { stageComPlusBox(ui_.CheckUnRegCom, ui_.CheckUnRegCom->isChecked()); }
+
+}  // namespace app

@@ -1,0 +1,118 @@
+#pragma once
+// The main window. It owns the program state, the controls, the error log, the
+// progress view and the context the store tree, user list and change engine work
+// on; the operations of those subsystems are reached through hooks, so each can
+// be replaced (tests) or left out.
+
+#include "app/InstallFormUi.h"
+#include "app/RefreshCycle.h"
+#include "app/state/ErrorLog.h"
+#include "app/state/Globals.h"
+#include "app/state/Progress.h"
+#include "app/state/Prompt.h"
+
+#include <QMainWindow>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QTreeWidgetItem;
+
+namespace platform::system { class SystemProbes; }
+namespace engine { struct Context; }
+
+namespace app {
+
+class ProgressStrip;
+
+class InstallForm : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Hooks {
+        // Start-up discovery: fills the program state from the directory and probes.
+        std::function<void(InstallForm&)> startupDiscovery;
+        // Whether the COM+ application "Tavimor" is installed, and its account.
+        std::function<bool(InstallForm&, QString& identity)> checkComPlusApp;
+        // Proposes an account for the COM+ application in txtIdent.
+        std::function<void(InstallForm&)> fillIdentityField;
+        // Rebuilds the store tree.
+        std::function<void(InstallForm&)> getMailboxStores;
+        // Applies the staged changes to the selected store and reloads it; 1 done,
+        // -1 failed (nothing else follows).
+        std::function<int(InstallForm&, QTreeWidgetItem* node)> applyChanges;
+        // Loads a store as a click on its tree node does.
+        std::function<void(InstallForm&, QTreeWidgetItem* node)> nodeClick;
+        // Closes the pickers before the window closes.
+        std::function<void(InstallForm&)> closePickers;
+        // Where the sink library is expected (default: the current directory).
+        std::function<QString(InstallForm&)> sinkLibraryPath;
+    };
+
+    InstallForm(platform::system::SystemProbes& probes, Prompt& prompt, QWidget* parent = nullptr);
+    ~InstallForm() override;
+
+    InstallFormUi& ui() { return ui_; }
+    Globals& globals() { return g_; }
+    FormState& state() { return form_; }
+    ErrorLog& errorLog() { return *log_; }
+    ProgressView& progress() { return *progress_; }
+    Prompt& prompt() { return prompt_; }
+    platform::system::SystemProbes& probes() { return probes_; }
+    engine::Context& context() { return *ctx_; }
+    Hooks& hooks() { return hooks_; }
+
+    // Runs once, before the window is first shown (showing it runs it too).
+    void Form_Load();
+    // The first activation builds the user-list columns and runs the first refresh;
+    // later activations do nothing.
+    void Form_Activate();
+    void Form_Deactivate();
+    // Closes the two connections, errors ignored.
+    void Form_Unload();
+
+    void RefreshLists();
+    // Advances the shared progress counter and redraws `pict`.
+    void UpdateStatus(int32_t FileBytes, ProgressStrip* Pict);
+
+    void Command1_Click();  // Refresh / Change
+    void Command2_Click();  // Exit
+    void Command4_Click();  // Reset
+    void Command5_Click();  // Clear Error Log
+    void CheckRegCom_Click();
+    void CheckUnRegCom_Click();
+
+    bool loaded() const { return loaded_; }
+
+protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void connectControls();
+    void buildUserListColumns();
+    void selectRememberedUser();
+    void stageComPlusBox(QWidget* box, bool checked);
+    RefreshSteps refreshSteps();
+    // Runs a handler so that nothing it throws leaves the window.
+    template <typename F>
+    void safely(F&& handler);
+
+    platform::system::SystemProbes& probes_;
+    Prompt& prompt_;
+    Globals g_;
+    FormState form_;
+    InstallFormUi ui_;
+    std::unique_ptr<ErrorLog> log_;
+    std::unique_ptr<ProgressView> progress_;
+    std::unique_ptr<engine::Context> ctx_;
+    Hooks hooks_;
+    bool loaded_ = false;
+    bool unloaded_ = false;
+    bool activating_ = false;
+};
+
+// Twips (1/1440 inch) as pixels of a 96-dpi screen: 15 twips a pixel.
+int twipsToPixels(int twips);
+
+}  // namespace app

@@ -1,0 +1,14 @@
+#pragma once
+// Creates the controls of the main window, named after their roles, and lays them
+// out: store tree on the left; on the right the store panel, the COM+ group and
+// the Refresh/Exit buttons; the error log above the status bar.
+
+#include "app/InstallFormUi.h"
+
+class QMainWindow;
+
+namespace app {
+
+InstallFormUi buildInstallForm(QMainWindow* form);
+
+}  // namespace app
