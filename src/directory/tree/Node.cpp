@@ -1,0 +1,91 @@
+#include "directory/tree/Node.h"
+
+#include "app/Colors.h"
+#include "app/ImageLists.h"
+
+#include <QApplication>
+
+namespace tree {
+namespace {
+enum Role { KeyRole = Qt::UserRole + 1, ImageRole, TagRole, ForeColorRole };
+}
+
+QString key(const QTreeWidgetItem* node) { return node ? node->data(0, KeyRole).toString() : QString(); }
+QString text(const QTreeWidgetItem* node) { return node ? node->text(0) : QString(); }
+QString image(const QTreeWidgetItem* node) { return node ? node->data(0, ImageRole).toString() : QString(); }
+QString tag(const QTreeWidgetItem* node) { return node ? node->data(0, TagRole).toString() : QString(); }
+bool bold(const QTreeWidgetItem* node) { return node && node->font(0).bold(); }
+uint32_t foreColor(const QTreeWidgetItem* node) {
+    if (!node) return app::kBlack;
+    const QVariant v = node->data(0, ForeColorRole);
+    return v.isValid() ? v.toUInt() : app::kBlack;
+}
+
+void setKey(QTreeWidgetItem* node, const QString& key) { node->setData(0, KeyRole, key); }
+
+void setImage(QTreeWidgetItem* node, const QString& imageKey) {
+    node->setData(0, ImageRole, imageKey);
+    node->setIcon(0, app::images::icon(imageKey));
+}
+
+void setTag(QTreeWidgetItem* node, const QString& tag) { node->setData(0, TagRole, tag); }
+
+void setBold(QTreeWidgetItem* node, bool bold) {
+    QFont f = node->font(0);
+    f.setBold(bold);
+    node->setFont(0, f);
+}
+
+void setForeColor(QTreeWidgetItem* node, uint32_t color) {
+    node->setData(0, ForeColorRole, QVariant::fromValue<uint>(color));
+    if (color == app::kBlack)
+        node->setData(0, Qt::ForegroundRole, QVariant());
+    else
+        node->setForeground(0, app::toQColor(color, QApplication::palette()));
+}
+
+namespace {
+void fill(QTreeWidgetItem* node, const QString& key, const QString& text, const QString& imageKey) {
+    node->setText(0, text);
+    if (!key.isEmpty()) setKey(node, key);
+    setImage(node, imageKey);
+}
+}  // namespace
+
+QTreeWidgetItem* addRoot(QTreeWidget* tree, const QString& key, const QString& text, const QString& imageKey) {
+    auto* node = new QTreeWidgetItem;
+    fill(node, key, text, imageKey);
+    tree->addTopLevelItem(node);
+    return node;
+}
+
+QTreeWidgetItem* addChild(QTreeWidgetItem* parent, const QString& key, const QString& text,
+                          const QString& imageKey) {
+    auto* node = new QTreeWidgetItem;
+    fill(node, key, text, imageKey);
+    parent->addChild(node);
+    return node;
+}
+
+void removeChildren(QTreeWidgetItem* node) {
+    const QList<QTreeWidgetItem*> children = node->takeChildren();
+    qDeleteAll(children);
+}
+
+bool isMailboxStore(const QTreeWidgetItem* node) {
+    const QString img = image(node);
+    return img.size() > 11 && img.left(12).compare(QStringLiteral("mailboxstore"), Qt::CaseInsensitive) == 0;
+}
+
+namespace {
+void visitBelow(QTreeWidgetItem* node, const std::function<void(QTreeWidgetItem*)>& visit) {
+    visit(node);
+    for (int i = 0; i < node->childCount(); ++i) visitBelow(node->child(i), visit);
+}
+}  // namespace
+
+void forEachNode(const QTreeWidget* tree, const std::function<void(QTreeWidgetItem*)>& visit) {
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) visitBelow(tree->topLevelItem(i), visit);
+}
+
+}  // namespace tree

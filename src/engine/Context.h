@@ -1,0 +1,66 @@
+#pragma once
+// What the store tree, the user list and the store load work on: the window's
+// controls and program state, the error log, the progress view, the prompt, and
+// the operations of other subsystems they call (as hooks, so each can be
+// replaced in tests). The main window owns one Context for its whole life.
+
+#include "app/InstallFormUi.h"
+#include "app/state/ErrorLog.h"
+#include "app/state/Globals.h"
+#include "app/state/Progress.h"
+#include "app/state/Prompt.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QTreeWidgetItem;
+
+namespace engine {
+
+struct Hooks {
+    // Does the event registration item exist in the journal mailbox? With
+    // `refreshTag` it also rewrites the selected tree node's tag from the item.
+    // Unset: answers false.
+    std::function<bool(const QString& mailboxDn, bool refreshTag)> CheckRegItem;
+    // Class of the object with a mail address ("user", "group", "contact", "pf").
+    // Unset: the directory's classification.
+    std::function<QString(const QString& address)> GetObjectType;
+    // Writes the staged changes of the selected store before it is reloaded. May
+    // change `result`; answers false when the run must stop at once (result is
+    // then returned). Unset: nothing is written.
+    std::function<bool(QTreeWidgetItem* node, int16_t& result)> ApplyStagedChanges;
+};
+
+struct Context {
+    Context(app::InstallFormUi& ui, app::Globals& g, app::FormState& form, app::ErrorLog& log,
+            app::ProgressView& progress, app::Prompt& prompt)
+        : ui(ui), g(g), form(form), log(log), progress(progress), prompt(prompt) {}
+
+    app::InstallFormUi& ui;
+    app::Globals& g;
+    app::FormState& form;
+    app::ErrorLog& log;
+    app::ProgressView& progress;
+    app::Prompt& prompt;
+    Hooks hooks;
+
+    // The store node selected last by the administrator; cleared whenever the
+    // tree is rebuilt, since its nodes do not survive that.
+    QTreeWidgetItem* glLastNode = nullptr;
+    // Counts rebuilds of the store tree. Work that lets the window process
+    // messages compares it before and after, because a refresh clicked meanwhile
+    // deletes every node.
+    uint64_t treeGeneration = 0;
+    // Sort order of each user-list column: 0 ascending, 1 descending.
+    int16_t sortOrder[3] = {0, 0, 0};
+    // Set while the program itself changes the tree's selection, so selection
+    // signals are not taken for the administrator's choice.
+    int selectingTree = 0;
+};
+
+// The hooks with their defaults filled in.
+bool checkRegItem(Context& ctx, const QString& mailboxDn, bool refreshTag);
+QString objectType(Context& ctx, const QString& address);
+
+}  // namespace engine

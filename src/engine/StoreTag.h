@@ -1,0 +1,35 @@
+#pragma once
+// The store tag: the Tag text of a mailbox-store node, holding the store's
+// journaling settings as up to three fields joined by NUL characters:
+//   journal mailbox DN [ NUL forwarding text [ NUL "Both" ] ]
+// A separator counts only when it is not the first character of the text it is
+// searched in; a tag that starts with NUL is read as one journal field.
+
+#include <QString>
+
+namespace engine {
+
+struct StoreTag {
+    QString journal;     // distinguished name of the journal mailbox, or ""
+    QString forwarding;  // forwarding text, or ""
+    bool both = false;   // forwarded messages are also kept in the journal mailbox
+};
+
+constexpr QChar kTagSeparator = QChar(0);
+
+// Reads the three fields of a tag.
+StoreTag readStoreTag(const QString& tag);
+// The journal field alone (the whole tag when it has no separator past its start).
+QString journalPart(const QString& tag);
+
+// The tag written after a journal recipient change: the journal field, followed by
+// the forwarding text only when both are non-empty ("Both" is dropped).
+QString composeStoreTag(const QString& journal, const QString& forwarding);
+// Records or drops "Both" on a tag. "Both" is only recorded next to a forwarding
+// field; dropping cuts the tag before its second separator.
+QString withBoth(const QString& tag, bool both);
+
+// Removes leading and trailing blanks (spaces only; other characters are kept).
+QString trimBlanks(const QString& text);
+
+}  // namespace engine

@@ -1,0 +1,93 @@
+#include "users/ListSort.h"
+
+#include "engine/Context.h"
+#include "users/ListItem.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+
+namespace users {
+namespace {
+constexpr char kSortKey[] = "sortKey";
+constexpr char kSortOrder[] = "sortOrder";
+constexpr char kArrowColumn[] = "sortArrowColumn";
+constexpr int kFirstSortYields = 700;
+}  // namespace
+
+int16_t ToggleSortOrder(int16_t order) { return order == 0 ? 1 : 0; }
+
+int listSortKey(const QTreeWidget* list) { return list->property(kSortKey).toInt(); }
+int16_t listSortOrder(const QTreeWidget* list) { return static_cast<int16_t>(list->property(kSortOrder).toInt()); }
+
+void sortList(QTreeWidget* list, int sortKey, int16_t order) {
+    list->setProperty(kSortKey, sortKey);
+    list->setProperty(kSortOrder, static_cast<int>(order));
+    list->sortItems(sortKey, order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void ShowColumnHeaderSortIcon(QTreeWidget* list, const QString& noArrowColumns) {
+    QHeaderView* header = list->header();
+    int arrow = 0;
+    for (int index = 1; index <= list->columnCount(); ++index) {
+        const bool excluded = noArrowColumns.contains(QString::number(index) + QLatin1Char(','), Qt::CaseInsensitive);
+        if (!excluded && index == listSortKey(list) + 1) arrow = index;
+    }
+    list->setProperty(kArrowColumn, arrow);
+    if (arrow == 0) {
+        header->setSortIndicatorShown(false);
+        return;
+    }
+    header->setSortIndicator(arrow - 1, listSortOrder(list) == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header->setSortIndicatorShown(true);
+}
+
+int sortArrowColumn(const QTreeWidget* list) {
+    return list->header()->isSortIndicatorShown() ? list->property(kArrowColumn).toInt() : 0;
+}
+
+void ColumnClick(engine::Context& ctx, int column) {
+    QTreeWidget* list = ctx.ui.ListView1;
+    int16_t order = listSortOrder(list);
+    if (column >= 1 && column <= 3) {
+        int16_t& own = ctx.sortOrder[column - 1];
+        own = ToggleSortOrder(own);
+        order = own;
+        for (int c = 1; c <= 3; ++c)
+            if (c != column) ctx.sortOrder[c - 1] = 1;
+    }
+    list->setProperty(kSortKey, column - 1);
+    list->setProperty(kSortOrder, static_cast<int>(order));
+    QCoreApplication::processEvents();
+    // The list may have been refilled meanwhile; it is sorted as it stands now.
+    sortList(list, column - 1, order);
+    ShowColumnHeaderSortIcon(list, QString());
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    if (!selected.isEmpty()) {
+        list->scrollToItem(selected.first());
+        ctx.form.strLastSelectedItemKey = itemKey(selected.first());
+    }
+}
+
+void SortByFirstColumn(engine::Context& ctx) {
+    for (int i = 0; i < kFirstSortYields; ++i) QCoreApplication::processEvents();
+    QTreeWidget* list = ctx.ui.ListView1;
+    if (list->topLevelItemCount() > 0) {
+        ctx.sortOrder[0] = 1;
+        ColumnClick(ctx, 1);
+        if (QTreeWidgetItem* first = list->topLevelItem(0)) {
+            list->scrollToItem(first);
+            list->setCurrentItem(first);
+        }
+    } else {
+        ShowColumnHeaderSortIcon(list, QStringLiteral("1,2,3,"));
+    }
+}
+
+void connectColumnClicks(engine::Context& ctx) {
+    QHeaderView* header = ctx.ui.ListView1->header();
+    header->setSectionsClickable(true);
+    QObject::connect(header, &QHeaderView::sectionClicked, ctx.ui.ListView1,
+                     [&ctx](int logical) { ColumnClick(ctx, logical + 1); });
+}
+
+}  // namespace users

@@ -1,0 +1,43 @@
+#pragma once
+// Sorting a report-view list by a column, and the sort arrow in its header. A
+// list keeps its sort key (0-based column) and sort order (0 ascending, 1
+// descending) as properties; the arrow is the header's sort indicator, drawn to
+// the right of the sort column's caption, on that column only.
+
+#include <QString>
+#include <QTreeWidget>
+#include <cstdint>
+
+namespace engine { struct Context; }
+
+namespace users {
+
+// 1 when `order` is 0, otherwise 0.
+int16_t ToggleSortOrder(int16_t order);
+
+int listSortKey(const QTreeWidget* list);
+int16_t listSortOrder(const QTreeWidget* list);
+// Records the sort key and order on the list and sorts its rows as text.
+void sortList(QTreeWidget* list, int sortKey, int16_t order);
+
+// Shows the arrow of the list's sort order on the header of its sort column,
+// unless that column is named in `noArrowColumns` (1-based indexes, each
+// followed by ",", e.g. "2," or "1,2,3,"); every other header shows none.
+void ShowColumnHeaderSortIcon(QTreeWidget* list, const QString& noArrowColumns);
+// The 1-based column whose header shows an arrow, 0 when none does.
+int sortArrowColumn(const QTreeWidget* list);
+
+// Header click on the user list, column 1 to 3: flips that column's sort order,
+// sets the other two to descending, sorts and shows the arrow; the selected row
+// is scrolled into view and remembered.
+void ColumnClick(engine::Context& ctx, int column);
+
+// The first sort after a load: the list sorted ascending by name with the first
+// row selected, or no arrow at all when the list is empty. Lets the window
+// process its messages first.
+void SortByFirstColumn(engine::Context& ctx);
+
+// Connects the user list's header clicks to ColumnClick.
+void connectColumnClicks(engine::Context& ctx);
+
+}  // namespace users

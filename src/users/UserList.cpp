@@ -1,0 +1,115 @@
+#include "users/UserList.h"
+
+#include "app/Freeze.h"
+#include "directory/Queries.h"
+#include "engine/Context.h"
+#include "engine/StoreTag.h"
+#include "directory/tree/Node.h"
+#include "platform/ComError.h"
+#include "platform/directory/Directory.h"
+#include "users/ListItem.h"
+#include "users/Markers.h"
+
+#include <QCoreApplication>
+#include <QSet>
+#include <memory>
+#include <optional>
+
+namespace users {
+namespace {
+
+constexpr char kFillGeneration[] = "userListFill";
+const QString kSystemMailboxPrefix = QStringLiteral("SystemMailbox{");
+constexpr int32_t kAccountDisabled = 2;
+
+bool isNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
+
+// The query result, or nothing when it could not be run (logged).
+std::optional<platform::directory::RecordSet> runQuery(engine::Context& ctx, const QString& homeMDB) {
+    try {
+        if (!ctx.g.conAD || !ctx.g.conAD->isOpen())
+            throw platform::ComError(platform::hr::NotOpen, QStringLiteral("The directory connection is not open."));
+        return ctx.g.conAD->execute(directory::queries::usersWithMailboxes(ctx.g.strLDAPRoot, homeMDB),
+                                    platform::directory::PropertySet::B);
+    } catch (const platform::ComError& e) {
+        ctx.log.logWithoutContext(e.number(), e.description());
+    } catch (const std::exception& e) {
+        ctx.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
+    }
+    return std::nullopt;
+}
+
+QTreeWidgetItem* newRow(const QString& key, const QString& name, const QString& icon, const QString& tag,
+                        const Switches& s) {
+    auto* item = new ListItem;
+    item->setText(0, name);
+    setItemKey(item, key);
+    setSmallIcon(item, icon);
+    setItemTag(item, tag);
+    setSwitch(item, 1, s.ingoing);
+    setSwitch(item, 2, s.outgoing);
+    return item;
+}
+
+}  // namespace
+
+int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, bool blnRefreshList) {
+    QTreeWidget* list = ctx.ui.ListView1;
+    list->clear();
+    const qulonglong fill = list->property(kFillGeneration).toULongLong() + 1;
+    list->setProperty(kFillGeneration, fill);
+    const auto overtaken = [&] { return list->property(kFillGeneration).toULongLong() != fill; };
+
+    app::Freeze freeze(list);
+    int16_t result = 0;
+
+    std::optional<platform::directory::RecordSet> rs = runQuery(ctx, strHomeMDB);
+    if (rs && !rs->eof()) {
+        ctx.progress.begin(rs->recordCount());
+        const QString journal =
+            engine::journalPart(engine::trimBlanks(tree::tag(ctx.ui.TreeView1->currentItem())));
+        QSet<QString> keys;
+        for (; !rs->eof(); rs->moveNext()) {
+            ctx.progress.step();
+            if (overtaken()) break;
+            try {
+                const QString alias = rs->text(QStringLiteral("mailNickName"));
+                if (alias.left(kSystemMailboxPrefix.size()).compare(kSystemMailboxPrefix, Qt::CaseInsensitive) == 0)
+                    continue;
+                if (rs->text(QStringLiteral("distinguishedName")).compare(journal, Qt::CaseInsensitive) == 0)
+                    continue;
+                const auto uac = static_cast<int32_t>(rs->text(QStringLiteral("userAccountControl")).toLongLong());
+                const QString icon = (uac & kAccountDisabled) ? QStringLiteral("userdisabled") : QStringLiteral("user");
+                const QVariant mail = rs->field(QStringLiteral("mail"));
+                if (isNull(mail)) continue;
+                const QString address = rs->text(QStringLiteral("mail"));
+
+                if (!ctx.form.blnNotFirstTime && ctx.form.strLastSelectedItemKey.isEmpty() &&
+                    address.compare(ctx.form.strCurrentUserEmailAddress, Qt::CaseInsensitive) == 0)
+                    ctx.form.strLastSelectedItemKey = ctx.form.strCurrentUserEmailAddress;
+
+                const QString lowered = address.toLower();
+                if (keys.contains(lowered)) continue;
+                keys.insert(lowered);
+
+                const QString value = rs->text(QStringLiteral("extensionAttribute10"));
+                const Switches s = readMarkers(value);
+                if (blnRefreshList)
+                    list->addTopLevelItem(newRow(address, rs->text(QStringLiteral("name")), icon, value, s));
+                if (s.anyOff()) result = 1;
+                if (!blnRefreshList && result == 1) break;
+            } catch (const platform::ComError&) {
+                // An unreadable record is left out; the others are listed.
+            }
+        }
+        ctx.progress.end();
+    }
+
+    if (!ctx.form.strLastSelectedItemKey.isEmpty()) {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    return result;
+}
+
+}  // namespace users

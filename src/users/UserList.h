@@ -1,0 +1,26 @@
+#pragma once
+// The users homed on a mailbox store, listed in ListView1 with their two journaling
+// switches read from the exclusion markers of extensionAttribute10.
+
+#include <QString>
+#include <cstdint>
+
+namespace engine { struct Context; }
+
+namespace users {
+
+// Fills ListView1 with the users of the store `strHomeMDB` (its distinguished
+// name), leaving out system mailboxes, the store's own journal mailbox (the
+// journal field of the selected tree node's tag) and users without a mail
+// address. With `blnRefreshList` false the list is only emptied and the users
+// are read until the first one with an exclusion marker.
+//
+// Answers 1 when a listed user carries an exclusion marker, else 0. Rows are
+// keyed by mail address; a second record with an address already listed
+// (compared without regard to case) is left out. A query that cannot run leaves
+// the list empty, answers 0 and writes one entry to the error log. When the
+// list is refilled while this fill lets the window process its messages, this
+// fill stops and the newer one owns the list.
+int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, bool blnRefreshList = false);
+
+}  // namespace users
