@@ -6,6 +6,7 @@
 #include "platform/complus/Catalog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -19,10 +20,12 @@ struct TempCatalog {
     platform::complus::Catalog open() const { return platform::complus::Catalog(path()); }
 };
 
-// The folder holding the built Tavimor.so (the build folder).
+// The folder holding the built Tavimor.so: $TAVIMOR_BUILD_DIR, else the folder of
+// the test program, which is built into the same build folder.
 inline QString buildDir() {
     const char* dir = std::getenv("TAVIMOR_BUILD_DIR");
-    return dir ? QString::fromLocal8Bit(dir) : QString();
+    if (dir && *dir) return QString::fromLocal8Bit(dir);
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).path();
 }
 
 inline QString sinkLibrary() { return buildDir() + QStringLiteral("/Tavimor.so"); }
