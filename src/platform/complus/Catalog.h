@@ -31,6 +31,8 @@ public:
     // Opens (creating when missing, owner-only) the catalog file at `path`.
     explicit Catalog(const QString& path);
     ~Catalog();
+    Catalog(Catalog&&) noexcept = default;
+    Catalog& operator=(Catalog&&) noexcept = default;
 
     // $TAVIMOR_COMPLUS_CATALOG, else /var/lib/tavimor/complus/catalog.db.
     static QString defaultPath();

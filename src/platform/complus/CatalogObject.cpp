@@ -17,13 +17,18 @@ bool isId(const PropertySpec& spec) { return spec.name == QLatin1String("ID"); }
 
 }  // namespace
 
-std::shared_ptr<CatalogEntry> CatalogEntry::create(const CollectionSchema& schema, const QString& parentId) {
+std::shared_ptr<CatalogEntry> CatalogEntry::blank(const CollectionSchema& schema, const QString& parentId) {
     auto e = std::make_shared<CatalogEntry>();
     e->schema = &schema;
-    e->id = newCatalogId();
     e->parentId = parentId;
     for (const PropertySpec& p : schema.properties)
         if (!isId(p)) e->values[p.name] = p.defaultValue;
+    return e;
+}
+
+std::shared_ptr<CatalogEntry> CatalogEntry::create(const CollectionSchema& schema, const QString& parentId) {
+    auto e = blank(schema, parentId);
+    e->id = newCatalogId();
     return e;
 }
 

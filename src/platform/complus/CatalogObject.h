@@ -23,6 +23,8 @@ struct CatalogEntry {
     std::map<QString, QVariant> values;   // by the schema's property name, "ID" excluded
     std::set<QString> dirty;              // properties changed since the last save
 
+    // An object with the schema's defaults and no ID yet.
+    static std::shared_ptr<CatalogEntry> blank(const CollectionSchema& schema, const QString& parentId);
     // A new object with the schema's defaults and a fresh ID.
     static std::shared_ptr<CatalogEntry> create(const CollectionSchema& schema, const QString& parentId);
     // Sets a value converted to the property's type, with no write check.

@@ -28,7 +28,7 @@ std::vector<std::shared_ptr<CatalogEntry>> load(CatalogDatabase& db, const Colle
     Statement objects(db, "SELECT seq, id FROM objects WHERE collection = ?1 AND parent_id = ?2 ORDER BY seq");
     objects.bind(1, schema.name).bind(2, parentId);
     while (objects.step()) {
-        auto e = CatalogEntry::create(schema, parentId);
+        auto e = CatalogEntry::blank(schema, parentId);
         e->seq = objects.integer(0);
         e->id = objects.text(1);
         out.push_back(std::move(e));
