@@ -1,0 +1,74 @@
+#pragma once
+// Shared pieces of the benchmarks: timing, peak memory, the baseline tool run and
+// the one result line every benchmark prints.
+
+#include "platform/directory/Directory.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
+#include <vector>
+
+namespace bench {
+
+inline double peakMb() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_maxrss / 1024.0;
+}
+
+// Median of `runs` timings of `work`, in seconds.
+inline double medianSeconds(int runs, const std::function<void()>& work) {
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        t.push_back(timer.nsecsElapsed() / 1e9);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// ldapsearch with the lab's bind arguments (the password stays in its file);
+// returns the number of entries it printed.
+inline int ldapsearchCount(const QString& base, const QString& filter, const QStringList& attrs, int pageSize) {
+    QStringList args = qEnvironmentVariable("LAB_LDAP_ARGS").split(' ', Qt::SkipEmptyParts);
+    args << "-LLL" << "-o" << "ldif-wrap=no" << "-E" << QString("pr=%1/noprompt").arg(pageSize) << "-b" << base
+         << filter << attrs;
+    QProcess p;
+    p.start("ldapsearch", args);
+    p.waitForFinished(-1);
+    const QByteArray out = p.readAllStandardOutput();
+    return static_cast<int>(out.count("\ndn: ") + (out.startsWith("dn: ") ? 1 : 0));
+}
+
+// The mailbox store with the most users (LAB_LARGE_STORE_DN when the lab names it).
+inline QString largestStore(const QString& root) {
+    QString named = qEnvironmentVariable("LAB_LARGE_STORE_DN");
+    if (!named.isEmpty()) return named;
+    platform::directory::DirectoryConnection c;
+    c.open();
+    auto rs = c.execute("SELECT homeMDB FROM '" + root + "' WHERE homeMDB='*' AND objectcategory='person'",
+                        platform::directory::PropertySet::B);
+    QHash<QString, int> counts;
+    for (; !rs.eof(); rs.moveNext()) ++counts[rs.text("homeMDB")];
+    QString best;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (best.isEmpty() || it.value() > counts.value(best)) best = it.key();
+    return best;
+}
+
+inline void report(const char* name, double ours, double baseline) {
+    std::printf("%s: ours=%.3f baseline=%.3f ratio=%.2f peak_mb=%.0f\n", name, ours, baseline,
+                baseline > 0 ? ours / baseline : 0.0, peakMb());
+    std::fflush(stdout);
+}
+
+}  // namespace bench
