@@ -1,0 +1,116 @@
+#include "platform/store/Query.h"
+#include "platform/store/StoreErrors.h"
+
+#include <QVariantMap>
+#include <gtest/gtest.h>
+
+using platform::ComError;
+namespace q = platform::store::query;
+namespace err = platform::store::err;
+using platform::store::detail::Traversal;
+
+namespace {
+// Whether a row with these properties matches the query's condition.
+std::optional<bool> matches(const QString& text, const QVariantMap& row) {
+    const q::SelectQuery query = q::parse(text);
+    if (!query.where) return true;
+    return q::evaluate(*query.where, [&](const QString& name) {
+        for (auto it = row.begin(); it != row.end(); ++it)
+            if (it.key().compare(name, Qt::CaseInsensitive) == 0) return it.value();
+        return QVariant();
+    });
+}
+
+QString where(const QString& condition) {
+    return QStringLiteral("SELECT \"a\" FROM SCOPE('shallow traversal of \"file://./backofficestorage/d\"') WHERE ") +
+           condition;
+}
+
+QString syntaxError(const QString& text) {
+    try {
+        q::parse(text);
+    } catch (const ComError& e) {
+        EXPECT_EQ(e.number(), err::CommandError);
+        return e.description();
+    }
+    return QString();
+}
+}  // namespace
+
+TEST(StoreQuery, ReadsTheProgramsQueryTexts) {
+    // Two blanks after select and before WHERE, mixed-case keywords, no blank
+    // between scope and its parenthesis.
+    const auto a = q::parse(QStringLiteral(
+        "select  \"DAV:displayname\",\"Tavimor_FWDAddress\",\"Tavimor_FWDAndSave\" from scope ('shallow traversal of "
+        "\"http://s/exadmin/d/mbx/jdoe/Inbox\"')  WHERE \"DAV:displayname\" = 'Tavimor.reg' AND \"DAV:ishidden\" = "
+        "true AND \"DAV:isfolder\" = false "));
+    EXPECT_EQ(a.columns, (QStringList{"DAV:displayname", "Tavimor_FWDAddress", "Tavimor_FWDAndSave"}));
+    EXPECT_EQ(a.traversal, Traversal::Shallow);
+    EXPECT_EQ(a.scopeUrl, QStringLiteral("http://s/exadmin/d/mbx/jdoe/Inbox"));
+    EXPECT_TRUE(a.conditionMentions(QStringLiteral("dav:ISHIDDEN")));
+
+    const auto b = q::parse(QStringLiteral(
+        "select  \"DAV:href\", \"x\",\"DAV:hassubs\"  from scope ('hierarchical  traversal of \"http://s/exadmin/d/public "
+        "folders\"')  WHERE (\"DAV:hassubs\" = True Or \"x\"='a''b')"));
+    EXPECT_EQ(b.traversal, Traversal::Hierarchical);
+    EXPECT_EQ(b.scopeUrl, QStringLiteral("http://s/exadmin/d/public folders"));
+    EXPECT_FALSE(b.conditionMentions(QStringLiteral("DAV:ishidden")));
+
+    const auto c = q::parse(QStringLiteral("SELECT * FROM scope('DEEP\ttraversal\nof \"file://./backofficestorage/d\"')"));
+    EXPECT_TRUE(c.allColumns);
+    EXPECT_EQ(c.traversal, Traversal::Deep);
+    EXPECT_EQ(c.where, nullptr);
+}
+
+TEST(StoreQuery, EscapedApostropheStaysInsideTheLiteral) {
+    // 'o''reilly' is one value: the OR after it is part of nothing else.
+    EXPECT_EQ(matches(where(QStringLiteral("\"a\" = 'o''reilly' OR \"b\" = 'x'")), {{"a", "O'Reilly"}}), true);
+    EXPECT_EQ(matches(where(QStringLiteral("\"a\" = 'x'' OR ''1''=''1'")), {{"a", "anything"}}), false);
+    EXPECT_EQ(matches(where(QStringLiteral("\"a\" = 'x'' OR ''1''=''1'")), {{"a", "x' OR '1'='1"}}), true);
+}
+
+TEST(StoreQuery, ComparisonsByType) {
+    const QVariantMap row{{"s", "Tavimor.REG"}, {"t", true}, {"f", false}, {"n", qint32(48)}, {"ns", "-1"}};
+    EXPECT_EQ(matches(where("\"s\" = 'tavimor.reg'"), row), true);  // text ignores case
+    EXPECT_EQ(matches(where("\"s\" <> 'tavimor.reg'"), row), false);
+    EXPECT_EQ(matches(where("\"t\" = TRUE AND \"f\" = false"), row), true);
+    EXPECT_EQ(matches(where("\"t\" = 'true'"), row), true);
+    EXPECT_EQ(matches(where("\"n\" = 48 AND \"n\" > 47 AND \"n\" <= 48 AND \"n\" != 49"), row), true);
+    EXPECT_EQ(matches(where("\"n\" = '48'"), row), true);
+    EXPECT_EQ(matches(where("\"ns\" = -1"), row), true);
+    EXPECT_EQ(matches(where("\"s\" = 1"), row), std::nullopt);  // text that is no number
+}
+
+TEST(StoreQuery, PrecedenceParenthesesAndNull) {
+    const QVariantMap row{{"a", "1"}, {"b", "2"}};
+    // AND binds tighter than OR.
+    EXPECT_EQ(matches(where("\"a\" = '0' AND \"b\" = '0' OR \"a\" = '1'"), row), true);
+    EXPECT_EQ(matches(where("\"a\" = '0' AND (\"b\" = '0' OR \"a\" = '1')"), row), false);
+    EXPECT_EQ(matches(where("NOT \"a\" = '0'"), row), true);
+    // An absent property makes a comparison unknown; NOT keeps it unknown, OR
+    // with a true side is true, AND with a false side false.
+    EXPECT_EQ(matches(where("\"missing\" = 'x'"), row), std::nullopt);
+    EXPECT_EQ(matches(where("NOT \"missing\" = 'x'"), row), std::nullopt);
+    EXPECT_EQ(matches(where("\"missing\" = 'x' OR \"a\" = '1'"), row), true);
+    EXPECT_EQ(matches(where("\"missing\" = 'x' AND \"a\" = '0'"), row), false);
+    EXPECT_EQ(matches(where("\"missing\" IS NULL AND \"a\" IS NOT NULL"), row), true);
+}
+
+TEST(StoreQuery, MalformedTextsNameWhatIsWrong) {
+    EXPECT_TRUE(syntaxError(where("\"a\" = 'open")).contains("position"));
+    EXPECT_TRUE(syntaxError(where("\"a\" = ")).contains("end of the text"));
+    EXPECT_TRUE(syntaxError(where("\"a\" 'x'")).contains("comparison operator"));
+    EXPECT_TRUE(syntaxError(where("(\"a\" = 'x'")).contains("\")\""));
+    EXPECT_TRUE(syntaxError(where("\"a\" = 'x' 'y'")).contains("end of the query"));
+    EXPECT_TRUE(syntaxError(where("a = 'x'")).contains("quoted property name"));
+    EXPECT_TRUE(syntaxError(where("\"a\" ! 'x'")).contains("!"));
+    EXPECT_TRUE(syntaxError(where("\"a\" = 'x' ; DROP")).contains("unexpected character"));
+    EXPECT_FALSE(syntaxError(QStringLiteral("SELECT FROM scope('shallow traversal of \"u\"')")).isEmpty());
+    EXPECT_TRUE(syntaxError(QStringLiteral("SELECT \"a\" FROM scope('sideways traversal of \"u\"')")).contains("scope"));
+    EXPECT_TRUE(syntaxError(QStringLiteral("SELECT \"a\" FROM scope('shallow traversal of u')")).contains("scope"));
+    EXPECT_TRUE(syntaxError(QStringLiteral("SELECT \"a\" FROM 'u'")).contains("SCOPE"));
+    EXPECT_TRUE(syntaxError(QStringLiteral("UPDATE \"a\"")).contains("SELECT"));
+    // An apostrophe left unescaped inside a literal ends it early: an error, not a
+    // different query.
+    EXPECT_FALSE(syntaxError(where("\"a\" = 'o'reilly'")).isEmpty());
+}
