@@ -91,24 +91,37 @@ def seed_directory(samdb, lab, args, limited_password):
             **{k: v for k, v in rcp.mailbox_attributes(
                 lab, home, "Administrator", lab.mail("administrator")).items() if v is not None})
 
-    limited = rcp.user(lab, lab.ou(rcp.STAFF_OU), "Tavimor Limited", LIMITED_ACCOUNT, home)
+    limited = rcp.user(lab, lab.ou(rcp.STAFF_OU), LIMITED_ACCOUNT, LIMITED_ACCOUNT, home,
+                       displayName="Tavimor Limited")
     add(samdb, limited.dn, **limited.attributes)
     samdb.setpassword("(sAMAccountName=%s)" % LIMITED_ACCOUNT, limited_password)
 
+    return counts
+
+
+def generated_users(samdb, lab, args):
+    """Adds the generated users in batches: a transaction per batch keeps the
+    directory's in-memory index updates small, which makes bulk loads linear."""
+    home = lab.mailbox_store
     if args.fill_mailbox_store:
-        on_home = counts_on(samdb, lab, home)
-        count = max(0, args.fill_mailbox_store - on_home)
+        count = max(0, args.fill_mailbox_store - counts_on(samdb, lab, home))
         stores = [home]
     else:
         count = args.spread_users
         stores = [s for s in lab.home_server.stores()
                   if s.kind == "private" and not s.group.recovery]
-    generated = 0
-    for user in rcp.generated_users(lab, count, stores):
-        add(samdb, user.dn, **user.attributes)
-        generated += 1
-    counts["generated users"] = generated
-    return counts
+    users = list(rcp.generated_users(lab, count, stores))
+
+    def add_batch(batch):
+        for user in batch:
+            add(samdb, user.dn, **user.attributes)
+
+    for start in range(0, len(users), args.batch):
+        began = time.monotonic()
+        in_transaction(samdb, lambda: add_batch(users[start:start + args.batch]))
+        print("added users %d-%d in %.1f s" % (start + 1, min(len(users), start + args.batch),
+                                               time.monotonic() - began), flush=True)
+    return len(users)
 
 
 def counts_on(samdb, lab, store):
@@ -123,6 +136,7 @@ def main():
     parser.add_argument("--limited-password-file", required=True)
     parser.add_argument("--spread-users", type=int, default=300)
     parser.add_argument("--fill-mailbox-store", type=int, default=0)
+    parser.add_argument("--batch", type=int, default=1000)
     args = parser.parse_args()
 
     started = time.monotonic()
@@ -134,6 +148,7 @@ def main():
     password = new_password()
     write_private(args.limited_password_file, password)
     counts = in_transaction(samdb, lambda: seed_directory(samdb, lab, args, password))
+    counts["generated users"] = generated_users(samdb, lab, args)
     for name, n in counts.items():
         print("seeded %-18s %6d" % (name, n))
     print("seeding took %.1f s" % (time.monotonic() - started))
