@@ -1,5 +1,7 @@
 #include "users/ListItem.h"
 
+#include "users/ListSort.h"
+
 #include "app/Colors.h"
 #include "app/ImageLists.h"
 
@@ -12,7 +14,7 @@ enum Role { KeyRole = Qt::UserRole + 1, TagRole, ImageRole, ForeColorRole };
 }
 
 bool ListItem::operator<(const QTreeWidgetItem& other) const {
-    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    const int column = treeWidget() ? listSortKey(treeWidget()) : 0;
     return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
 }
 

@@ -1,0 +1,154 @@
+// The Exchange management objects against the lab's configuration partition,
+// compared with what ldapsearch reads there independently.
+#include "platform/exchange/ExchangeServer.h"
+#include "platform/exchange/MailboxStoreDB.h"
+#include "platform/exchange/StorageGroup.h"
+#include "support/Lab.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+using namespace platform::exchange;
+using namespace testing_support;
+using platform::ComError;
+
+namespace {
+
+QString serverName() { return labEnv("LAB_EXCHANGE_SERVER"); }
+
+QString configNc() {
+    return ldapsearchValues("(objectClass=*)", "configurationNamingContext", "", "").value(0);
+}
+
+QString serverDn() {
+    return ldapsearchValues("(&(objectClass=msExchExchangeServer)(cn=" + serverName() + "))", "distinguishedName",
+                            configNc())
+        .value(0);
+}
+
+QSet<QString> lowered(const QStringList& l) {
+    QSet<QString> s;
+    for (const QString& v : l) s.insert(v.toLower());
+    return s;
+}
+
+template <typename F>
+int32_t errorOf(F&& f) {
+    try {
+        f();
+    } catch (const ComError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+TEST(ExchangeServerLab, OpensByShortNameFqdnAndAnyCase) {
+    REQUIRE_LAB();
+    ASSERT_FALSE(serverName().isEmpty());
+    const QString fqdn = serverName().toLower() + "." + labEnv("LAB_DNS_DOMAIN");
+    for (const QString& name : {serverName(), serverName().toLower(), fqdn}) {
+        const ExchangeServer s = ExchangeServer::open(name);
+        EXPECT_EQ(s.Name().toLower(), serverName().toLower()) << name.toStdString();
+        EXPECT_EQ(s.distinguishedName().toLower(), serverDn().toLower());
+    }
+    const ExchangeServer s = ExchangeServer::open(fqdn);
+    const QString version =
+        ldapsearchValues("(objectClass=*)", "serialNumber", serverDn()).value(0);
+    EXPECT_TRUE(version.startsWith("Version ")) << version.toStdString();
+    EXPECT_EQ(s.ExchangeVersion(), version);
+    const QString mta = ldapsearchValues("(objectClass=*)", "msExchResponsibleMTAServer", serverDn()).value(0);
+    EXPECT_FALSE(mta.isEmpty());
+    EXPECT_EQ(s.fieldText("msExchResponsibleMTAServer"), mta);
+}
+
+TEST(ExchangeServerLab, EveryServerOfTheOrganisationOpensAndUnknownNamesFail) {
+    REQUIRE_LAB();
+    const QStringList names = ldapsearchValues("(objectClass=msExchExchangeServer)", "cn", configNc());
+    ASSERT_GE(names.size(), 2) << "the lab has a cluster's virtual server beside the host";
+    for (const QString& n : names) EXPECT_EQ(ExchangeServer::open(n).Name(), n);
+
+    EXPECT_EQ(errorOf([] { ExchangeServer::open("no-such-server.example"); }), platform::hr::NoSuchObject);
+    EXPECT_EQ(errorOf([] { ExchangeServer::open(""); }), platform::hr::NoSuchObject);
+    // filter characters in a name are taken literally
+    EXPECT_EQ(errorOf([] { ExchangeServer::open("*"); }), platform::hr::NoSuchObject);
+    EXPECT_EQ(errorOf([] { ExchangeServer::open("x)(cn=*"); }), platform::hr::NoSuchObject);
+}
+
+TEST(ExchangeServerLab, StorageGroupsAndStoresAsTheDirectoryHoldsThem) {
+    REQUIRE_LAB();
+    const ExchangeServer server = ExchangeServer::open(serverName());
+    const QStringList groups = server.StorageGroups();
+    const QStringList expected =
+        ldapsearchValues("(objectClass=msExchStorageGroup)", "distinguishedName", "CN=InformationStore," + serverDn());
+    EXPECT_EQ(lowered(groups), lowered(expected));
+    ASSERT_GE(groups.size(), 2);
+
+    int recovery = 0;
+    int opened = 0;
+    for (const QString& entry : groups) {
+        const QString flag = ldapsearchValues("(objectClass=*)", "msExchRecovery", entry).value(0);
+        if (flag.compare("TRUE", Qt::CaseInsensitive) == 0) {
+            ++recovery;
+            EXPECT_EQ(errorOf([&] { StorageGroup::open(entry); }), platform::hr::StorageGroupUnavailable);
+            continue;
+        }
+        const StorageGroup group = StorageGroup::open(entry);
+        ++opened;
+        EXPECT_FALSE(group.Name().isEmpty());
+        const QStringList stores = group.MailboxStoreDBs();
+        // mailbox stores only: public stores of the group are not listed
+        EXPECT_EQ(lowered(stores), lowered(ldapsearchValues("(objectClass=msExchPrivateMDB)", "distinguishedName",
+                                                            entry)));
+        for (int i = 1; i < stores.size(); ++i)
+            EXPECT_LE(MailboxStoreDB::open(stores[i - 1]).Name().compare(MailboxStoreDB::open(stores[i]).Name(),
+                                                                         Qt::CaseInsensitive),
+                      0);
+        // an "LDAP://" URL names the same group
+        EXPECT_EQ(StorageGroup::open("LDAP://" + entry).Name(), group.Name());
+    }
+    EXPECT_EQ(recovery, 1);
+    EXPECT_GE(opened, 2);
+}
+
+TEST(MailboxStoreDBLab, JournalRecipientIsReadSetAndDeleted) {
+    REQUIRE_LAB();
+    const QStringList journaled = ldapsearchValues("(&(objectClass=msExchPrivateMDB)(msExchMessageJournalRecipient=*))",
+                                                   "distinguishedName", configNc());
+    const QStringList plain = ldapsearchValues("(&(objectClass=msExchPrivateMDB)(!(msExchMessageJournalRecipient=*)))",
+                                               "distinguishedName", configNc());
+    ASSERT_FALSE(journaled.isEmpty());
+    ASSERT_FALSE(plain.isEmpty());
+
+    const MailboxStoreDB withJournal = MailboxStoreDB::open(journaled.first());
+    EXPECT_EQ(withJournal.fieldText("msExchMessageJournalRecipient"),
+              ldapsearchValues("(objectClass=*)", "msExchMessageJournalRecipient", journaled.first()).value(0));
+    EXPECT_EQ(withJournal.fieldText("distinguishedName").toLower(), journaled.first().toLower());
+
+    // set on a store without one, read back by an independent look-up, then deleted
+    const QString target = plain.first();
+    const QString recipient = withJournal.fieldText("msExchMessageJournalRecipient");
+    MailboxStoreDB store = MailboxStoreDB::open(target);
+    EXPECT_TRUE(store.Fields("msExchMessageJournalRecipient").isNull());
+    store.setField(MailboxStoreDB::kJournalRecipient, recipient);
+    store.Save();
+    EXPECT_EQ(ldapsearchValues("(objectClass=*)", "msExchMessageJournalRecipient", target).value(0).toLower(),
+              recipient.toLower());
+    EXPECT_EQ(MailboxStoreDB::open(target).fieldText(MailboxStoreDB::kJournalRecipient).toLower(),
+              recipient.toLower());
+
+    store.deleteField(MailboxStoreDB::kJournalRecipient);
+    store.Save();
+    EXPECT_TRUE(ldapsearchValues("(objectClass=*)", "msExchMessageJournalRecipient", target).isEmpty());
+    EXPECT_TRUE(MailboxStoreDB::open(target).Fields(MailboxStoreDB::kJournalRecipient).isNull());
+}
+
+TEST(MailboxStoreDBLab, MissingStoreIsNotCreated) {
+    REQUIRE_LAB();
+    const QString dn = "CN=No Such Store,CN=InformationStore," + serverDn();
+    EXPECT_EQ(errorOf([&] { MailboxStoreDB::open(dn); }), platform::hr::NoSuchObject);
+    EXPECT_TRUE(ldapsearchValues("(objectClass=*)", "distinguishedName", dn).isEmpty());
+    // a storage group is not a mailbox store
+    EXPECT_EQ(errorOf([] { MailboxStoreDB::open(ExchangeServer::open(serverName()).StorageGroups().first()); }),
+              platform::hr::NoSuchObject);
+}
+}  // namespace

@@ -1,0 +1,89 @@
+#pragma once
+// A minimal main window for tests of the store tree, user list and store load:
+// every control the engine touches, real widgets, in-memory log and prompt.
+
+#include "app/CaptionLabel.h"
+#include "app/InstallFormUi.h"
+#include "app/state/ErrorLog.h"
+#include "app/state/Globals.h"
+#include "app/state/Progress.h"
+#include "app/state/Prompt.h"
+#include "directory/tree/Node.h"
+#include "engine/Context.h"
+
+#include <QVBoxLayout>
+#include <QWidget>
+#include <memory>
+
+namespace testing_support {
+
+// Counts the progress protocol.
+struct CountingProgress : app::ProgressView {
+    void begin(int r) override { rows = r, ++begins; }
+    void step() override { ++steps; }
+    void end() override { ++ends; }
+    int rows = 0, begins = 0, steps = 0, ends = 0;
+};
+
+struct EngineForm {
+    EngineForm() {
+        auto* layout = new QVBoxLayout(&form);
+        ui.form = &form;
+        ui.TreeView1 = add<QTreeWidget>(layout);
+        ui.Frame1 = add<QGroupBox>(layout);
+        ui.Check1 = add<QCheckBox>(layout);
+        ui.Check2 = add<QCheckBox>(layout);
+        ui.Check3 = add<QCheckBox>(layout);
+        ui.Check4 = add<QCheckBox>(layout);
+        ui.Check5 = add<QCheckBox>(layout);
+        ui.Command1 = add<QPushButton>(layout);
+        ui.Command2 = add<QPushButton>(layout);
+        ui.Command3 = add<QPushButton>(layout);
+        ui.Command4 = add<QPushButton>(layout);
+        ui.Command5 = add<QPushButton>(layout);
+        ui.Command6 = add<QPushButton>(layout);
+        ui.ListView1 = add<QTreeWidget>(layout);
+        ui.Label3 = add<app::CaptionLabel>(layout);
+        ui.Text3 = add<QLineEdit>(layout);
+        ui.Label4 = add<app::CaptionLabel>(layout);
+        ui.Text4 = add<QLineEdit>(layout);
+        ui.CheckRegCom = add<QCheckBox>(layout);
+        ui.CheckUnRegCom = add<QCheckBox>(layout);
+        ui.txtErr = add<QPlainTextEdit>(layout);
+        ui.Command5->hide();
+        ui.txtErr->hide();
+        ui.TreeView1->setHeaderHidden(true);
+        ui.ListView1->setColumnCount(3);
+        ui.ListView1->setHeaderLabels({"Name", "Journal ingoing", "Journal outgoing"});
+        ui.ListView1->setRootIsDecorated(false);
+    }
+
+    template <typename W>
+    W* add(QVBoxLayout* layout) {
+        auto* w = new W(&form);
+        layout->addWidget(w);
+        return w;
+    }
+
+    // A storage group with a store below it, the store selected.
+    QTreeWidgetItem* addStore(const QString& name, const QString& dn, const QString& tag,
+                              const QString& image = QStringLiteral("mailboxstore")) {
+        if (!group) group = tree::addRoot(ui.TreeView1, "CN=SG", "Storage Group", tree::kStorageGroupImage);
+        QTreeWidgetItem* node = tree::addChild(group, dn, name, image);
+        tree::setTag(node, tag);
+        ui.TreeView1->setCurrentItem(node);
+        return node;
+    }
+
+    QWidget form;
+    app::InstallFormUi ui;
+    app::Globals g;
+    app::FormState state;
+    app::MemoryErrorLog log;
+    CountingProgress progress;
+    app::ScriptedPrompt prompt;
+    engine::Context ctx{ui, g, state, log, progress, prompt};
+    QTreeWidgetItem* group = nullptr;
+};
+
+}  // namespace testing_support

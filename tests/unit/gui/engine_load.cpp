@@ -1,0 +1,177 @@
+// Loading a store into its node and the panel, with the directory unreachable
+// (empty directory base) and the other subsystems answered by hooks.
+#include "app/Colors.h"
+#include "directory/tree/Node.h"
+#include "engine/StoreLoad.h"
+#include "engine_form.h"
+#include "users/UserList.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::EngineForm;
+
+namespace {
+const QString N(QChar(0));
+const QString journalDn = QStringLiteral("CN=Archive,DC=x");
+
+struct Load : ::testing::Test {
+    EngineForm f;
+    bool regItemExists = false;
+    QString refreshedTag;  // what the registration item holds, written on refresh
+    int checks = 0;
+
+    void SetUp() override {
+        f.ctx.hooks.CheckRegItem = [this](const QString& dn, bool refresh) {
+            ++checks;
+            if (refresh && regItemExists) tree::setTag(f.ui.TreeView1->currentItem(), dn + refreshedTag);
+            return regItemExists;
+        };
+        f.ctx.hooks.GetObjectType = [](const QString& address) {
+            return address.startsWith("group") ? QStringLiteral("group") : QStringLiteral("contact");
+        };
+    }
+};
+
+TEST_F(Load, NoNodeAsksNothingElseAndFails) {
+    EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, nullptr, true), -1);
+    ASSERT_EQ(f.prompt.asked.size(), 1u);
+    EXPECT_EQ(f.prompt.asked[0].text, "The Message store is inaccessible. Please check your account rights.");
+    EXPECT_EQ(f.prompt.asked[0].style, 48);
+    EXPECT_EQ(f.prompt.asked[0].title, "Tavimor");
+}
+
+TEST_F(Load, StoreWithoutJournalIsDisabled) {
+    QTreeWidgetItem* node = f.addStore("Store A", "CN=Store A", "");
+    EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, node, true), 1);
+    EXPECT_EQ(f.ui.Frame1->title(), "Store A - Journaling disabled");
+    EXPECT_EQ(tree::image(node), "mailboxstore");
+    EXPECT_EQ(f.state.strLastSelectedMailboxStore, "Store A");
+    EXPECT_FALSE(f.ui.Check3->isChecked());
+    EXPECT_FALSE(f.ui.Check4->isEnabled());
+    EXPECT_EQ(node->childCount(), 0);
+    EXPECT_TRUE(f.g.blnEventsEnabled);
+    EXPECT_EQ(f.ui.Command1->text(), "Refresh");
+}
+
+TEST_F(Load, ModeFollowsRegistrationItemComPlusAndForwarding) {
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", journalDn);
+    // journal set, no registration item
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(f.ui.Frame1->title(), "S - Full journaling");
+    EXPECT_EQ(tree::image(node), "mailboxstoreFullJournaling");
+
+    // item present, forwarding set, but the COM+ application missing
+    regItemExists = true;
+    refreshedTag = N + "Fwd Group <group@x>";
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(tree::image(node), "mailboxstoreFullJournaling");
+
+    f.state.blnComPlusInstalled = true;
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(f.ui.Frame1->title(), "S - Tavimor");
+    EXPECT_EQ(tree::image(node), "mailboxstoreTavimor");
+    // the forwarding recipient: label, check boxes and a bold child classed by its address
+    EXPECT_EQ(f.ui.Label4->caption(), "Fwd Group");
+    EXPECT_TRUE(f.ui.Check4->isChecked());
+    EXPECT_TRUE(f.ui.Check5->isEnabled());
+    EXPECT_FALSE(f.ui.Check5->isChecked());
+    ASSERT_EQ(node->childCount(), 1);  // the journal's name could not be read
+    EXPECT_EQ(tree::text(node->child(0)), "Fwd Group");
+    EXPECT_EQ(tree::image(node->child(0)), "group");
+    EXPECT_TRUE(tree::bold(node->child(0)));
+
+    // item present, no forwarding, nobody excluded: full journaling
+    refreshedTag.clear();
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(tree::image(node), "mailboxstoreFullJournaling");
+    EXPECT_EQ(f.ui.Label4->caption(), "");
+    EXPECT_FALSE(f.ui.Check4->isChecked());
+    EXPECT_EQ(node->childCount(), 0);
+}
+
+TEST_F(Load, BothAndBareAddressForwarding) {
+    regItemExists = true;
+    f.state.blnComPlusInstalled = true;
+    refreshedTag = N + "someone@x" + N + "Both";
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", journalDn);
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(f.ui.Label4->caption(), "someone@x");
+    EXPECT_TRUE(f.ui.Check5->isChecked());
+    ASSERT_EQ(node->childCount(), 1);
+    EXPECT_EQ(tree::image(node->child(0)), "contact");
+    // children are replaced, not added, on the next load
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(node->childCount(), 1);
+}
+
+TEST_F(Load, RefreshWithoutPanelTouchesOnlyTheNode) {
+    regItemExists = true;
+    f.state.blnComPlusInstalled = true;
+    refreshedTag = N + "someone@x";
+    f.ui.Frame1->setTitle("Shown");
+    f.ui.Label4->setCaption("kept");
+    f.ui.Check3->setChecked(true);
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", journalDn);
+    engine::ProcessMailboxStore(f.ctx, node, false);
+    EXPECT_EQ(tree::image(node), "mailboxstoreTavimor");
+    EXPECT_EQ(f.ui.Frame1->title(), "Shown");
+    EXPECT_EQ(f.ui.Label4->caption(), "kept");
+    EXPECT_FALSE(f.ui.Frame1->isEnabled());
+    EXPECT_FALSE(f.ui.Check3->isChecked());
+    EXPECT_FALSE(f.ui.Check3->isEnabled());
+    EXPECT_EQ(f.state.strLastSelectedMailboxStore, "");
+}
+
+TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
+    int applied = 0;
+    f.ctx.hooks.ApplyStagedChanges = [&](QTreeWidgetItem* n, int16_t& result) {
+        ++applied;
+        EXPECT_EQ(n, node);
+        EXPECT_FALSE(f.g.blnEventsEnabled);
+        result = -1;
+        return false;  // refused to start
+    };
+    f.g.blnChangesPending = false;
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(applied, 0);
+
+    f.g.blnChangesPending = true;
+    f.ui.Command1->setText("Change");
+    EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, node, true), -1);
+    EXPECT_EQ(applied, 1);
+    EXPECT_TRUE(f.g.blnEventsEnabled);
+    EXPECT_TRUE(f.g.blnChangesPending);
+    EXPECT_EQ(f.ui.Command1->text(), "Change");
+    EXPECT_EQ(checks, 1);  // nothing was loaded after the refused apply
+
+    // an apply that fails half-way keeps the staged state after the reload
+    f.ctx.hooks.ApplyStagedChanges = [](QTreeWidgetItem*, int16_t& result) {
+        result = -1;
+        return true;
+    };
+    EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, node, true), -1);
+    EXPECT_TRUE(f.g.blnChangesPending);
+    EXPECT_EQ(f.ui.Command1->text(), "Change");
+    EXPECT_EQ(checks, 2);
+}
+
+TEST_F(Load, UnreadableDirectoryIsLoggedAndNeverLooksLikeAnEmptyStore) {
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
+    EXPECT_EQ(users::GetUsersWithMailboxes(f.ctx, "CN=S", true), 0);
+    EXPECT_EQ(f.ui.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(f.log.text().count(" ERROR: "), 1);
+    EXPECT_EQ(f.progress.begins, 0);
+
+    f.log.setText("");
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(f.log.text().count(" ERROR: "), 1);
+    EXPECT_TRUE(f.ui.txtErr->isVisibleTo(&f.form));
+    EXPECT_TRUE(f.ui.Command5->isVisibleTo(&f.form));
+    EXPECT_FALSE(f.ui.Check1->isEnabled());
+
+    f.log.setText("");
+    engine::ProcessMailboxStore(f.ctx, node, true);
+    EXPECT_EQ(f.log.text().count(" ERROR: "), 1);
+}
+}  // namespace

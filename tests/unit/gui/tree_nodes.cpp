@@ -1,0 +1,76 @@
+// Store-tree nodes: what counts as a store, journal counting over the tree, and
+// the selection rules of clicks on other nodes.
+#include "directory/tree/Node.h"
+#include "directory/tree/StoreTree.h"
+#include "engine/Directory.h"
+#include "engine_form.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::EngineForm;
+
+namespace {
+const QString N(QChar(0));
+
+TEST(TreeNodes, StoreIsRecognisedByTheFirstTwelveCharactersOfItsImage) {
+    EngineForm f;
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
+    for (const char* img : {"mailboxstore", "mailboxstoreFullJournaling", "MAILBOXSTORETavimor"}) {
+        tree::setImage(node, img);
+        EXPECT_TRUE(tree::isMailboxStore(node)) << img;
+    }
+    for (const char* img : {"storagegroup", "user", "usergray", "mailboxstor", ""}) {
+        tree::setImage(node, img);
+        EXPECT_FALSE(tree::isMailboxStore(node)) << img;
+    }
+    EXPECT_FALSE(tree::isMailboxStore(nullptr));
+}
+
+TEST(TreeNodes, ImageKeySetsThePicture) {
+    EngineForm f;
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", "", "mailboxstoreTavimor");
+    EXPECT_EQ(tree::image(node), "mailboxstoreTavimor");
+    EXPECT_FALSE(node->icon(0).isNull());
+    EXPECT_EQ(tree::key(node), "CN=S");
+    EXPECT_EQ(tree::text(node), "S");
+}
+
+TEST(NoMoreSuchJournal, CountsJournalFieldsOfAllNodesWithoutRegardToCase) {
+    EngineForm f;
+    f.addStore("A", "CN=A", "CN=Journal,DC=x" + N + "fwd@x");
+    f.addStore("B", "CN=B", "cn=journal,dc=x");
+    f.addStore("C", "CN=C", "CN=Other,DC=x");
+
+    QString tag = "CN=JOURNAL,DC=X" + N + "someone" + N + "Both";
+    EXPECT_FALSE(engine::NoMoreSuchJournal(f.ui.TreeView1, tag, 2));
+    EXPECT_EQ(tag, "CN=JOURNAL,DC=X");  // the caller's tag is cut to its journal field
+    EXPECT_TRUE(engine::NoMoreSuchJournal(f.ui.TreeView1, tag, 3));
+
+    QString other = "CN=Other,DC=x";
+    EXPECT_FALSE(engine::NoMoreSuchJournal(f.ui.TreeView1, other, 1));
+    EXPECT_TRUE(engine::NoMoreSuchJournal(f.ui.TreeView1, other, 2));
+    QString unused = "CN=Nobody";
+    EXPECT_TRUE(engine::NoMoreSuchJournal(f.ui.TreeView1, unused, 1));
+}
+
+TEST(StoreTreeEvents, ClickOnANodeThatIsNoStoreKeepsTheLastStoreSelected) {
+    EngineForm f;
+    QTreeWidgetItem* store = f.addStore("A", "CN=A", "");
+    QTreeWidgetItem* child = tree::addChild(store, {}, "Journal", "user");
+    f.ctx.glLastNode = store;
+    f.g.blnChangesPending = true;
+
+    f.ui.TreeView1->setCurrentItem(child);
+    tree::NodeClick(f.ctx, child);
+    EXPECT_EQ(f.ui.TreeView1->currentItem(), store);
+    EXPECT_FALSE(child->isSelected());
+    tree::NodeClick(f.ctx, f.group);
+    EXPECT_EQ(f.ui.TreeView1->currentItem(), store);
+    // nothing was loaded: staged edits survive
+    EXPECT_TRUE(f.g.blnChangesPending);
+
+    f.ui.TreeView1->setCurrentItem(f.group);
+    tree::NodeCollapseOrExpand(f.ctx, f.group);
+    EXPECT_EQ(f.ui.TreeView1->currentItem(), store);
+}
+}  // namespace
