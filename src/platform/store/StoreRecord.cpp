@@ -183,7 +183,8 @@ void StoreRecord::update() {
         }
     });
     pending_.clear();
-    view_.emplace(db, view_->item(), StoreUrl::parse(url_));
+    detail::Item item = view_->item();  // the view is rebuilt to read the saved fields
+    view_.emplace(db, std::move(item), StoreUrl::parse(url_));
 }
 
 void StoreRecord::deleteRecord(const QString& url) {

@@ -1,0 +1,85 @@
+#include "lab/platform_store/TempStore.h"
+#include "platform/store/Store.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform::store;
+using platform::ComError;
+using testsupport::TempStore;
+
+namespace {
+int32_t failure(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ComError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+bool exists(const QString& url) {
+    StoreRecord rec;
+    return failure([&] { rec.open(url); }) == 0;
+}
+
+void createItem(StoreConnection& con, const QString& url) {
+    StoreRecord rec;
+    rec.open(url, &con, adMode::ReadWrite, adCreate::CreateOverwrite);
+    rec.setField(QStringLiteral("urn:x:v"), 1);
+    rec.update();
+}
+}  // namespace
+
+TEST(StoreConnectionTest, StoreRootListingAndDomainFolders) {
+    TempStore store;
+    createStore(QStringLiteral("second.lab"));
+    createStore(QStringLiteral("TAVIMOR.LAB"));  // the same folder, not a new one
+    EXPECT_EQ(listStoreRoot(), (QStringList{"second.lab", "tavimor.lab"}));
+    StoreConnection con;
+    EXPECT_EQ(con.state(), adState::Closed);
+    con.open(QStringLiteral("http://srv/exadmin/Tavimor.Lab/"));
+    EXPECT_EQ(con.state(), adState::Open);
+    EXPECT_EQ(failure([&] { con.open(TempStore::file()); }), err::AlreadyOpen);
+    // A record of another store cannot go through this connection.
+    StoreRecord other;
+    EXPECT_EQ(failure([&] { other.open(QStringLiteral("file://./backofficestorage/second.lab"), &con); }), err::BadUrl);
+    con.close();
+    EXPECT_EQ(failure([&] { con.close(); }), err::NotOpen);
+    StoreConnection missing;
+    EXPECT_EQ(failure([&] { missing.open(QStringLiteral("file://./backofficestorage/absent.lab/mbx")); }),
+              err::StoreNotFound);
+    EXPECT_EQ(failure([&] { createStore(QStringLiteral("..")); }), err::BadUrl);
+}
+
+TEST(StoreConnectionTest, TransactionsCommitOrLeaveNothing) {
+    TempStore store;
+    StoreConnection con;
+    con.open(TempStore::file());
+    EXPECT_EQ(failure([&] { con.commitTrans(); }), err::NoTransaction);
+
+    con.beginTrans();
+    EXPECT_EQ(failure([&] { con.beginTrans(); }), err::TransactionOpen);
+    createItem(con, TempStore::file("committed"));
+    con.commitTrans();
+    EXPECT_TRUE(exists(TempStore::file("committed")));
+
+    con.beginTrans();
+    createItem(con, TempStore::file("rolled-back"));
+    con.rollbackTrans();
+    EXPECT_FALSE(exists(TempStore::file("rolled-back")));
+
+    {
+        StoreConnection abandoned;
+        abandoned.open(TempStore::web());
+        abandoned.beginTrans();
+        createItem(abandoned, TempStore::file("abandoned"));
+    }  // destroyed without commit
+    EXPECT_FALSE(exists(TempStore::file("abandoned")));
+
+    con.beginTrans();
+    StoreRecord rec;
+    rec.open(TempStore::file("closed"), &con, adMode::ReadWrite, adCreate::CreateOverwrite);
+    con.close();  // abandons the transaction; the record's connection is gone
+    EXPECT_EQ(failure([&] { rec.update(); }), err::NotOpen);
+    EXPECT_FALSE(exists(TempStore::file("closed")));
+}

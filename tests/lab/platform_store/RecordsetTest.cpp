@@ -1,0 +1,116 @@
+#include "lab/platform_store/TempStore.h"
+#include "platform/store/Store.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform::store;
+using platform::ComError;
+using testsupport::TempStore;
+
+namespace {
+int32_t failure(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ComError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QString scope(const char* traversal, const QString& url) {
+    return QStringLiteral(" from scope ('%1 traversal of \"%2\"') ").arg(QString::fromLatin1(traversal), url);
+}
+
+QStringList column(StoreRecordset& rs, const QString& name) {
+    QStringList out;
+    for (; !rs.eof(); rs.moveNext()) out << rs.field(name).toString();
+    return out;
+}
+
+class RecordsetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StoreBuilder b(TempStore::domain());
+        b.ensureMailbox(QStringLiteral("jdoe"));
+        b.ensureJunkRule(QStringLiteral("jdoe"));
+        b.ensureItem({"mbx", "jdoe", "Inbox", "visible.eml"}, {{"urn:x:n", 3}});
+        b.ensurePublicFolder({"A", "B", "C"}, QStringLiteral("c@tavimor.lab"));
+        b.ensurePublicFolder({"D"}, QString());
+        b.ensureItem({"public folders", "A", "post.eml"}, {});
+        b.commit();
+        con.open(TempStore::web("mbx/jdoe"));
+    }
+    TempStore store;
+    StoreConnection con;
+};
+}  // namespace
+
+TEST_F(RecordsetTest, HiddenItemsOnlyWhenTheConditionAsksForThem) {
+    StoreRecordset all;
+    all.open("select \"DAV:displayname\"" + scope("shallow", TempStore::web("mbx/jdoe/Inbox")), con);
+    EXPECT_EQ(column(all, "DAV:displayname"), QStringList{"visible.eml"});
+
+    StoreRecordset hidden;
+    hidden.open("select \"DAV:displayname\"" + scope("shallow", TempStore::web("mbx/jdoe/Inbox")) +
+                    " WHERE \"DAV:ishidden\" = true",
+                con);
+    EXPECT_EQ(column(hidden, "DAV:displayname"), (QStringList{"Organizer Rule", "Junk E-mail Rule"}));
+}
+
+TEST_F(RecordsetTest, TraversalsAndRowOrder) {
+    const QString pf = TempStore::web("public folders");
+    StoreRecordset shallow, deep, hier;
+    shallow.open("select \"DAV:displayname\"" + scope("shallow", pf), con);
+    EXPECT_EQ(column(shallow, "DAV:displayname"), (QStringList{"A", "D"}));
+    deep.open("select \"DAV:displayname\"" + scope("deep", pf), con);
+    EXPECT_EQ(column(deep, "DAV:displayname"), (QStringList{"A", "B", "C", "post.eml", "D"}));
+    hier.open("select \"DAV:href\", \"DAV:hassubs\"" + scope("hierarchical", pf), con);
+    QStringList rows;
+    for (; !hier.eof(); hier.moveNext())
+        rows << hier.field("DAV:href").toString() + "=" + hier.field("DAV:hassubs").toString();
+    EXPECT_EQ(rows, (QStringList{pf + "/A=true", pf + "/A/B=true", pf + "/A/B/C=false", pf + "/D=false"}));
+}
+
+TEST_F(RecordsetTest, ConditionsSelectRowsAndColumnsReadAsSelected) {
+    StoreRecordset rs;
+    rs.open("select \"DAV:href\", \"http://schemas.microsoft.com/exchange/publicfolderemailaddress\"" +
+                scope("hierarchical", TempStore::file("public folders")) +
+                " WHERE \"http://schemas.microsoft.com/exchange/publicfolderemailaddress\" = 'C@TAVIMOR.LAB'",
+            con);
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.recordCount(), 1);
+    EXPECT_EQ(rs.field("DAV:href"), QVariant(TempStore::file("public folders/A/B/C")));
+    EXPECT_EQ(failure([&] { rs.field("DAV:displayname"); }), err::FieldNotFound);  // not selected
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_EQ(failure([&] { rs.field("DAV:href"); }), err::NoCurrentRecord);
+    EXPECT_EQ(failure([&] { rs.moveNext(); }), err::NoCurrentRecord);
+
+    StoreRecordset nulls;
+    nulls.open("select \"DAV:displayname\", \"urn:x:n\"" + scope("deep", TempStore::file("mbx/jdoe")), con);
+    ASSERT_EQ(nulls.recordCount(), 4);  // Inbox, its visible message, Sent Items, Deleted Items
+    EXPECT_TRUE(nulls.field("urn:x:n").isNull());
+    nulls.moveNext();
+    EXPECT_EQ(nulls.field("DAV:displayname"), QVariant(QStringLiteral("visible.eml")));
+    EXPECT_EQ(nulls.field("urn:x:n"), QVariant(qint32(3)));
+    nulls.moveLast();
+    EXPECT_EQ(nulls.field("DAV:displayname"), QVariant(QStringLiteral("Deleted Items")));
+    nulls.moveNext();
+    EXPECT_TRUE(nulls.eof());
+}
+
+TEST_F(RecordsetTest, RefusedQueries) {
+    StoreRecordset rs;
+    EXPECT_EQ(failure([&] { rs.open("select \"a\"" + scope("shallow", TempStore::file("mbx/nobody")), con); }),
+              err::ItemNotFound);
+    EXPECT_EQ(failure([&] {
+                  rs.open("select \"a\"" + scope("shallow", "file://./backofficestorage/other.lab/mbx"), con);
+              }),
+              err::BadUrl);
+    EXPECT_EQ(failure([&] { rs.open("select \"a\" from scope ('shallow traversal of \"x\"') WHERE", con); }),
+              err::CommandError);
+    EXPECT_EQ(rs.state(), 0);
+    // Opening on a connection string makes a connection of its own.
+    rs.open("select \"DAV:displayname\"" + scope("shallow", TempStore::file("mbx")), TempStore::file("mbx"));
+    EXPECT_EQ(column(rs, "DAV:displayname"), QStringList{"jdoe"});
+}
