@@ -72,31 +72,31 @@ void cylinder(QPainter& p, double x, double y, double w, double h, const QColor&
     p.drawEllipse(QRectF(x, y, w, capH));
 }
 
-void storeCylinder(QPainter& p) { cylinder(p, 2, 1.5, 11, 13, QColor(0x5B, 0x8F, 0xC9)); }
+void storeCylinder(QPainter& p) { cylinder(p, 1.5, 1.0, 11, 13.5, QColor(0x5B, 0x8F, 0xC9)); }
 
 // A round badge in the lower right corner.
 void badge(QPainter& p, const QColor& color) {
     p.setPen(QPen(Qt::white, 1.2));
     p.setBrush(color);
-    p.drawEllipse(QRectF(8.4, 8.4, 7.2, 7.2));
+    p.drawEllipse(QRectF(7.2, 7.2, 8.6, 8.6));
 }
 
 void fullJournalingBadge(QPainter& p) {
     badge(p, QColor(0xE0, 0x7B, 0x00));
     // "everything": three white lines, like a page of a journal
     p.setPen(QPen(Qt::white, 1.0, Qt::SolidLine, Qt::FlatCap));
-    for (double y : {10.4, 12.0, 13.6}) p.drawLine(QPointF(10.2, y), QPointF(13.8, y));
+    for (double y : {9.8, 11.5, 13.2}) p.drawLine(QPointF(9.4, y), QPointF(13.6, y));
 }
 
 void tavimorBadge(QPainter& p) {
     badge(p, QColor(0x1E, 0x9E, 0x3A));
-    QPen pen(Qt::white, 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPen pen(Qt::white, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     QPainterPath path;
-    path.moveTo(10.2, 12.1);
-    path.lineTo(11.5, 13.4);
-    path.lineTo(13.9, 10.5);
+    path.moveTo(9.3, 11.6);
+    path.lineTo(10.9, 13.2);
+    path.lineTo(13.8, 9.6);
     p.drawPath(path);
 }
 

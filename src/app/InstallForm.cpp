@@ -8,12 +8,13 @@
 #include "app/StatusPanels.h"
 #include "app/StatusProgress.h"
 #include "app/TextBoxErrorLog.h"
+#include "complus/ComCheckStaging.h"
 #include "engine/Context.h"
 #include "platform/ComError.h"
+#include "users/ListItem.h"
 #include "platform/system/SystemProbes.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -86,14 +87,10 @@ void InstallForm::selectRememberedUser() {
     const QString key = form_.strLastSelectedItemKey;
     if (key.isEmpty()) return;
     QTreeWidget* list = ui_.ListView1;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->data(0, Qt::UserRole).toString() == key) {
-            list->scrollToItem(item);
-            list->setCurrentItem(item);
-            item->setSelected(true);
-            return;
-        }
+    if (QTreeWidgetItem* item = users::findItem(list, key)) {
+        list->scrollToItem(item);
+        list->setCurrentItem(item);
+        item->setSelected(true);
     }
 }
 
@@ -135,6 +132,10 @@ bool InstallForm::event(QEvent* e) {
 void InstallForm::showEvent(QShowEvent* e) {
     Form_Load();
     QMainWindow::showEvent(e);
+    // A window shown without a window manager is never activated; the first
+    // activation then follows the first show once the window is on screen.
+    if (!form_.blnNotFirstTime)
+        QMetaObject::invokeMethod(this, [this] { Form_Activate(); }, Qt::QueuedConnection);
 }
 
 void InstallForm::closeEvent(QCloseEvent* e) {
@@ -148,12 +149,9 @@ RefreshSteps InstallForm::refreshSteps() {
     RefreshSteps s;
     if (hooks_.checkComPlusApp)
         s.checkComPlusApp = [this](QString& identity) { return hooks_.checkComPlusApp(*this, identity); };
-    if (hooks_.fillIdentityField) s.fillIdentityField = [this] { hooks_.fillIdentityField(*this); };
+    if (hooks_.proposeIdentity) s.proposeIdentity = [this] { return hooks_.proposeIdentity(*this); };
     if (hooks_.getMailboxStores) s.getMailboxStores = [this] { hooks_.getMailboxStores(*this); };
-    s.sinkLibraryPath = [this] {
-        if (hooks_.sinkLibraryPath) return hooks_.sinkLibraryPath(*this);
-        return QDir(probes_.currentDirectory()).filePath(QString::fromLatin1(kAppName) + QStringLiteral(".dll"));
-    };
+    s.currentDirectory = [this] { return probes_.currentDirectory(); };
     s.fileExists = [this](const QString& path) { return probes_.fileExists(path); };
     return s;
 }
@@ -207,14 +205,26 @@ void InstallForm::Command4_Click() {
     });
 }
 
-void InstallForm::stageComPlusBox(QWidget* box, bool checked) {
-    if (!g_.blnEventsEnabled) return;
-    setForeColor(box, checked ? kRed : kBlack);
-    g_.blnChangesPending = checked;
-    ui_.Command1->setText(checked ? QStringLiteral("Change") : QStringLiteral("Refresh"));
+namespace {
+// The clicked COM+ box and the Refresh/Change button, as the staging handler sees them.
+class ComCheckControls : public complus::ComCheckView {
+public:
+    ComCheckControls(QCheckBox* box, QPushButton* command1) : box_(box), command1_(command1) {}
+    void setBoxForeColor(uint32_t color) override { setForeColor(box_, color); }
+    void setCommand1Caption(const QString& caption) override { command1_->setText(caption); }
+
+private:
+    QCheckBox* box_;
+    QPushButton* command1_;
+};
+}  // namespace
+
+void InstallForm::stageComPlusBox(QCheckBox* box) {
+    ComCheckControls view(box, ui_.Command1);
+    complus::onComCheckClick(g_, box->isChecked() ? 1 : 0, view);
 }
 
-void InstallForm::CheckRegCom_Click() { stageComPlusBox(ui_.CheckRegCom, ui_.CheckRegCom->isChecked()); }
-void InstallForm::CheckUnRegCom_Click() { stageComPlusBox(ui_.CheckUnRegCom, ui_.CheckUnRegCom->isChecked()); }
+void InstallForm::CheckRegCom_Click() { stageComPlusBox(ui_.CheckRegCom); }
+void InstallForm::CheckUnRegCom_Click() { stageComPlusBox(ui_.CheckUnRegCom); }
 
 }  // namespace app

@@ -33,8 +33,8 @@ public:
         std::function<void(InstallForm&)> startupDiscovery;
         // Whether the COM+ application "Tavimor" is installed, and its account.
         std::function<bool(InstallForm&, QString& identity)> checkComPlusApp;
-        // Proposes an account for the COM+ application in txtIdent.
-        std::function<void(InstallForm&)> fillIdentityField;
+        // The account proposed for the COM+ application on Windows 2000.
+        std::function<QString(InstallForm&)> proposeIdentity;
         // Rebuilds the store tree.
         std::function<void(InstallForm&)> getMailboxStores;
         // Applies the staged changes to the selected store and reloads it; 1 done,
@@ -44,8 +44,6 @@ public:
         std::function<void(InstallForm&, QTreeWidgetItem* node)> nodeClick;
         // Closes the pickers before the window closes.
         std::function<void(InstallForm&)> closePickers;
-        // Where the sink library is expected (default: the current directory).
-        std::function<QString(InstallForm&)> sinkLibraryPath;
     };
 
     InstallForm(platform::system::SystemProbes& probes, Prompt& prompt, QWidget* parent = nullptr);
@@ -92,7 +90,7 @@ private:
     void connectControls();
     void buildUserListColumns();
     void selectRememberedUser();
-    void stageComPlusBox(QWidget* box, bool checked);
+    void stageComPlusBox(QCheckBox* box);
     RefreshSteps refreshSteps();
     // Runs a handler so that nothing it throws leaves the window.
     template <typename F>

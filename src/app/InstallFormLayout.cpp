@@ -27,6 +27,12 @@ W* make(const char* name, QWidget* parent, Args&&... args) {
 CaptionLabel* nameLabel(const char* name, QWidget* parent) {
     auto* l = make<CaptionLabel>(name, parent);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setLineWidth(1);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
+    pal.setColor(QPalette::Shadow, QColor(0x80, 0x80, 0x80));
+    pal.setColor(QPalette::Light, QColor(0xFF, 0xFF, 0xFF));
+    l->setPalette(pal);
     l->setMinimumHeight(22);
     l->setContentsMargins(3, 0, 3, 0);
     l->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

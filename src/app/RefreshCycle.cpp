@@ -1,9 +1,11 @@
 #include "app/RefreshCycle.h"
 
 #include "app/CaptionLabel.h"
-#include "app/ComPlusPanel.h"
+#include "app/ComPlusPanelView.h"
 #include "app/MousePointer.h"
 #include "app/StatusPanels.h"
+#include "complus/SinkLibrary.h"
+#include "complus/WindowsVersion.h"
 #include "platform/ComError.h"
 
 namespace app {
@@ -16,12 +18,22 @@ void guarded(ErrorLog& log, F&& step) {
     if (!run(std::forward<F>(step))) log.logWithoutContext(run.number(), run.description());
 }
 
-}  // namespace
-
-QString missingSinkEntry(const QString& stamp, const QString& path) {
-    return QLatin1Char('[') + stamp + QStringLiteral("] File ") + path +
-           QStringLiteral(" not found. COM+ object installation is impossible.\r\n\r\n");
+complus::ComPlusFacts comPlusFacts(const Globals& g, ErrorLog& log, const RefreshSteps& steps) {
+    complus::ComPlusFacts facts;
+    guarded(log, [&] { facts.installed = steps.checkComPlusApp && steps.checkComPlusApp(facts.identity); });
+    facts.windows2000 = complus::isWindows2000(g.strWindowsVersion);
+    if (!facts.installed) {
+        guarded(log, [&] {
+            facts.currentDirectory = steps.currentDirectory ? steps.currentDirectory() : QString();
+            const QString library = complus::sinkLibraryPath(facts.currentDirectory, QString::fromLatin1(kAppName));
+            facts.libraryPresent = steps.fileExists && steps.fileExists(library);
+        });
+        facts.stamp = timestamp();
+    }
+    return facts;
 }
+
+}  // namespace
 
 void resetStorePanel(InstallFormUi& ui) {
     ui.Command3->setEnabled(false);
@@ -40,23 +52,11 @@ void RefreshLists(InstallFormUi& ui, Globals& g, FormState& form, ErrorLog& log,
     setMousePointer(ui.form, vbHourglass);
     ui.ListView1->clear();
 
-    ComPlusFacts facts;
-    guarded(log, [&] {
-        QString identity;
-        facts.installed = steps.checkComPlusApp && steps.checkComPlusApp(identity);
-        facts.identity = identity;
-    });
+    const complus::ComPlusFacts facts = comPlusFacts(g, log, steps);
     form.blnComPlusInstalled = facts.installed;
-    facts.windows2000 = g.strWindowsVersion == QLatin1String("Windows 2000");
-    const QString sinkPath = steps.sinkLibraryPath ? steps.sinkLibraryPath() : QString();
-    if (!facts.installed)
-        guarded(log, [&] { facts.sinkPresent = steps.fileExists && steps.fileExists(sinkPath); });
-
-    const ComPlusPanel panel = decideComPlusPanel(facts);
-    if (panel.fillIdentityField && steps.fillIdentityField) guarded(log, steps.fillIdentityField);
-    if (panel.reportMissingSink) log.prepend(missingSinkEntry(timestamp(), sinkPath));
+    const complus::ComPlusPanel panel = complus::decideComPlusPanel(facts, steps.proposeIdentity);
+    if (!panel.logEntry.isEmpty()) log.prepend(panel.logEntry);
     applyComPlusPanel(panel, ui);
-
     setPanelText(ui.StatusBar1, QStringLiteral("text"), panel.statusText);
 
     g.blnEventsEnabled = false;

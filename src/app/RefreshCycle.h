@@ -17,19 +17,16 @@ struct RefreshSteps {
     // Answers whether the application "Tavimor" is installed; when it is, writes the
     // account it runs under to `identity`.
     std::function<bool(QString& identity)> checkComPlusApp;
-    // Proposes an account in txtIdent.
-    std::function<void()> fillIdentityField;
+    // The account proposed for the application on Windows 2000.
+    std::function<QString()> proposeIdentity;
     // Rebuilds the store tree (and loads the remembered store).
     std::function<void()> getMailboxStores;
-    // Where the sink library is expected, and whether it is there.
-    std::function<QString()> sinkLibraryPath;
+    // The process's current directory and whether a file exists (the sink library).
+    std::function<QString()> currentDirectory;
     std::function<bool(const QString& path)> fileExists;
 };
 
 void RefreshLists(InstallFormUi& ui, Globals& g, FormState& form, ErrorLog& log, const RefreshSteps& steps);
-
-// The informational entry of a refresh that finds no sink library.
-QString missingSinkEntry(const QString& stamp, const QString& path);
 
 // Empties the store panel's choices (with the window's events off).
 void resetStorePanel(InstallFormUi& ui);

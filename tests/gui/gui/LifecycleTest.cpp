@@ -1,0 +1,200 @@
+#include "FormFixture.h"
+
+#include "app/Colors.h"
+#include "app/MousePointer.h"
+#include "users/ListItem.h"
+
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace app;
+using testing_gui::FormTest;
+
+TEST_F(FormTest, LoadSetsCaptionAndHourglassAndRunsStartUpOnce) {
+    int discoveries = 0;
+    form->hooks().startupDiscovery = [&](InstallForm& f) {
+        ++discoveries;
+        f.globals().strWindowsVersion = QStringLiteral("Windows XP");
+        throw platform::ComError(platform::hr::ServerDown, QStringLiteral("no directory"));
+    };
+    form->Form_Load();
+    form->Form_Load();
+    EXPECT_EQ(discoveries, 1);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Tavimor"));
+    EXPECT_EQ(mousePointer(form.get()), vbHourglass);
+    // Start-up reports nothing, even when a step fails.
+    EXPECT_TRUE(form->errorLog().text().isEmpty());
+    EXPECT_EQ(form->globals().strWindowsVersion, QStringLiteral("Windows XP"));
+
+    form->Form_Deactivate();
+    EXPECT_EQ(mousePointer(form.get()), vbDefault);
+}
+
+TEST_F(FormTest, FirstActivationBuildsColumnsRefreshesAndSelectsTheRememberedUser) {
+    probes.sinkPresent = true;
+    form->resize(1200, 800);
+    bool firstTimeDuringRefresh = true;
+    form->hooks().getMailboxStores = [&](InstallForm& f) {
+        ++storeTreeBuilds;
+        firstTimeDuringRefresh = f.state().blnNotFirstTime;
+        for (const char* mail : {"a@lab", "b@lab", "c@lab"}) {
+            auto* item = new QTreeWidgetItem(f.ui().ListView1, {QString::fromLatin1(mail)});
+            users::setItemKey(item, QString::fromLatin1(mail));
+        }
+    };
+    form->state().strLastSelectedItemKey = QStringLiteral("B@lab");
+    form->Form_Load();
+    form->Form_Activate();
+
+    EXPECT_TRUE(form->isVisible());
+    QTreeWidget* list = ui().ListView1;
+    ASSERT_EQ(list->columnCount(), 3);
+    EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Name"));
+    EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Journal ingoing"));
+    EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("Journal outgoing"));
+    EXPECT_EQ(list->columnWidth(0), 233);  // 3500 twips
+    EXPECT_EQ(list->columnWidth(1), 113);  // 1700 twips
+    EXPECT_FALSE(list->rootIsDecorated());
+    EXPECT_EQ(storeTreeBuilds, 1);
+    EXPECT_FALSE(firstTimeDuringRefresh);
+    EXPECT_TRUE(form->state().blnNotFirstTime);
+    ASSERT_NE(list->currentItem(), nullptr);
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("b@lab"));
+    EXPECT_TRUE(list->currentItem()->isSelected());
+
+    // Later activations (the window shown again after a picker) do nothing.
+    list->setColumnCount(1);
+    form->Form_Activate();
+    QApplication::processEvents();
+    EXPECT_EQ(storeTreeBuilds, 1);
+    EXPECT_EQ(list->columnCount(), 1);
+}
+
+TEST_F(FormTest, ShowingTheWindowActivatesItOnce) {
+    form->show();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(storeTreeBuilds, 1);
+    EXPECT_TRUE(form->state().blnNotFirstTime);
+    form->hide();
+    form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(storeTreeBuilds, 1);
+}
+
+TEST(Twips, ConvertAtFifteenAPixel) {
+    EXPECT_EQ(twipsToPixels(3500), 233);
+    EXPECT_EQ(twipsToPixels(1700), 113);
+    EXPECT_EQ(twipsToPixels(15), 1);
+    EXPECT_EQ(twipsToPixels(0), 0);
+}
+
+TEST_F(FormTest, ComPlusBoxesStageOnlyWhileEventsAreEnabled) {
+    form->globals().blnEventsEnabled = false;
+    ui().CheckRegCom->setChecked(true);
+    EXPECT_EQ(foreColor(ui().CheckRegCom), kBlack);
+    EXPECT_FALSE(form->globals().blnChangesPending);
+    EXPECT_EQ(ui().Command1->text(), QStringLiteral("Refresh"));
+    ui().CheckRegCom->setChecked(false);
+
+    form->globals().blnEventsEnabled = true;
+    for (QCheckBox* box : {ui().CheckRegCom, ui().CheckUnRegCom}) {
+        box->click();
+        EXPECT_EQ(foreColor(box), kRed);
+        EXPECT_TRUE(form->globals().blnChangesPending);
+        EXPECT_EQ(ui().Command1->text(), QStringLiteral("Change"));
+        box->click();
+        EXPECT_EQ(foreColor(box), kBlack);
+        EXPECT_FALSE(form->globals().blnChangesPending);
+        EXPECT_EQ(ui().Command1->text(), QStringLiteral("Refresh"));
+    }
+}
+
+TEST_F(FormTest, RefreshButtonClearsTheLogAndRefreshesWhenNothingIsStaged) {
+    probes.sinkPresent = true;
+    int applies = 0;
+    form->hooks().applyChanges = [&](InstallForm&, QTreeWidgetItem*) { return ++applies, 1; };
+    form->errorLog().logWithoutContext(1, QStringLiteral("old"));
+    form->errorLog().show();
+    ui().TreeView1->setEnabled(false);
+
+    ui().Command1->click();
+    EXPECT_EQ(applies, 0);
+    EXPECT_EQ(storeTreeBuilds, 1);
+    EXPECT_TRUE(form->errorLog().text().isEmpty());
+    EXPECT_TRUE(ui().txtErr->isHidden());
+    EXPECT_TRUE(ui().Command5->isHidden());
+    EXPECT_TRUE(ui().TreeView1->isEnabled());
+}
+
+TEST_F(FormTest, ChangeButtonAppliesAndRefreshesOnlyOnSuccess) {
+    probes.sinkPresent = true;
+    int result = -1;
+    QTreeWidgetItem* applied = nullptr;
+    ui().TreeView1->setColumnCount(1);
+    auto* store = new QTreeWidgetItem(ui().TreeView1, {QStringLiteral("Store")});
+    ui().TreeView1->setCurrentItem(store);
+    form->hooks().applyChanges = [&](InstallForm& f, QTreeWidgetItem* node) {
+        applied = node;
+        EXPECT_EQ(mousePointer(&f), vbHourglass);
+        return result;
+    };
+
+    form->globals().blnChangesPending = true;
+    ui().Command1->click();
+    EXPECT_EQ(applied, store);
+    EXPECT_EQ(storeTreeBuilds, 0);  // failed: staged state kept, no refresh
+    EXPECT_EQ(mousePointer(form.get()), vbDefault);
+
+    result = 1;
+    ui().Command1->click();
+    EXPECT_EQ(storeTreeBuilds, 1);
+}
+
+TEST_F(FormTest, ResetDropsStagedEditsAndReloadsTheSelectedStore) {
+    ui().TreeView1->setColumnCount(1);
+    auto* store = new QTreeWidgetItem(ui().TreeView1, {QStringLiteral("Store")});
+    ui().TreeView1->setCurrentItem(store);
+    ui().TreeView1->setEnabled(false);
+    ui().Command4->setEnabled(true);
+    QTreeWidgetItem* reloaded = nullptr;
+    bool pendingDuringReload = true;
+    form->hooks().nodeClick = [&](InstallForm& f, QTreeWidgetItem* node) {
+        reloaded = node;
+        pendingDuringReload = f.globals().blnChangesPending;
+    };
+    form->globals().blnChangesPending = true;
+    ui().Command4->click();
+    EXPECT_EQ(reloaded, store);
+    EXPECT_FALSE(pendingDuringReload);
+    EXPECT_TRUE(ui().TreeView1->isEnabled());
+}
+
+TEST_F(FormTest, ExitClosesThePickersThenTheWindowAndReleasesTheConnections) {
+    bool pickersClosed = false;
+    form->hooks().closePickers = [&](InstallForm& f) {
+        pickersClosed = true;
+        EXPECT_TRUE(f.isVisible());
+    };
+    form->globals().conAD = std::make_shared<platform::directory::DirectoryConnection>();
+    form->show();
+    QApplication::processEvents();
+    ui().Command2->click();
+    EXPECT_TRUE(pickersClosed);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->globals().conAD, nullptr);
+    EXPECT_EQ(form->globals().conExOLEDB, nullptr);
+}
+
+TEST_F(FormTest, HandlersNeverLetAFailureEscape) {
+    form->hooks().nodeClick = [](InstallForm&, QTreeWidgetItem*) {
+        throw platform::ComError(platform::hr::Fail, QStringLiteral("boom"));
+    };
+    form->globals().blnEventsEnabled = false;
+    EXPECT_NO_THROW(ui().Command4->click());
+    EXPECT_TRUE(form->errorLog().text().contains(QStringLiteral("boom")));
+    EXPECT_FALSE(ui().txtErr->isHidden());
+    EXPECT_TRUE(form->globals().blnEventsEnabled);
+    EXPECT_EQ(mousePointer(form.get()), vbDefault);
+}
