@@ -1,0 +1,95 @@
+#include "store/Items.h"
+#include "store/JournalMailbox.h"
+#include "store/StoreQueries.h"
+#include "store/StoreTag.h"
+
+#include <gtest/gtest.h>
+
+using platform::directory::Row;
+using store::JournalMailbox;
+
+namespace {
+Row row(const QVariant& mail, const QVariant& nick, const QVariant& samType, const QVariant& mapi) {
+    Row r;
+    r.set("mail", mail);
+    r.set("mailNickname", nick);
+    r.set("sAMAccountType", samType);
+    r.set("mAPIRecipient", mapi);
+    return r;
+}
+const QChar NUL(0);
+}  // namespace
+
+TEST(JournalMailbox, LocalPartAliasAndKind) {
+    const auto a = JournalMailbox::fromRow(row("first@second@tavimor.lab", "alias", "805306368", QVariant()));
+    EXPECT_EQ(a.localPart, QStringLiteral("first@second"));  // before the last "@"
+    EXPECT_EQ(a.alias, QStringLiteral("alias"));
+    EXPECT_FALSE(a.publicFolder);
+    EXPECT_EQ(a.folderName(), QStringLiteral("inbox"));
+    EXPECT_EQ(JournalMailbox::fromRow(row("@tavimor.lab", "x", 1, QVariant())).localPart, QStringLiteral("@tavimor.lab"));
+    EXPECT_EQ(JournalMailbox::fromRow(row("plain", "x", 1, QVariant())).localPart, QStringLiteral("plain"));
+    EXPECT_EQ(JournalMailbox::fromRow(row(QVariant(), QVariant(), 1, QVariant())).alias, QString());
+    // Only with both account type and MAPI flag absent is it a public folder.
+    const auto pf = JournalMailbox::fromRow(row("pf@tavimor.lab", "pf", QVariant(), QVariant()));
+    EXPECT_TRUE(pf.publicFolder);
+    EXPECT_EQ(pf.folderName(), QString());
+    EXPECT_FALSE(JournalMailbox::fromRow(row("m@tavimor.lab", "m", QVariant(), "TRUE")).publicFolder);
+}
+
+TEST(JournalMailbox, CandidatesInOrderSkippingEmptyNames) {
+    app::Globals g;
+    g.strHttpMailboxRoot = QStringLiteral("http://srv/exadmin/d/mbx");
+    g.strFileMailboxRoot = QStringLiteral("file://./backofficestorage/d/mbx");
+    JournalMailbox m;
+    m.alias = QStringLiteral("jarchive");
+    m.localPart = QStringLiteral("journal.archive");
+    EXPECT_EQ(store::mailboxCandidates(g, m),
+              (QStringList{"http://srv/exadmin/d/mbx/jarchive", "file://./backofficestorage/d/mbx/jarchive",
+                           "http://srv/exadmin/d/mbx/journal.archive",
+                           "file://./backofficestorage/d/mbx/journal.archive"}));
+    m.alias.clear();
+    EXPECT_EQ(store::mailboxCandidates(g, m).size(), 2);
+    m.localPart.clear();
+    EXPECT_TRUE(store::mailboxCandidates(g, m).isEmpty());
+
+    g.strHttpMailboxRoot = QStringLiteral("http://srv/exadmin/mbx.lab/mbx");
+    EXPECT_EQ(store::publicFolderRoot(g), QStringLiteral("http://srv/exadmin/public folders.lab/public folders"));
+}
+
+TEST(StoreTag, RefreshKeepsOnlyTheJournalPart) {
+    const QString dn = QStringLiteral("CN=Journal,DC=tavimor,DC=lab");
+    EXPECT_EQ(store::tag::journalPart(dn + NUL + "fwd" + NUL + "Both"), dn);
+    EXPECT_EQ(store::tag::journalPart(NUL + dn), NUL + dn);  // a NUL first is no separator
+    EXPECT_EQ(store::tag::fromRegistration(dn + NUL + "old" + NUL + "Both", "Name <a@b>", ""), dn + NUL + "Name <a@b>");
+    EXPECT_EQ(store::tag::fromRegistration(dn, "", "FWDAndSave"), dn + NUL + "Both");
+    EXPECT_EQ(store::tag::fromRegistration(dn + NUL + "old", "", ""), dn);
+}
+
+TEST(StoreQueryTexts, ExactTextsWithEscapedValues) {
+    EXPECT_EQ(store::queries::findRegItem("http://s/exadmin/d/mbx/o'brien/Inbox", "Tavimor.reg",
+                                          store::queries::hiddenItemCondition()),
+              QStringLiteral("select  \"DAV:displayname\",\"Tavimor_FWDAddress\",\"Tavimor_FWDAndSave\" from scope "
+                             "('shallow traversal of \"http://s/exadmin/d/mbx/o''brien/Inbox\"')  WHERE "
+                             "\"DAV:displayname\" = 'Tavimor.reg' AND \"DAV:ishidden\" = true AND \"DAV:isfolder\" = false "));
+    EXPECT_EQ(store::queries::publicFolders("http://s/exadmin/d/public folders", "o'reilly@d"),
+              QStringLiteral("select  \"DAV:href\", \"DAV:displayname\", "
+                             "\"http://schemas.microsoft.com/exchange/permanenturl\", "
+                             "\"http://schemas.microsoft.com/exchange/publicfolderemailaddress\",\"DAV:hassubs\"  from "
+                             "scope ('hierarchical  traversal of \"http://s/exadmin/d/public folders\"')  WHERE "
+                             "(\"DAV:hassubs\" = True Or "
+                             "\"http://schemas.microsoft.com/exchange/publicfolderemailaddress\"='o''reilly@d')"));
+    EXPECT_EQ(store::queries::junkMailRule("file://./backofficestorage/d/mbx/a\"b/Inbox"),
+              QStringLiteral("SELECT \"DAV:href\", \"DAV:displayname\", \"http://schemas.microsoft.com/mapi/proptag/"
+                             "0x65E90003\", \"http://schemas.microsoft.com/mapi/proptag/0x61010003\", "
+                             "\"http://schemas.microsoft.com/mapi/proptag/0x61020003\" FROM scope('shallow traversal of "
+                             "\"file://./backofficestorage/d/mbx/a%22b/Inbox\"')  Where \"DAV:isfolder\" = false AND "
+                             "\"DAV:ishidden\" = true AND \"http://schemas.microsoft.com/exchange/outlookmessageclass\" = "
+                             "'IPM.ExtendedRule.Message' AND \"http://schemas.microsoft.com/mapi/proptag/0x65EB001E\" = "
+                             "'JunkEmailRule'"));
+}
+
+TEST(StoreText, TrimBlanksOnlyTrimsSpaces) {
+    EXPECT_EQ(store::trimBlanks(QStringLiteral("  a b  ")), QStringLiteral("a b"));
+    EXPECT_EQ(store::trimBlanks(QStringLiteral("   ")), QString());
+    EXPECT_EQ(store::trimBlanks(QStringLiteral("\ta\t")), QStringLiteral("\ta\t"));
+}
