@@ -1,0 +1,83 @@
+#pragma once
+// A temporary store with mailboxes and public folders, program state pointing at
+// it, and journal mailboxes answered from a table instead of the directory.
+
+#include "lab/platform_store/TempStore.h"
+#include "platform/store/Store.h"
+#include "store/RegistrationContext.h"
+
+#include <QMap>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+inline QString dnOf(const QString& alias) { return QStringLiteral("CN=%1,OU=Staff,DC=tavimor,DC=lab").arg(alias); }
+
+class RegistrationFixture : public ::testing::Test {
+protected:
+    RegistrationFixture() {
+        g.strHttpMailboxRoot = TempStore::web(QStringLiteral("mbx"));
+        g.strFileMailboxRoot = TempStore::file(QStringLiteral("mbx"));
+        g.conExOLEDB = std::make_shared<platform::store::StoreConnection>();
+    }
+
+    // A mailbox user known to the directory (alias may differ from the mail's local part).
+    void mailboxUser(const QString& key, const QString& alias, const QString& mail) {
+        platform::directory::Row r;
+        r.set("mail", mail.isEmpty() ? QVariant() : QVariant(mail));
+        r.set("mailNickname", alias.isEmpty() ? QVariant() : QVariant(alias));
+        r.set("sAMAccountType", QStringLiteral("805306368"));
+        directory.insert(dnOf(key), r);
+    }
+    // A mail-enabled public folder known to the directory.
+    void publicFolderObject(const QString& key, const QString& mail) {
+        platform::directory::Row r;
+        r.set("mail", mail);
+        r.set("mailNickname", key);
+        directory.insert(dnOf(key), r);
+    }
+
+    store::RegistrationContext ctx() {
+        return store::RegistrationContext{
+            g, log, [this] { return tag; }, [this](const QString& t) { tag = t; },
+            [this](const QString& dn, bool requireMail) -> std::optional<platform::directory::Row> {
+                lookups << dn;
+                if (failLookup) throw platform::ComError(platform::hr::ServerDown, QStringLiteral("down"));
+                if (!directory.contains(dn)) return std::nullopt;
+                const auto r = directory.value(dn);
+                if (requireMail && r.value("mail").isNull()) return std::nullopt;
+                return r;
+            }};
+    }
+
+    // The stored (not computed) fields of an item, in order, as name=value.
+    static QStringList storedFields(const QString& url) {
+        platform::store::StoreRecord rec;
+        rec.open(url);
+        QStringList out;
+        for (const QString& n : rec.fieldNames()) {
+            if (platform::store::detail::ItemView::isComputed(n)) continue;
+            out << n + "=" + rec.field(n).toString();
+        }
+        return out;
+    }
+    static bool exists(const QString& url) {
+        platform::store::StoreRecord rec;
+        try {
+            rec.open(url);
+            return true;
+        } catch (const platform::ComError&) {
+            return false;
+        }
+    }
+
+    TempStore store;
+    app::Globals g;
+    app::MemoryErrorLog log;
+    QString tag;
+    QMap<QString, platform::directory::Row> directory;
+    QStringList lookups;
+    bool failLookup = false;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,177 @@
+#include "lab/store/RegistrationFixture.h"
+#include "store/Registration.h"
+
+using namespace testsupport;
+using namespace platform::store;
+
+namespace {
+const QChar NUL(0);
+const QString kEx = QStringLiteral("http://schemas.microsoft.com/exchange/events/");
+
+class RegistrationTest : public RegistrationFixture {
+protected:
+    void SetUp() override {
+        StoreBuilder b(TempStore::domain());
+        b.ensureMailbox("jarchive", "Posteingang");
+        b.ensureJunkRule("jarchive");
+        b.ensureMailbox("plain");
+        b.commit();
+        mailboxUser("journal", "jarchive", "journal.archive@tavimor.lab");
+        mailboxUser("plain", "plain", "plain@tavimor.lab");
+    }
+    QString regUrl(const QString& alias = "jarchive", const QString& inbox = "Posteingang") {
+        return TempStore::file("mbx/" + alias + "/" + inbox + "/Tavimor.reg");
+    }
+};
+
+QStringList registration(const QString& fwd = {}, bool both = false) {
+    QStringList p{"DAV:contentclass=urn:content-class:storeeventreg", kEx + "EventMethod=onsyncsave",
+                  kEx + "SinkClass=Tavimor.TavimorCls",         kEx + "MatchScope=SHALLOW",
+                  kEx + "criteria= WHERE \"DAV:ishidden\" = FALSE", kEx + "priority=1",
+                  "DAV:ishidden=true"};
+    if (!fwd.isEmpty()) p << "Tavimor_FWDAddress=" + fwd;
+    if (both) p << "Tavimor_FWDAndSave=FWDAndSave";
+    return p;
+}
+}  // namespace
+
+TEST_F(RegistrationTest, CreateWritesExactlyTheRegistrationProperties) {
+    struct Case {
+        QString fwd;
+        bool both;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"", false, registration()},
+        {"Jürgen Weiß <juergen.weiss@tavimor.lab>", false, registration("Jürgen Weiß <juergen.weiss@tavimor.lab>")},
+        {" bare@example.com ", true, registration(" bare@example.com ", true)},  // untrimmed
+        {"", true, registration("", true)},
+        {"    ", false, registration()},  // blanks only: no forwarding field
+    };
+    for (const Case& c : cases) {
+        store::CreateRegItem(ctx(), dnOf("journal"), c.fwd, c.both);
+        EXPECT_EQ(storedFields(regUrl()), c.expected) << c.fwd.toStdString() << c.both;
+        StoreRecord rec;
+        rec.open(regUrl());
+        EXPECT_EQ(rec.fieldType("DAV:ishidden"), adType::Boolean);
+        EXPECT_EQ(rec.fieldType(kEx + "priority"), adType::VarWChar);  // the digit as text
+        if (rec.hasField("Tavimor_FWDAddress")) {
+            EXPECT_EQ(rec.fieldType("Tavimor_FWDAddress"), adType::BSTR);
+        }
+    }
+    EXPECT_EQ(log.text(), QString());
+    // The registration lives in the localised inbox only.
+    EXPECT_FALSE(exists(TempStore::file("mbx/jarchive/Tavimor.reg")));
+}
+
+TEST_F(RegistrationTest, CheckFindsItAndRefreshesTheSelectedTag) {
+    const QString dn = dnOf("journal");
+    tag = dn + NUL + "Old <old@x>" + NUL + "Both";
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dn, true));
+    EXPECT_EQ(tag, dn + NUL + "Old <old@x>" + NUL + "Both");  // nothing found: untouched
+
+    store::CreateRegItem(ctx(), dn, "New <new@x>", false);
+    EXPECT_TRUE(store::CheckRegItem(ctx(), dn, false));
+    EXPECT_EQ(tag, dn + NUL + "Old <old@x>" + NUL + "Both");  // no refresh asked
+    EXPECT_TRUE(store::CheckRegItem(ctx(), dn, true));
+    EXPECT_EQ(tag, dn + NUL + "New <new@x>");
+
+    store::CreateRegItem(ctx(), dn, "", true);  // creating again replaces the item
+    EXPECT_TRUE(store::CheckRegItem(ctx(), dn, true));
+    EXPECT_EQ(tag, dn + NUL + "Both");
+    EXPECT_EQ(storedFields(regUrl()), registration("", true));
+
+    // The program-wide connection is closed again after every check.
+    EXPECT_EQ(g.conExOLEDB->state(), adState::Closed);
+}
+
+TEST_F(RegistrationTest, RemoveDeletesIt) {
+    const QString dn = dnOf("journal");
+    store::CreateRegItem(ctx(), dn, "a@b", true);
+    ASSERT_TRUE(exists(regUrl()));
+    store::RemoveRegItem(ctx(), dn);
+    EXPECT_FALSE(exists(regUrl()));
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dn));
+    store::RemoveRegItem(ctx(), dn);  // nothing left to remove: quietly nothing
+    EXPECT_TRUE(exists(TempStore::file("mbx/jarchive/Posteingang/Junk E-mail Rule")));
+    EXPECT_EQ(log.text(), QString());
+}
+
+TEST_F(RegistrationTest, AnItemNotHiddenOrAFolderOfThatNameDoesNotCount) {
+    StoreBuilder b(TempStore::domain());
+    b.ensureItem({"mbx", "plain", "Inbox", "Tavimor.reg"}, {});  // visible
+    b.commit();
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("plain")));
+}
+
+TEST_F(RegistrationTest, UnknownOrUnreachableJournalMailboxes) {
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("nobody")));
+    store::CreateRegItem(ctx(), dnOf("nobody"), "x", true);
+    store::RemoveRegItem(ctx(), dnOf("nobody"));
+    mailboxUser("nomail", "nomail", "");  // no mail: check and create do nothing
+    store::CreateRegItem(ctx(), dnOf("nomail"), "", false);
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("nomail")));
+    failLookup = true;  // the directory fails
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("journal")));
+    store::CreateRegItem(ctx(), dnOf("journal"), "", false);
+    store::RemoveRegItem(ctx(), dnOf("journal"));
+    EXPECT_EQ(log.text(), QString());
+    failLookup = false;
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("journal")));
+}
+
+TEST_F(RegistrationTest, ResolvesByAliasThenByLocalPart) {
+    // The alias names no mailbox; the local part does.
+    mailboxUser("byLocal", "no-such-alias", "plain@tavimor.lab");
+    store::CreateRegItem(ctx(), dnOf("byLocal"), "", false);
+    EXPECT_TRUE(exists(regUrl("plain", "Inbox")));
+    EXPECT_EQ(log.text(), QString());  // the failed alias attempts are not logged
+    EXPECT_TRUE(store::CheckRegItem(ctx(), dnOf("byLocal")));
+    store::RemoveRegItem(ctx(), dnOf("byLocal"));
+    EXPECT_FALSE(exists(regUrl("plain", "Inbox")));
+
+    // No alias at all: the local part alone.
+    mailboxUser("noAlias", "", "plain@tavimor.lab");
+    store::CreateRegItem(ctx(), dnOf("noAlias"), "", false);
+    EXPECT_TRUE(store::CheckRegItem(ctx(), dnOf("noAlias")));
+}
+
+TEST_F(RegistrationTest, ReachedButEmptyFolderEndsTheSearch) {
+    // The alias's mailbox exists without the item; the local part's mailbox has one.
+    mailboxUser("split", "jarchive", "plain@tavimor.lab");
+    store::CreateRegItem(ctx(), dnOf("plain"), "", false);
+    ASSERT_TRUE(store::CheckRegItem(ctx(), dnOf("plain")));
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("split")));
+
+    // The web form reaches a different store than the file form: the web form's
+    // empty answer stands, the file form is not asked.
+    createStore("web.lab");
+    {
+        StoreBuilder b("web.lab");
+        b.ensureMailbox("plain");
+        b.commit();
+    }
+    g.strHttpMailboxRoot = "http://exch01/exadmin/web.lab/mbx";
+    EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("plain")));
+    // Unreachable web form: the file form answers.
+    g.strHttpMailboxRoot = "http://exch01/exadmin/absent.lab/mbx";
+    EXPECT_TRUE(store::CheckRegItem(ctx(), dnOf("plain")));
+}
+
+TEST_F(RegistrationTest, OnlyTheFinalCreateFailureIsLogged) {
+    app::setClockForTesting([] { return QDateTime(QDate(2024, 5, 1), QTime(9, 30, 0)); });
+    mailboxUser("ghost", "ghost", "ghost@tavimor.lab");  // no mailbox in the store
+    store::CreateRegItem(ctx(), dnOf("ghost"), "", false);
+    const QString entry = log.text();
+    EXPECT_EQ(entry.count(" - ERROR: "), 1);
+    EXPECT_TRUE(entry.startsWith("[" + app::timestamp() + "] " + g.strHttpMailboxRoot + " - ERROR: " +
+                                 QString::number(err::ItemNotFound) + " "))
+        << entry.toStdString();
+    EXPECT_TRUE(entry.endsWith("\r\n\r\n"));
+
+    log.setText({});
+    mailboxUser("ghost2", "", "ghost2@tavimor.lab");  // only the local part: still one entry
+    store::CreateRegItem(ctx(), dnOf("ghost2"), "", false);
+    EXPECT_EQ(log.text().count(" - ERROR: "), 1);
+    app::setClockForTesting(nullptr);
+}
