@@ -23,13 +23,17 @@ lab_port_taken() {
   ss -Hltn "src $LAB_IP and sport = :389" 2>/dev/null | grep -q .
 }
 
+lab_port_owner() {
+  ss -Hltnp "src $LAB_IP and sport = :389" 2>/dev/null | grep -o 'users:.*' || echo unknown
+}
+
 lab_ldap_answers() {
   lab_ldap ldapsearch -o nettimeout=3 -LLL -s base -b "" dnsHostName >/dev/null 2>&1
 }
 
 lab_start_server() {
   if lab_port_taken; then
-    lab_die "another process listens on $LAB_IP:389; stop it before starting the lab ($(ss -Hltnp "src $LAB_IP and sport = :389" | grep -o 'users:.*'))"
+    lab_die "another process listens on $LAB_IP:389 ($(lab_port_owner)); stop it first"
   fi
   mkdir -p "$LAB_LOG" "$LAB_RUN"
   setsid samba -F -M single -s "$LAB_SMBCONF" </dev/null >>"$LAB_LOG/samba.out" 2>&1 &
