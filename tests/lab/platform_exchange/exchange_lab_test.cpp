@@ -16,9 +16,7 @@ namespace {
 
 QString serverName() { return labEnv("LAB_EXCHANGE_SERVER"); }
 
-QString configNc() {
-    return ldapsearchValues("(objectClass=*)", "configurationNamingContext", "", "").value(0);
-}
+QString configNc() { return "CN=Configuration," + labBase(); }
 
 QString serverDn() {
     return ldapsearchValues("(&(objectClass=msExchExchangeServer)(cn=" + serverName() + "))", "distinguishedName",

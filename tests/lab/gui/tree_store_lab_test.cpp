@@ -1,0 +1,194 @@
+// The store tree and the store load against the lab: storage groups, stores,
+// images, caption, the remembered store, and what the panel shows.
+#include "directory/tree/Node.h"
+#include "directory/tree/StoreTree.h"
+#include "engine/StoreLoad.h"
+#include "tree_lab_form.h"
+#include "users/ListItem.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+const QString N(QChar(0));
+
+QStringList childTexts(const QTreeWidgetItem* node) {
+    QStringList out;
+    for (int i = 0; i < node->childCount(); ++i) out << node->child(i)->text(0);
+    return out;
+}
+
+QTreeWidgetItem* findStore(QTreeWidget* tree, const QString& group, const QString& store) {
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* g = tree->topLevelItem(i);
+        if (g->text(0) != group) continue;
+        for (int j = 0; j < g->childCount(); ++j)
+            if (g->child(j)->text(0) == store) return g->child(j);
+    }
+    return nullptr;
+}
+
+TEST(StoreTreeLab, GroupsAndStoresWithCaptionAndRecoveryGroupLeftOut) {
+    REQUIRE_LAB();
+    LabForm f;
+    tree::GetMailboxStores(f.ctx);
+    ASSERT_EQ(f.log.text(), "");
+
+    const QString server = labEnv("LAB_EXCHANGE_SERVER");
+    EXPECT_TRUE(f.form.windowTitle().startsWith("Tavimor - Exchange server " + server + " Version "))
+        << f.form.windowTitle().toStdString();
+    EXPECT_FALSE(f.g.strResponsibleMTAServer.isEmpty());
+
+    // every storage group of the server except the recovery group, in name order
+    const QString serverDn = ldapsearchValues("(&(objectClass=msExchExchangeServer)(cn=" + server + "))",
+                                              "distinguishedName", configNc()).value(0);
+    QStringList expected = ldapsearchValues("(&(objectClass=msExchStorageGroup)(!(msExchRecovery=TRUE)))", "cn",
+                                            "CN=InformationStore," + serverDn);
+    std::sort(expected.begin(), expected.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    QStringList groups;
+    for (int i = 0; i < f.ui.TreeView1->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* g = f.ui.TreeView1->topLevelItem(i);
+        groups << g->text(0);
+        EXPECT_EQ(tree::image(g), "storagegroup");
+        EXPECT_TRUE(g->isExpanded());
+        EXPECT_EQ(tree::tag(g), "");
+        // mailbox stores only, keyed by distinguished name
+        for (int j = 0; j < g->childCount(); ++j) {
+            QTreeWidgetItem* s = g->child(j);
+            EXPECT_TRUE(tree::isMailboxStore(s));
+            EXPECT_EQ(tree::key(s).toLower(), storeDn(g->text(0), s->text(0)).toLower());
+            const QString journal = ldapsearchValues("(objectClass=*)", "msExchMessageJournalRecipient", tree::key(s)).value(0);
+            EXPECT_EQ(tree::tag(s).section(N, 0, 0).toLower(), journal.toLower()) << s->text(0).toStdString();
+        }
+    }
+    EXPECT_EQ(groups, expected);
+    EXPECT_FALSE(groups.contains("Recovery Storage Group"));
+    ASSERT_NE(findStore(f.ui.TreeView1, "First Storage Group", "Mailbox Store (" + server + ")"), nullptr);
+    EXPECT_EQ(findStore(f.ui.TreeView1, "First Storage Group", "Public Folder Store (" + server + ")"), nullptr);
+}
+
+TEST(StoreTreeLab, ImagesFollowJournalRegistrationAndComPlus) {
+    REQUIRE_LAB();
+    LabForm f;
+    f.state.blnComPlusInstalled = true;
+    // registration items in the two journal mailboxes of the first group's store and
+    // the shared pair; only the first store has users with exclusions
+    f.regItems.insert(userDn("journal.archive").toLower(), "");
+    f.regItems.insert(userDn("shared.archive").toLower(), "");
+    f.state.strLastSelectedMailboxStore = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
+    tree::GetMailboxStores(f.ctx);
+    ASSERT_EQ(f.log.text(), "");
+
+    QTreeWidget* t = f.ui.TreeView1;
+    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", f.state.strLastSelectedMailboxStore)), "mailboxstore");
+    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", "Journaled Store")), "mailboxstoreTavimor");
+    EXPECT_EQ(tree::image(findStore(t, "Second Storage Group", "Shared Journal A")), "mailboxstoreFullJournaling");
+    EXPECT_EQ(tree::image(findStore(t, "Second Storage Group", "Journaled Store")), "mailboxstoreFullJournaling");
+    // every refreshed store shows its journal mailbox as a child
+    EXPECT_EQ(childTexts(findStore(t, "First Storage Group", "Journaled Store")), QStringList{"Journal Archive"});
+    EXPECT_EQ(childTexts(findStore(t, "Second Storage Group", "Journaled Store")), QStringList{"Archive D'Arcy"});
+
+    // without the COM+ application nothing is journaled per user
+    f.state.blnComPlusInstalled = false;
+    tree::GetMailboxStores(f.ctx);
+    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", "Journaled Store")), "mailboxstoreFullJournaling");
+}
+
+TEST(StoreTreeLab, RememberedStoreIsSelectedAndShownAfterARefresh) {
+    REQUIRE_LAB();
+    LabForm f;
+    // first call: the first store listed is remembered; of two stores with that
+    // name the later one is shown
+    tree::GetMailboxStores(f.ctx);
+    EXPECT_EQ(f.state.strLastSelectedMailboxStore, "Journaled Store");
+    QTreeWidgetItem* shown = f.ui.TreeView1->currentItem();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->parent()->text(0), "Second Storage Group");
+    EXPECT_EQ(f.ctx.glLastNode, shown);
+    // the earlier namesake passed through no load: no children
+    EXPECT_EQ(findStore(f.ui.TreeView1, "First Storage Group", "Journaled Store")->childCount(), 0);
+
+    const QString mailboxStore = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
+    f.state.strLastSelectedMailboxStore = mailboxStore.toUpper();
+    tree::GetMailboxStores(f.ctx);
+    shown = f.ui.TreeView1->currentItem();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text(0), mailboxStore);
+    EXPECT_EQ(f.state.strLastSelectedMailboxStore, mailboxStore);
+    EXPECT_EQ(f.ui.Frame1->title(), mailboxStore + " - Journaling disabled");
+    EXPECT_GT(f.ui.ListView1->topLevelItemCount(), 5);
+    EXPECT_TRUE(f.ui.Check1->isEnabled());
+    EXPECT_FALSE(f.ui.Check3->isChecked());
+    EXPECT_EQ(f.ui.Label3->caption(), "");
+}
+
+TEST(StoreTreeLab, SelectingAStoreShowsJournalForwardingUsersAndChildren) {
+    REQUIRE_LAB();
+    LabForm f;
+    f.state.blnComPlusInstalled = true;
+    const QString juergen = ldapsearchValues("(mailNickname=juergen.weiss)", "mail").value(0);
+    f.regItems.insert(userDn("journal.archive").toLower(), N + "J\u00fcrgen Wei\u00df <" + juergen + ">");
+    f.state.strLastSelectedMailboxStore = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
+    tree::GetMailboxStores(f.ctx);
+
+    QTreeWidgetItem* store = findStore(f.ui.TreeView1, "First Storage Group", "Journaled Store");
+    ASSERT_NE(store, nullptr);
+    f.ui.TreeView1->setCurrentItem(store);
+    tree::NodeClick(f.ctx, store);
+
+    EXPECT_EQ(f.ui.Frame1->title(), "Journaled Store - Tavimor");
+    EXPECT_EQ(f.ui.Label3->caption(), "Journal Archive");
+    EXPECT_TRUE(f.ui.Check3->isChecked());
+    EXPECT_EQ(f.ui.Label4->caption(), "J\u00fcrgen Wei\u00df");
+    EXPECT_TRUE(f.ui.Check4->isChecked());
+    EXPECT_FALSE(f.ui.Check5->isChecked());
+    EXPECT_TRUE(f.ui.Command3->isEnabled());
+    EXPECT_TRUE(f.ui.Command6->isEnabled());
+    EXPECT_EQ(f.state.strLastSelectedMailboxStore, "Journaled Store");
+    EXPECT_EQ(f.ctx.glLastNode, store);
+
+    // the journal mailbox is bypassed (forwarding without "Both"), the recipient is a user
+    ASSERT_EQ(store->childCount(), 2);
+    EXPECT_EQ(tree::text(store->child(0)), "Journal Archive");
+    EXPECT_EQ(tree::image(store->child(0)), "usergray");
+    EXPECT_FALSE(tree::bold(store->child(0)));
+    EXPECT_EQ(tree::text(store->child(1)), "J\u00fcrgen Wei\u00df");
+    EXPECT_EQ(tree::image(store->child(1)), "user");
+    EXPECT_TRUE(tree::bold(store->child(1)));
+
+    // the users homed there, without the journal mailbox itself, sorted by name
+    QTreeWidget* list = f.ui.ListView1;
+    ASSERT_GT(list->topLevelItemCount(), 0);
+    EXPECT_EQ(users::findItem(list, ldapsearchValues("(mailNickname=journal.archive)", "mail").value(0)), nullptr);
+    for (int i = 1; i < list->topLevelItemCount(); ++i)
+        EXPECT_LE(list->topLevelItem(i - 1)->text(0).compare(list->topLevelItem(i)->text(0), Qt::CaseInsensitive), 0);
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+
+    // a journal mailbox whose name holds an apostrophe is found
+    QTreeWidgetItem* second = findStore(f.ui.TreeView1, "Second Storage Group", "Journaled Store");
+    f.ui.TreeView1->setCurrentItem(second);
+    tree::NodeClick(f.ctx, second);
+    EXPECT_EQ(f.ui.Label3->caption(), "Archive D'Arcy");
+    EXPECT_EQ(f.ui.Frame1->title(), "Journaled Store - Full journaling");
+
+    // a storage group click keeps the last store
+    tree::NodeClick(f.ctx, second->parent());
+    EXPECT_EQ(f.ui.TreeView1->currentItem(), second);
+    EXPECT_EQ(f.ui.Label3->caption(), "Archive D'Arcy");
+}
+
+TEST(StoreTreeLab, UnknownServerIsLoggedAndShown) {
+    REQUIRE_LAB();
+    LabForm f;
+    f.form.setWindowTitle("Tavimor");
+    f.state.ComputerName = "no-such-server." + labEnv("LAB_DNS_DOMAIN");
+    tree::GetMailboxStores(f.ctx);
+    EXPECT_EQ(f.ui.TreeView1->topLevelItemCount(), 0);
+    EXPECT_EQ(f.form.windowTitle(), "Tavimor");
+    EXPECT_EQ(f.log.text().count("] ERROR: "), 1);
+    EXPECT_TRUE(f.log.text().contains("no-such-server"));
+    EXPECT_TRUE(f.log.shown());
+}
+}  // namespace
