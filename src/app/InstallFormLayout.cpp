@@ -26,13 +26,10 @@ W* make(const char* name, QWidget* parent, Args&&... args) {
 // A name label in a sunken frame, as wide as the space allows.
 CaptionLabel* nameLabel(const char* name, QWidget* parent) {
     auto* l = make<CaptionLabel>(name, parent);
-    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    l->setLineWidth(1);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
-    pal.setColor(QPalette::Shadow, QColor(0x80, 0x80, 0x80));
-    pal.setColor(QPalette::Light, QColor(0xFF, 0xFF, 0xFF));
-    l->setPalette(pal);
+    // Sunken: dark top and left edges, light bottom and right. Only the border is
+    // styled, so the staged-change colours of the palette still show.
+    l->setStyleSheet(QStringLiteral("QLabel { border: 1px solid; border-color: #8a8a8a #ffffff #ffffff #8a8a8a;"
+                                    " padding: 0 3px; }"));
     l->setMinimumHeight(22);
     l->setContentsMargins(3, 0, 3, 0);
     l->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -69,7 +66,10 @@ QGroupBox* storePanel(QWidget* parent, InstallFormUi& ui) {
     arial.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                        QStringLiteral("DejaVu Sans")});
     frame->setFont(arial);
-    frame->setStyleSheet(QStringLiteral("QGroupBox#Frame1 { font-weight: bold; }"));
+    // The title (store and mode) in bold; the controls inside keep the plain face.
+    QFont title = arial;
+    title.setBold(true);
+    frame->setFont(title);
 
     ui.Check3 = make<QCheckBox>("Check3", frame, QStringLiteral("Archive mailbox:"));
     ui.Label3 = nameLabel("Label3", frame);
@@ -89,6 +89,14 @@ QGroupBox* storePanel(QWidget* parent, InstallFormUi& ui) {
     ui.Check1 = make<QCheckBox>("Check1", frame, QStringLiteral("All ingoing"));
     ui.Check2 = make<QCheckBox>("Check2", frame, QStringLiteral("All outgoing"));
     ui.Command4 = make<QPushButton>("Command4", frame, QStringLiteral("Reset"));
+    // Until a store is loaded, nothing in the panel but its first box can be used.
+    for (QWidget* w : {(QWidget*)ui.Command3, (QWidget*)ui.Command6, (QWidget*)ui.Command4, (QWidget*)ui.Check4,
+                       (QWidget*)ui.Check5, (QWidget*)ui.Check1, (QWidget*)ui.Check2})
+        w->setEnabled(false);
+
+    arial.setBold(false);  // stated, so the children do not inherit the title's weight
+    for (QWidget* child : frame->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        child->setFont(arial);
 
     auto* grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(8);

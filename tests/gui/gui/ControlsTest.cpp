@@ -69,6 +69,10 @@ TEST_F(FormTest, HiddenControlsStartHiddenAndThePanelsHaveTheirKeys) {
                        (QWidget*)ui().Command5, (QWidget*)ui().Picture1})
         EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
     EXPECT_TRUE(ui().txtErr->isReadOnly());
+    // Before a store is loaded only the panel's first box can be used.
+    for (QWidget* w : {(QWidget*)ui().Command3, (QWidget*)ui().Command4, (QWidget*)ui().Command6,
+                       (QWidget*)ui().Check1, (QWidget*)ui().Check2, (QWidget*)ui().Check4, (QWidget*)ui().Check5})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_NE(statusPanel(ui().StatusBar1, QStringLiteral("text")), nullptr);
     EXPECT_NE(statusPanel(ui().StatusBar1, QStringLiteral("progress")), nullptr);
     EXPECT_EQ(ui().StatusBar1->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly).size(), 3);

@@ -192,6 +192,7 @@ TEST_F(FormTest, HandlersNeverLetAFailureEscape) {
         throw platform::ComError(platform::hr::Fail, QStringLiteral("boom"));
     };
     form->globals().blnEventsEnabled = false;
+    ui().Command4->setEnabled(true);
     EXPECT_NO_THROW(ui().Command4->click());
     EXPECT_TRUE(form->errorLog().text().contains(QStringLiteral("boom")));
     EXPECT_FALSE(ui().txtErr->isHidden());
