@@ -84,9 +84,4 @@ TEST(ForwardingText, NameAndAddress) {
     EXPECT_EQ(f.address, "");
 }
 
-TEST(TrimBlanks, OnlySpaces) {
-    EXPECT_EQ(trimBlanks("  a b  "), "a b");
-    EXPECT_EQ(trimBlanks("\ta\t"), "\ta\t");
-    EXPECT_EQ(trimBlanks("   "), "");
-}
 }  // namespace

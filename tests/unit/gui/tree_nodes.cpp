@@ -26,15 +26,6 @@ TEST(TreeNodes, StoreIsRecognisedByTheFirstTwelveCharactersOfItsImage) {
     EXPECT_FALSE(tree::isMailboxStore(nullptr));
 }
 
-TEST(TreeNodes, ImageKeySetsThePicture) {
-    EngineForm f;
-    QTreeWidgetItem* node = f.addStore("S", "CN=S", "", "mailboxstoreTavimor");
-    EXPECT_EQ(tree::image(node), "mailboxstoreTavimor");
-    EXPECT_FALSE(node->icon(0).isNull());
-    EXPECT_EQ(tree::key(node), "CN=S");
-    EXPECT_EQ(tree::text(node), "S");
-}
-
 TEST(NoMoreSuchJournal, CountsJournalFieldsOfAllNodesWithoutRegardToCase) {
     EngineForm f;
     f.addStore("A", "CN=A", "CN=Journal,DC=x" + N + "fwd@x");

@@ -93,24 +93,4 @@ TEST(UserListSort, ArrowIsLeftOutForNamedColumnsAndAnEmptyList) {
     EXPECT_FALSE(f.ui.ListView1->header()->isSortIndicatorShown());
 }
 
-TEST(UserListSort, ToggleSortOrder) {
-    EXPECT_EQ(ToggleSortOrder(0), 1);
-    EXPECT_EQ(ToggleSortOrder(1), 0);
-    EXPECT_EQ(ToggleSortOrder(5), 0);
-}
-
-TEST(UserListItems, SwitchIsOffWhenUncheckedOrWithoutImage) {
-    ListItem item;
-    setSwitch(&item, 1, true);
-    EXPECT_FALSE(switchOff(&item, 1));
-    EXPECT_EQ(subItemText(&item, 1), "  ");
-    setSwitch(&item, 1, false);
-    EXPECT_TRUE(switchOff(&item, 1));
-    EXPECT_EQ(subItemText(&item, 1), " ");
-    setSubItemImage(&item, 1, "checkeddisabled");
-    EXPECT_FALSE(switchOff(&item, 1));
-    setSubItemImage(&item, 1, "");
-    EXPECT_TRUE(switchOff(&item, 1));
-    EXPECT_TRUE(switchOff(&item, 2));  // never set
-}
 }  // namespace
