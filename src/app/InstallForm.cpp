@@ -11,6 +11,7 @@
 #include "complus/ComCheckStaging.h"
 #include "engine/Context.h"
 #include "platform/ComError.h"
+#include "platform/store/StoreConnection.h"
 #include "users/ListItem.h"
 #include "platform/system/SystemProbes.h"
 
@@ -117,7 +118,10 @@ void InstallForm::Form_Unload() {
         if (g_.conAD) g_.conAD->close();
     });
     g_.conAD.reset();
-    // The store connection is never opened at start; releasing it closes it.
+    // The store connection is not opened at start; closing it then fails quietly.
+    run([this] {
+        if (g_.conExOLEDB) g_.conExOLEDB->close();
+    });
     g_.conExOLEDB.reset();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/Colors.h"
 #include "app/MousePointer.h"
+#include "platform/store/StoreConnection.h"
 #include "users/ListItem.h"
 
 #include <QHeaderView>
@@ -178,12 +179,16 @@ TEST_F(FormTest, ExitClosesThePickersThenTheWindowAndReleasesTheConnections) {
         EXPECT_TRUE(f.isVisible());
     };
     form->globals().conAD = std::make_shared<platform::directory::DirectoryConnection>();
+    form->globals().conAD->open();
+    form->globals().conExOLEDB = std::make_shared<platform::store::StoreConnection>();  // never opened
+    const auto directory = form->globals().conAD;
     form->show();
     QApplication::processEvents();
     ui().Command2->click();
     EXPECT_TRUE(pickersClosed);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->globals().conAD, nullptr);
+    EXPECT_FALSE(directory->isOpen());
     EXPECT_EQ(form->globals().conExOLEDB, nullptr);
 }
 
