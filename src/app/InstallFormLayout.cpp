@@ -5,6 +5,7 @@
 #include "app/StatusPanels.h"
 
 #include <QDate>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -157,13 +158,30 @@ QGroupBox* comPlusGroup(QWidget* parent, InstallFormUi& ui) {
     return box;
 }
 
+// Keeps the error area as visible as its log box, so a hidden log takes no room.
+class FollowVisibility : public QObject {
+public:
+    FollowVisibility(QWidget* source, QWidget* follower) : QObject(follower), follower_(follower) {
+        source->installEventFilter(this);
+        follower->setVisible(!source->isHidden());
+    }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::ShowToParent) follower_->setVisible(true);
+        if (e->type() == QEvent::HideToParent) follower_->setVisible(false);
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    QWidget* follower_;
+};
+
 QWidget* errorArea(QWidget* parent, InstallFormUi& ui) {
     auto* area = new QWidget(parent);
     area->setObjectName(QStringLiteral("ErrorArea"));
     ui.txtErr = make<QPlainTextEdit>("txtErr", area);
     ui.txtErr->setReadOnly(true);
     ui.txtErr->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    ui.txtErr->setMaximumHeight(130);
+    ui.txtErr->setMinimumHeight(48);
     ui.txtErr->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     QPalette pal = ui.txtErr->palette();
     pal.setColor(QPalette::Text, QColor(0xA0, 0x10, 0x10));
@@ -179,6 +197,7 @@ QWidget* errorArea(QWidget* parent, InstallFormUi& ui) {
     row->addLayout(side);
     ui.txtErr->hide();
     ui.Command5->hide();
+    new FollowVisibility(ui.txtErr, area);
     return area;
 }
 
@@ -194,7 +213,12 @@ InstallFormUi buildInstallForm(QMainWindow* form) {
     outer->setContentsMargins(8, 8, 8, 4);
     outer->setSpacing(6);
 
-    auto* splitter = new QSplitter(Qt::Horizontal, central);
+    // The error log sits under the main area; the administrator can drag the
+    // boundary, and the area disappears while the log is hidden.
+    auto* vertical = new QSplitter(Qt::Vertical, central);
+    vertical->setObjectName(QStringLiteral("LogSplitter"));
+    vertical->setChildrenCollapsible(false);
+    auto* splitter = new QSplitter(Qt::Horizontal, vertical);
     splitter->setObjectName(QStringLiteral("MainSplitter"));
     splitter->setChildrenCollapsible(false);
     ui.TreeView1 = storeTree(splitter);
@@ -222,8 +246,12 @@ InstallFormUi buildInstallForm(QMainWindow* form) {
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({300, 900});
 
-    outer->addWidget(splitter, 1);
-    outer->addWidget(errorArea(central, ui));
+    vertical->addWidget(splitter);
+    vertical->addWidget(errorArea(vertical, ui));
+    vertical->setStretchFactor(0, 1);
+    vertical->setStretchFactor(1, 0);
+    vertical->setSizes({640, 100});
+    outer->addWidget(vertical, 1);
     form->setCentralWidget(central);
 
     ui.StatusBar1 = make<QStatusBar>("StatusBar1", form);

@@ -16,9 +16,15 @@ TEST_F(FormTest, ErrorLogPutsNewestFirstAndShowingRevealsTheBox) {
     EXPECT_TRUE(ui().Command5->isHidden());
     EXPECT_TRUE(ui().txtErr->toPlainText().contains(QStringLiteral("second")));
 
+    QWidget* area = ui().txtErr->parentWidget();
+    EXPECT_TRUE(area->isHidden());  // a hidden log takes no room
+
     form->errorLog().show();
     EXPECT_FALSE(ui().txtErr->isHidden());
     EXPECT_FALSE(ui().Command5->isHidden());
+    EXPECT_FALSE(area->isHidden());
+    ui().Command5->click();
+    EXPECT_TRUE(area->isHidden());
 }
 
 TEST_F(FormTest, ClearErrorLogEmptiesHidesAndReenablesTheTree) {
