@@ -1,7 +1,5 @@
 #include "users/ListItem.h"
 
-#include "users/ListSort.h"
-
 #include "app/Colors.h"
 #include "app/ImageLists.h"
 
@@ -14,7 +12,9 @@ enum Role { KeyRole = Qt::UserRole + 1, TagRole, ImageRole, ForeColorRole };
 }
 
 bool ListItem::operator<(const QTreeWidgetItem& other) const {
-    const int column = treeWidget() ? listSortKey(treeWidget()) : 0;
+    // QTreeWidget::sortItems() records the column as the header's sort section
+    // before it sorts.
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
     return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
 }
 

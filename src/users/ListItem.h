@@ -3,7 +3,7 @@
 // Key, Text, SmallIcon key, Tag, sub-items with a text and an image key each,
 // ForeColor (a colour value of app/Colors.h) and Bold. Setting an image key also
 // sets the picture (app::images::icon). Rows sort as text, without regard to
-// case, by the list's sort key (users::sortList).
+// case, by the column being sorted.
 
 #include <QString>
 #include <QTreeWidget>
