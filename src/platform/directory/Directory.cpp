@@ -207,7 +207,7 @@ DirectoryObject DirectoryObject::bind(const QString& adsPath) {
     limits.chaseReferrals = false;
     if (url.dn.compare(QStringLiteral("RootDSE"), Qt::CaseInsensitive) == 0) {
         Session::Result r = obj.session_->search(QString(), Scope::Base, QStringLiteral("(objectClass=*)"),
-                                                 {QStringLiteral("*"), QStringLiteral("+")}, limits);
+                                                 {QStringLiteral("*")}, limits);
         if (!r.rows.empty()) obj.properties_ = std::move(r.rows.front());
         return obj;
     }
@@ -275,37 +275,41 @@ std::vector<Row> search(const QString& serverPath, const QString& baseDn, Scope 
     return session->search(baseDn, scope, ldapFilter, attributes, limits).rows;
 }
 
-QString SystemInfo::userName() {
+namespace {
+
+// The signed-in account's entry: by DN, by user principal name, or by logon name.
+Row signedInAccount() {
     auto session = Session::get(false, QString());
     const QString id = session->whoAmI();
-    if (id.startsWith(QStringLiteral("dn:"), Qt::CaseInsensitive)) return id.mid(3);
-    const QString logon = logonName();
-    if (logon.isEmpty()) return QString();
     SearchLimits limits;
     limits.chaseReferrals = false;
-    const auto r = session->search(session->rootDse().defaultNamingContext, Scope::Subtree,
-                                   QStringLiteral("(sAMAccountName=") + escapeFilterValue(logon) + u')',
-                                   {QStringLiteral("distinguishedName")}, limits);
-    return r.rows.empty() ? QString() : r.rows.front().value(QStringLiteral("distinguishedName")).toString();
+    const QStringList attrs{QStringLiteral("distinguishedName"), QStringLiteral("sAMAccountName")};
+    Session::Result r;
+    if (id.startsWith(QStringLiteral("dn:"), Qt::CaseInsensitive)) {
+        r = session->search(id.mid(3), Scope::Base, QStringLiteral("(objectClass=*)"), attrs, limits);
+    } else {
+        const QString domainNc = session->rootDse().defaultNamingContext;
+        QString logon;
+        if (id.startsWith(QStringLiteral("upn:"), Qt::CaseInsensitive)) {
+            const QString upn = id.mid(4);
+            r = session->search(domainNc, Scope::Subtree,
+                                QStringLiteral("(userPrincipalName=") + escapeFilterValue(upn) + u')', attrs, limits);
+            logon = upn.section(u'@', 0, 0);
+        } else if (id.startsWith(QStringLiteral("u:"), Qt::CaseInsensitive)) {
+            logon = id.mid(2).section(u'\\', -1);
+        }
+        if (r.rows.empty() && !logon.isEmpty())
+            r = session->search(domainNc, Scope::Subtree,
+                                QStringLiteral("(sAMAccountName=") + escapeFilterValue(logon) + u')', attrs, limits);
+    }
+    return r.rows.empty() ? Row() : r.rows.front();
 }
 
-QString SystemInfo::logonName() {
-    auto session = Session::get(false, QString());
-    const QString id = session->whoAmI();
-    if (id.startsWith(QStringLiteral("u:"), Qt::CaseInsensitive)) {
-        const QString user = id.mid(2);
-        const int slash = user.lastIndexOf(u'\\');
-        return slash >= 0 ? user.mid(slash + 1) : user.section(u'@', 0, 0);
-    }
-    if (id.startsWith(QStringLiteral("dn:"), Qt::CaseInsensitive)) {
-        SearchLimits limits;
-        limits.chaseReferrals = false;
-        const auto r = session->search(id.mid(3), Scope::Base, QStringLiteral("(objectClass=*)"),
-                                       {QStringLiteral("sAMAccountName")}, limits);
-        if (!r.rows.empty()) return r.rows.front().value(QStringLiteral("sAMAccountName")).toString();
-    }
-    return QString();
-}
+}  // namespace
+
+QString SystemInfo::userName() { return signedInAccount().value(QStringLiteral("distinguishedName")).toString(); }
+
+QString SystemInfo::logonName() { return signedInAccount().value(QStringLiteral("sAMAccountName")).toString(); }
 
 QString SystemInfo::domainDNSName() {
     auto session = Session::get(false, QString());

@@ -223,6 +223,18 @@ void Session::connect() {
         disconnect();
         throwLdapError(rc, QStringLiteral("(signing in to %1)").arg(endpoint_.host));
     }
+    // Who this session signed in as, for servers that do not answer "Who am I?".
+    if (!bindDn.isEmpty() && !pwFile.isEmpty()) {
+        boundAs_ = bindDn.contains(u'=') ? QStringLiteral("dn:") + bindDn
+                   : bindDn.contains(u'\\') ? QStringLiteral("u:") + bindDn
+                                            : QStringLiteral("upn:") + bindDn;
+    } else {
+        char* user = nullptr;
+        if (ldap_get_option(ld_, LDAP_OPT_X_SASL_USERNAME, &user) == LDAP_OPT_SUCCESS && user) {
+            boundAs_ = QStringLiteral("upn:") + QString::fromUtf8(user);
+            ldap_memfree(user);
+        }
+    }
 }
 
 const RootDse& Session::rootDse() {
@@ -408,6 +420,11 @@ QString Session::whoAmI() {
     if (!ld_) connect();
     berval* authzid = nullptr;
     const int rc = ldap_whoami_s(ld_, &authzid, nullptr, nullptr);
+    if (rc == LDAP_PROTOCOL_ERROR || rc == LDAP_UNWILLING_TO_PERFORM || rc == LDAP_NOT_SUPPORTED) {
+        // The server does not know the operation: the name the session signed in with.
+        if (boundAs_.isEmpty()) throwLdapError(rc);
+        return boundAs_;
+    }
     if (rc != LDAP_SUCCESS) throwLdapError(rc);
     QString id;
     if (authzid) {

@@ -67,7 +67,8 @@ public:
     };
     void modify(const QString& dn, const std::vector<Modification>& changes);
 
-    // The authorisation identity of this session ("dn:..." or "u:DOMAIN\\user").
+    // The authorisation identity of this session: "dn:..." or "u:DOMAIN\\user", or
+    // "upn:user@domain" for servers without the "Who am I?" operation.
     QString whoAmI();
 
 private:
@@ -80,6 +81,7 @@ private:
     Endpoint endpoint_;
     LDAP* ld_ = nullptr;
     std::unique_ptr<RootDse> rootDse_;
+    QString boundAs_;
 };
 
 }  // namespace platform::directory
