@@ -115,7 +115,7 @@ TEST(UserListLab, StoreWithoutExclusionsAndFirstDisplayPreselection) {
     f.addStore("Shared Journal A", shared, "");
     EXPECT_EQ(GetUsersWithMailboxes(f.ctx, shared, false), 0);
 
-    f.state.strCurrentUserEmailAddress = mailOf("marker.in").toUpper();
+    f.state.strCurrentUserEmailAddress = mailOf("dora.disabled").toUpper();
     f.addStore("Mailbox Store", mailboxStoreDn(), "");
     GetUsersWithMailboxes(f.ctx, mailboxStoreDn(), false);
     EXPECT_EQ(f.state.strLastSelectedItemKey, f.state.strCurrentUserEmailAddress);
