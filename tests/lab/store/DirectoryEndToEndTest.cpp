@@ -16,6 +16,7 @@ class DirectoryEndToEnd : public RegistrationFixture {
 protected:
     void SetUp() override {
         REQUIRE_LAB();
+        useDirectory = true;
         g.strLDAPRoot = testing_support::labRoot();
         g.conAD = std::make_shared<platform::directory::DirectoryConnection>();
         g.conAD->open();

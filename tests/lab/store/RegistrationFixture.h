@@ -38,6 +38,8 @@ protected:
     }
 
     store::RegistrationContext ctx() {
+        if (useDirectory) return store::RegistrationContext{g, log, [this] { return tag; },
+                                                            [this](const QString& t) { tag = t; }, {}};
         return store::RegistrationContext{
             g, log, [this] { return tag; }, [this](const QString& t) { tag = t; },
             [this](const QString& dn, bool requireMail) -> std::optional<platform::directory::Row> {
@@ -78,6 +80,7 @@ protected:
     QMap<QString, platform::directory::Row> directory;
     QStringList lookups;
     bool failLookup = false;
+    bool useDirectory = false;  // resolve through Globals::conAD instead of the table
 };
 
 }  // namespace testsupport
