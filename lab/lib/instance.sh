@@ -19,6 +19,7 @@ lab_select_instance() {
       LAB_REALM=TAVIMOR.LAB
       LAB_NETBIOS=TAVIMOR
       LAB_IP=127.0.0.1
+      LAB_INTERFACES=127.0.0.1
       LAB_STATE=${TAVIMOR_LAB_STATE:-$base}
       LAB_SEED_ARGS=(--spread-users 300)
       ;;
@@ -26,6 +27,9 @@ lab_select_instance() {
       LAB_REALM=BIG.TAVIMOR.LAB
       LAB_NETBIOS=BIGTAVIMOR
       LAB_IP=127.0.0.2
+      # No interface carries 127.0.0.2 itself; with a netmask samba takes the
+      # address as given and binds it on the loopback device.
+      LAB_INTERFACES=127.0.0.2/8
       LAB_STATE=${TAVIMOR_LAB_LARGE_STATE:-${TAVIMOR_LAB_STATE:-$base}-large}
       LAB_SEED_ARGS=(--fill-mailbox-store 30000)
       ;;

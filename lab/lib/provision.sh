@@ -7,7 +7,7 @@ LAB_MALLOC_TUNING=glibc.malloc.mxfast=0:glibc.malloc.mmap_threshold=33554432:gli
 # changes, or the computer's name does, the next start provisions afresh.
 lab_fingerprint() {
   {
-    echo "instance=$LAB_INSTANCE realm=$LAB_REALM server=$LAB_EXCHANGE_SERVER"
+    echo "instance=$LAB_INSTANCE realm=$LAB_REALM server=$LAB_EXCHANGE_SERVER if=$LAB_INTERFACES"
     cat "$LAB_HOME"/seed/*.py "$LAB_HOME"/lib/provision.sh "$LAB_HOME"/lib/tls.sh
   } | sha256sum | cut -c1-16
 }
@@ -46,7 +46,7 @@ lab_samba_provision() {
   out=$(samba-tool domain provision --targetdir="$LAB_DC_DIR" \
     --realm="$LAB_REALM" --domain="$LAB_NETBIOS" --server-role=dc \
     --dns-backend=SAMBA_INTERNAL --host-name="$LAB_DC_SHORT" --host-ip="$LAB_IP" \
-    --option="interfaces=$LAB_IP" --option="bind interfaces only=yes" \
+    --option="interfaces=$LAB_INTERFACES" --option="bind interfaces only=yes" \
     --option="dsdb:schema update allowed=true" \
     --option="server services=-s3fs -winbindd -nbt -wrepl -ntp_signd -dnsupdate" \
     --option="tls enabled=yes" --option="tls keyfile=$LAB_TLS/dc.key" \

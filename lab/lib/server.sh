@@ -10,7 +10,7 @@ lab_pid() {
   # A recycled PID must not be mistaken for the lab: it has to be samba and
   # have files of this state directory open.
   [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$(command -v samba)" ] || return 1
-  ls -l "/proc/$pid/fd" 2>/dev/null | grep -qF -- "$LAB_STATE/" || return 1
+  [ -n "$(find "/proc/$pid/fd" -lname "$LAB_STATE/*" -print -quit 2>/dev/null)" ] || return 1
   printf '%s' "$pid"
 }
 
@@ -20,7 +20,7 @@ lab_running() {
 
 # Whether some other process already listens on the instance's LDAP address.
 lab_port_taken() {
-  ss -Hltn "src $LAB_IP and sport = :389" 2>/dev/null | grep -q .
+  [ -n "$(ss -Hltn "src $LAB_IP and sport = :389" 2>/dev/null)" ]
 }
 
 lab_port_owner() {
