@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Which lab instance a command works on, and where everything of it lives.
 # Sourced by lab/lab and lab/selftest.
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Starting, watching and stopping the instance's samba process (by its PID only).
 
 # Prints the recorded PID when that process is still our samba.

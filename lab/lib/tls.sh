@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # The lab's own certificate authority and the DC's server certificate.
 
 lab_make_tls() {
@@ -6,7 +7,7 @@ lab_make_tls() {
   mkdir -p "$dir"
   (
     umask 077
-    cd "$dir"
+    cd "$dir" || exit 1
     openssl req -x509 -newkey rsa:3072 -nodes -days 3650 -sha256 \
       -keyout ca.key -out ca.pem -subj "/O=Tavimor Lab/CN=Tavimor Lab CA ($LAB_REALM)" \
       -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign \
