@@ -46,7 +46,8 @@ inline int ldapsearchCount(const QString& base, const QString& filter, const QSt
     p.start("ldapsearch", args);
     p.waitForFinished(-1);
     const QByteArray out = p.readAllStandardOutput();
-    return static_cast<int>(out.count("\ndn: ") + (out.startsWith("dn: ") ? 1 : 0));
+    // "dn: " or, for names that are not plain ASCII, "dn:: " (base64).
+    return static_cast<int>(out.count("\ndn:") + (out.startsWith("dn:") ? 1 : 0));
 }
 
 // The mailbox store with the most users (LAB_LARGE_STORE_DN when the lab names it).
