@@ -13,7 +13,7 @@
 namespace platform::complus {
 namespace {
 
-using Statement = CatalogDatabase::Statement;
+using Statement = sqlite::Statement;
 
 constexpr std::array kStartTypes = {"SERVICE_BOOT_START", "SERVICE_SYSTEM_START", "SERVICE_AUTO_START",
                                     "SERVICE_DEMAND_START", "SERVICE_DISABLED"};
@@ -34,7 +34,7 @@ void requireOptionalFile(const QString& path) {
 
 }  // namespace
 
-Catalog::Catalog(const QString& path) : db_(std::make_shared<CatalogDatabase>(path)) {}
+Catalog::Catalog(const QString& path) : db_(openCatalogDatabase(path)) {}
 Catalog::~Catalog() = default;
 
 QString Catalog::defaultPath() {
@@ -66,7 +66,7 @@ QString Catalog::resolveApplication(const QString& appIdOrName) {
 void Catalog::InstallComponent(const QString& appIdOrName, const QString& dll, const QString& tlb,
                                const QString& psdll) {
     const CollectionSchema& schema = componentsSchema();
-    CatalogDatabase::Transaction tx(*db_);
+    sqlite::Transaction tx(*db_);
     const QString appId = resolveApplication(appIdOrName);
     const ComponentInfo info = identifyComponentLibrary(dll);
     requireOptionalFile(tlb);
@@ -84,7 +84,7 @@ void Catalog::InstallComponent(const QString& appIdOrName, const QString& dll, c
 void Catalog::RefreshComponents() {
     const CollectionSchema& schema = componentsSchema();
     const PropertySpec& version = *schema.find(QStringLiteral("Version"));
-    CatalogDatabase::Transaction tx(*db_);
+    sqlite::Transaction tx(*db_);
     std::vector<std::shared_ptr<CatalogEntry>> components;
     Statement apps(*db_, "SELECT id FROM objects WHERE collection = ?1");
     apps.bind(1, applicationsSchema().name);
@@ -114,7 +114,7 @@ void Catalog::CreateServiceForApplication(const QString& appIdOrName, const QStr
     requireOneOf(kStartTypes, startType, "service start type");
     requireOneOf(kErrorControls, errorControl, "service error control");
 
-    CatalogDatabase::Transaction tx(*db_);
+    sqlite::Transaction tx(*db_);
     const QString appId = resolveApplication(appIdOrName);
     Statement taken(*db_, "SELECT name FROM services WHERE name = ?1 OR application_id = ?2");
     taken.bind(1, serviceName).bind(2, appId);

@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-namespace platform::complus {
+namespace platform::sqlite { class Database; }
 
-class CatalogDatabase;
+namespace platform::complus {
 
 // A service registered for an application, with the arguments it was given.
 struct ServiceRegistration {
@@ -65,7 +65,7 @@ public:
 private:
     QString resolveApplication(const QString& appIdOrName);
 
-    std::shared_ptr<CatalogDatabase> db_;
+    std::shared_ptr<sqlite::Database> db_;
 };
 
 }  // namespace platform::complus

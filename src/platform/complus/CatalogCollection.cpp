@@ -6,7 +6,7 @@
 
 namespace platform::complus {
 
-CatalogCollection::CatalogCollection(std::shared_ptr<CatalogDatabase> db, const CollectionSchema& schema,
+CatalogCollection::CatalogCollection(std::shared_ptr<sqlite::Database> db, const CollectionSchema& schema,
                                      QString parentKey)
     : db_(std::move(db)), schema_(schema), parentKey_(std::move(parentKey)) {}
 
@@ -63,7 +63,7 @@ int CatalogCollection::SaveChanges() {
     int changed = 0;
     std::vector<CatalogEntry*> inserted;
     {
-        CatalogDatabase::Transaction tx(*db_);
+        sqlite::Transaction tx(*db_);
         for (const auto& e : removed_)
             if (rows::remove(*db_, e->id)) ++changed;
         try {

@@ -10,13 +10,13 @@
 #include <memory>
 #include <vector>
 
-namespace platform::complus {
+namespace platform::sqlite { class Database; }
 
-class CatalogDatabase;
+namespace platform::complus {
 
 class CatalogCollection {
 public:
-    CatalogCollection(std::shared_ptr<CatalogDatabase> db, const CollectionSchema& schema, QString parentKey);
+    CatalogCollection(std::shared_ptr<sqlite::Database> db, const CollectionSchema& schema, QString parentKey);
 
     QString Name() const;
     // Reads the saved objects, dropping unsaved changes. For a related
@@ -36,7 +36,7 @@ public:
 private:
     void checkIndex(int index) const;
 
-    std::shared_ptr<CatalogDatabase> db_;
+    std::shared_ptr<sqlite::Database> db_;
     const CollectionSchema& schema_;
     QString parentKey_;
     std::vector<std::shared_ptr<CatalogEntry>> items_;

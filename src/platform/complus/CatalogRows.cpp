@@ -5,9 +5,9 @@
 namespace platform::complus::rows {
 namespace {
 
-using Statement = CatalogDatabase::Statement;
+using Statement = sqlite::Statement;
 
-void writeValue(CatalogDatabase& db, int64_t seq, const QString& name, const QVariant& value) {
+void writeValue(sqlite::Database& db, int64_t seq, const QString& name, const QVariant& value) {
     Statement(db, "INSERT OR REPLACE INTO properties(object_seq, name, value) VALUES(?1, ?2, ?3)")
         .bind(1, QVariant::fromValue<qlonglong>(seq))
         .bind(2, name)
@@ -22,7 +22,7 @@ QVariant typed(const PropertySpec& spec, const QVariant& stored) {
 
 }  // namespace
 
-std::vector<std::shared_ptr<CatalogEntry>> load(CatalogDatabase& db, const CollectionSchema& schema,
+std::vector<std::shared_ptr<CatalogEntry>> load(sqlite::Database& db, const CollectionSchema& schema,
                                                 const QString& parentId) {
     std::vector<std::shared_ptr<CatalogEntry>> out;
     Statement objects(db, "SELECT seq, id FROM objects WHERE collection = ?1 AND parent_id = ?2 ORDER BY seq");
@@ -38,13 +38,13 @@ std::vector<std::shared_ptr<CatalogEntry>> load(CatalogDatabase& db, const Colle
         props.bind(1, QVariant::fromValue<qlonglong>(e->seq));
         while (props.step()) {
             if (const PropertySpec* spec = schema.find(props.text(0)))
-                e->values[spec->name] = typed(*spec, props.column(1));
+                e->values[spec->name] = typed(*spec, props.value(1));
         }
     }
     return out;
 }
 
-void insert(CatalogDatabase& db, CatalogEntry& entry) {
+void insert(sqlite::Database& db, CatalogEntry& entry) {
     Statement(db, "INSERT INTO objects(collection, parent_id, id) VALUES(?1, ?2, ?3)")
         .bind(1, entry.schema->name)
         .bind(2, entry.parentId)
@@ -54,7 +54,7 @@ void insert(CatalogDatabase& db, CatalogEntry& entry) {
     for (const auto& [name, value] : entry.values) writeValue(db, entry.seq, name, value);
 }
 
-void update(CatalogDatabase& db, const CatalogEntry& entry) {
+void update(sqlite::Database& db, const CatalogEntry& entry) {
     Statement exists(db, "SELECT 1 FROM objects WHERE seq = ?1 AND id = ?2");
     exists.bind(1, QVariant::fromValue<qlonglong>(entry.seq)).bind(2, entry.id);
     if (!exists.step())
@@ -62,14 +62,14 @@ void update(CatalogDatabase& db, const CatalogEntry& entry) {
     for (const QString& name : entry.dirty) writeValue(db, entry.seq, name, entry.values.at(name));
 }
 
-bool remove(CatalogDatabase& db, const QString& id) {
+bool remove(sqlite::Database& db, const QString& id) {
     Statement(db, "DELETE FROM services WHERE application_id = ?1").bind(1, id).run();
     Statement(db, "DELETE FROM objects WHERE parent_id = ?1").bind(1, id).run();
     Statement(db, "DELETE FROM objects WHERE id = ?1").bind(1, id).run();
     return db.changes() > 0;
 }
 
-std::optional<QString> findApplication(CatalogDatabase& db, const QString& idOrName) {
+std::optional<QString> findApplication(sqlite::Database& db, const QString& idOrName) {
     const QString apps = applicationsSchema().name;
     Statement byId(db, "SELECT id FROM objects WHERE collection = ?1 AND id = ?2");
     byId.bind(1, apps).bind(2, idOrName);
@@ -84,7 +84,7 @@ std::optional<QString> findApplication(CatalogDatabase& db, const QString& idOrN
     return std::nullopt;
 }
 
-bool nameExists(CatalogDatabase& db, const CollectionSchema& schema, const QString& name) {
+bool nameExists(sqlite::Database& db, const CollectionSchema& schema, const QString& name) {
     Statement s(db,
                 "SELECT p.value FROM objects o JOIN properties p ON p.object_seq = o.seq "
                 "WHERE o.collection = ?1 AND p.name = 'Name'");

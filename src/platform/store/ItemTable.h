@@ -3,7 +3,7 @@
 // folder or a message-like item; its key is its path below the domain folder,
 // case-folded, so names are matched without regard to case.
 
-#include "platform/store/Database.h"
+#include "platform/store/StoreDatabase.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // The open store behind a connection, shared with the records and record sets
 // opened through it. Closing the connection closes the session for all of them.
 
-#include "platform/store/Database.h"
+#include "platform/store/StoreDatabase.h"
 #include "platform/store/StoreUrl.h"
 
 #include <memory>

@@ -28,7 +28,7 @@ void StoreConnection::close() {
     s->open = false;
     if (inTransaction_) {
         inTransaction_ = false;
-        s->db->exec("ROLLBACK");
+        s->db->rollback();
     }
 }
 
@@ -42,14 +42,14 @@ std::shared_ptr<detail::Session> StoreConnection::session() const {
 void StoreConnection::beginTrans() {
     auto s = session();
     if (inTransaction_) err::raise(err::TransactionOpen, QStringLiteral("A transaction is already open"));
-    s->db->exec("BEGIN IMMEDIATE");
+    s->db->begin();
     inTransaction_ = true;
 }
 
 void StoreConnection::commitTrans() {
     auto s = session();
     if (!inTransaction_) err::raise(err::NoTransaction, QStringLiteral("No transaction is open"));
-    s->db->exec("COMMIT");
+    s->db->commit();
     inTransaction_ = false;
 }
 
@@ -57,7 +57,7 @@ void StoreConnection::rollbackTrans() {
     auto s = session();
     if (!inTransaction_) err::raise(err::NoTransaction, QStringLiteral("No transaction is open"));
     inTransaction_ = false;
-    s->db->exec("ROLLBACK");
+    s->db->rollback();
 }
 
 }  // namespace platform::store

@@ -1,6 +1,6 @@
 #include "platform/store/StoreRoot.h"
 
-#include "platform/store/Database.h"
+#include "platform/store/StoreDatabase.h"
 #include "platform/store/StoreErrors.h"
 
 #include <QDir>
@@ -37,7 +37,7 @@ void createStore(const QString& domainFolder) {
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                                        QFile::ExeGroup);
     }
-    detail::Database db(QDir(dir).filePath(QString::fromLatin1(kDatabaseName)), true);
+    detail::openDatabase(QDir(dir).filePath(QString::fromLatin1(kDatabaseName)), true);
 }
 
 namespace detail {
@@ -56,7 +56,7 @@ std::shared_ptr<Database> openStore(const QString& domainFolder) {
     const QString file = dir.isEmpty() ? QString() : QDir(dir).filePath(QString::fromLatin1(kDatabaseName));
     if (file.isEmpty() || !QFileInfo::exists(file))
         err::raise(err::StoreNotFound, QStringLiteral("There is no store for \"%1\"").arg(domainFolder));
-    return std::make_shared<Database>(file, false);
+    return openDatabase(file, false);
 }
 
 }  // namespace detail

@@ -8,9 +8,11 @@
 #include <QStringList>
 #include <memory>
 
+namespace platform::sqlite { class Database; }
+
 namespace platform::store {
 
-namespace detail { class Database; }
+namespace detail { using Database = platform::sqlite::Database; }
 
 QString storeRoot();
 

@@ -1,21 +1,6 @@
-#include "lab/platform_store/TempStore.h"
-#include "platform/store/Store.h"
-
-#include <gtest/gtest.h>
-
-using namespace platform::store;
-using platform::ComError;
-using testsupport::TempStore;
+#include "lab/platform_store/StoreTest.h"
 
 namespace {
-int32_t failure(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ComError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class RecordTest : public ::testing::Test {
 protected:
