@@ -69,6 +69,10 @@ int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, b
         const QString journal =
             engine::journalPart(engine::trimBlanks(tree::tag(ctx.ui.TreeView1->currentItem())));
         QSet<QString> keys;
+        // Rows are put into the list together when the read ends: inserting them
+        // one by one while the window processes its messages would lay out the
+        // whole list again for every row.
+        std::vector<std::unique_ptr<QTreeWidgetItem>> rows;
         for (; !rs->eof(); rs->moveNext()) {
             ctx.progress.step();
             if (overtaken()) break;
@@ -95,12 +99,18 @@ int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, b
                 const QString value = rs->text(QStringLiteral("extensionAttribute10"));
                 const Switches s = readMarkers(value);
                 if (blnRefreshList)
-                    list->addTopLevelItem(newRow(address, rs->text(QStringLiteral("name")), icon, value, s));
+                    rows.emplace_back(newRow(address, rs->text(QStringLiteral("name")), icon, value, s));
                 if (s.anyOff()) result = 1;
                 if (!blnRefreshList && result == 1) break;
             } catch (const platform::ComError&) {
                 // An unreadable record is left out; the others are listed.
             }
+        }
+        if (!overtaken()) {
+            QList<QTreeWidgetItem*> items;
+            items.reserve(static_cast<qsizetype>(rows.size()));
+            for (auto& row : rows) items << row.release();
+            list->addTopLevelItems(items);
         }
         ctx.progress.end();
     }

@@ -20,7 +20,8 @@ namespace users {
 // (compared without regard to case) is left out. A query that cannot run leaves
 // the list empty, answers 0 and writes one entry to the error log. When the
 // list is refilled while this fill lets the window process its messages, this
-// fill stops and the newer one owns the list.
+// fill stops and the newer one owns the list. The rows appear in the list
+// together when the read ends.
 int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, bool blnRefreshList = false);
 
 }  // namespace users
