@@ -7,6 +7,11 @@
 #include "directory/tree/StoreTree.h"
 #include "engine/Context.h"
 #include "engine/StoreLoad.h"
+#include "platform/store/StoreConnection.h"
+#include "store/Registration.h"
+#include "store/RegistrationContext.h"
+#include "directory/tree/Node.h"
+#include "users/ListSort.h"
 
 namespace app {
 
@@ -15,6 +20,8 @@ void wireSubsystems(InstallForm& form) {
     h.startupDiscovery = [](InstallForm& f) {
         startup::DirectoryFacts facts;
         startup::RunStartupDiscovery(f.globals(), f.state(), f.probes(), facts);
+        // The store connection exists from start-up on; each store call opens it.
+        f.globals().conExOLEDB = std::make_shared<platform::store::StoreConnection>();
     };
     h.checkComPlusApp = [](InstallForm& f, QString& identity) {
         complus::ComPlus comPlus(f.errorLog(), f.globals(), f.probes());
@@ -26,7 +33,20 @@ void wireSubsystems(InstallForm& form) {
     h.applyChanges = [](InstallForm& f, QTreeWidgetItem* node) {
         return static_cast<int>(engine::ProcessMailboxStore(f.context(), node, true));
     };
+    // The registration check reads and rewrites the tag of the selected store node.
+    form.context().hooks.CheckRegItem = [&form](const QString& mailboxDn, bool refreshTag) {
+        QTreeWidget* treeView = form.ui().TreeView1;
+        store::RegistrationContext reg{
+            form.globals(), form.errorLog(),
+            [treeView] { return treeView->currentItem() ? tree::tag(treeView->currentItem()) : QString(); },
+            [treeView](const QString& t) {
+                if (treeView->currentItem()) tree::setTag(treeView->currentItem(), t);
+            },
+            {}};
+        return store::CheckRegItem(reg, mailboxDn, refreshTag);
+    };
     tree::connectTreeView(form.context());
+    users::connectColumnClicks(form.context());
 }
 
 }  // namespace app

@@ -1,5 +1,7 @@
 #include "engine/StoreTag.h"
 
+#include "store/StoreTag.h"
+
 namespace engine {
 namespace {
 // Position of the first separator when it stands past the first character, else -1.
@@ -17,10 +19,7 @@ QString trimBlanks(const QString& text) {
     return text.mid(b, e - b);
 }
 
-QString journalPart(const QString& tag) {
-    const qsizetype p = separatorAfterStart(tag);
-    return p >= 0 ? tag.left(p) : tag;
-}
+QString journalPart(const QString& tag) { return store::tag::journalPart(tag); }
 
 StoreTag readStoreTag(const QString& tag) {
     StoreTag t;
