@@ -1,0 +1,144 @@
+// The whole window against the lab: start-up, the COM+ check, the store tree with
+// the registration check, and the selected store's panel, all wired as the
+// program runs them.
+
+#include "app/CaptionLabel.h"
+#include "app/InstallForm.h"
+#include "app/Wiring.h"
+#include "complus/ComPlus.h"
+#include "directory/tree/Node.h"
+#include "store/Registration.h"
+#include "store/RegistrationContext.h"
+#include "support/FakeProbes.h"
+#include "support/Lab.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& parentText, const QString& text) {
+    QTreeWidgetItem* found = nullptr;
+    tree::forEachNode(tree, [&](QTreeWidgetItem* n) {
+        if (tree::text(n) == text && n->parent() && tree::text(n->parent()) == parentText) found = n;
+    });
+    return found;
+}
+
+class WindowLab : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_LAB();
+        ASSERT_TRUE(catalogDir.isValid());
+        savedCatalog = qgetenv("TAVIMOR_COMPLUS_CATALOG");
+        qputenv("TAVIMOR_COMPLUS_CATALOG", catalogDir.filePath("catalog.db").toUtf8());
+        const QString build = qEnvironmentVariable("TAVIMOR_BUILD_DIR");
+        probes.user = "Administrator";
+        probes.computer = testing_support::labEnv("LAB_EXCHANGE_SERVER");
+        probes.storeRoot = QDir(testing_support::labEnv("TAVIMOR_STORE_ROOT"))
+                               .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        probes.cwd = build;
+        probes.files.insert(build + "/Tavimor.so");
+        form = std::make_unique<app::InstallForm>(probes, prompt);
+        app::wireSubsystems(*form);
+    }
+    void TearDown() override {
+        // Registrations a test made leave the lab store again, whatever happened.
+        if (form) {
+            QString tag;
+            store::RegistrationContext reg{form->globals(), form->errorLog(), [&] { return tag; },
+                                           [&](const QString& t) { tag = t; }, {}};
+            for (const QString& dn : registered) store::RemoveRegItem(reg, dn);
+        }
+        qputenv("TAVIMOR_COMPLUS_CATALOG", savedCatalog);
+    }
+
+    void open() {
+        form->Form_Load();
+        form->Form_Activate();
+    }
+
+    QTemporaryDir catalogDir;
+    QByteArray savedCatalog;
+    testing_support::FakeProbes probes;
+    app::ScriptedPrompt prompt;
+    std::unique_ptr<app::InstallForm> form;
+    QStringList registered;
+};
+
+}  // namespace
+
+TEST_F(WindowLab, OpensOnTheLabServerWithItsStoresAndTheRememberedStoreShown) {
+    open();
+    app::InstallFormUi& ui = form->ui();
+    EXPECT_EQ(form->windowTitle(), "Tavimor - Exchange server " + testing_support::labEnv("LAB_EXCHANGE_SERVER") +
+                                       " Version 6.5 (Build 7638.2: Service Pack 2)");
+    QStringList groups;
+    for (int i = 0; i < ui.TreeView1->topLevelItemCount(); ++i) groups << tree::text(ui.TreeView1->topLevelItem(i));
+    EXPECT_EQ(groups, (QStringList{"First Storage Group", "Second Storage Group"}));
+    // Nothing installed yet, the sink library is there: install is offered.
+    EXPECT_FALSE(form->state().blnComPlusInstalled);
+    EXPECT_TRUE(ui.CheckRegCom->isEnabled());
+    EXPECT_EQ(ui.txtErr->toPlainText(), "");
+    // Two stores are named "Journaled Store"; the later one is shown.
+    QTreeWidgetItem* shown = findNode(ui.TreeView1, "Second Storage Group", "Journaled Store");
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(ui.TreeView1->currentItem(), shown);
+    EXPECT_EQ(ui.Frame1->title(), "Journaled Store - Full journaling");
+    EXPECT_EQ(ui.Label3->text(), "Archive D'Arcy");
+    EXPECT_TRUE(ui.Check3->isChecked());
+    EXPECT_GT(ui.ListView1->topLevelItemCount(), 10);
+    form->Form_Unload();
+}
+
+TEST_F(WindowLab, ARegistrationWithTheApplicationInstalledShowsTheStoreAsPerUser) {
+    // Install the hosted application and register the sink in Journal Archive's inbox.
+    app::MemoryErrorLog log;
+    app::Globals setupGlobals;
+    complus::ComPlus comPlus(log, setupGlobals, probes);
+    ASSERT_EQ(comPlus.InstallComPlusApp("Tavimor", "", "", ""), 1) << log.text().toStdString();
+
+    open();
+    app::InstallFormUi& ui = form->ui();
+    ASSERT_TRUE(form->state().blnComPlusInstalled);
+    EXPECT_EQ(ui.Label8->text(), "COM+ object \"Tavimor\" is installed.");
+    const QString base = testing_support::labBase();
+    const QString archive = "CN=Journal Archive,OU=Journal," + base;
+    const QString shared = "CN=Shared Archive,OU=Journal," + base;
+    QString tag;
+    store::RegistrationContext reg{form->globals(), form->errorLog(), [&] { return tag; },
+                                   [&](const QString& t) { tag = t; }, {}};
+    registered << archive << shared;
+    store::CreateRegItem(reg, archive, "", false);
+    store::CreateRegItem(reg, shared, "Forward Target <fwd.target@tavimor.lab>", true);
+    ASSERT_TRUE(store::CheckRegItem(reg, archive, false)) << form->errorLog().text().toStdString();
+    ASSERT_TRUE(store::CheckRegItem(reg, shared, false)) << form->errorLog().text().toStdString();
+
+    form->RefreshLists();
+    // Both "Journaled Store" nodes match the remembered name, so the first keeps
+    // the image of the first decision and a tag of its journal mailbox alone.
+    QTreeWidgetItem* first = findNode(ui.TreeView1, "First Storage Group", "Journaled Store");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(tree::image(first), "mailboxstoreTavimor");
+    EXPECT_EQ(tree::tag(first), archive);
+    // The shared stores pass through the store load, which copies the
+    // registration's forwarding settings into their tags.
+    for (const QString& name : {QStringLiteral("Shared Journal A"), QStringLiteral("Shared Journal B")}) {
+        QTreeWidgetItem* node = findNode(ui.TreeView1, "Second Storage Group", name);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(tree::image(node), "mailboxstoreTavimor") << name.toStdString();
+        EXPECT_EQ(tree::tag(node).replace(QChar(0), '|').toStdString(),
+                  (shared + "|Forward Target <fwd.target@tavimor.lab>|Both").toStdString());
+    }
+    // A journaled store without a registration stays on full journaling.
+    QTreeWidgetItem* publicStore = findNode(ui.TreeView1, "Second Storage Group", "Public Journal Store");
+    ASSERT_NE(publicStore, nullptr);
+    EXPECT_EQ(tree::image(publicStore), "mailboxstoreFullJournaling");
+
+    store::RemoveRegItem(reg, archive);
+    store::RemoveRegItem(reg, shared);
+    EXPECT_FALSE(store::CheckRegItem(reg, archive, false));
+    EXPECT_FALSE(store::CheckRegItem(reg, shared, false));
+    form->Form_Unload();
+}
