@@ -27,6 +27,9 @@ inline QString labRoot(const char* scheme = "LDAP") {
 
 inline QString labBase() { return labEnv("LDAPBASE"); }
 
+// The configuration partition, where the Exchange organisation lives.
+inline QString configNc() { return "CN=Configuration," + labBase(); }
+
 // Runs ldapsearch with the lab's bind arguments and returns the values of one
 // attribute over all entries (an independent view of what the lab holds).
 inline QStringList ldapsearchValues(const QString& filter, const QString& attribute,

@@ -5,6 +5,7 @@
 #include "directory/Queries.h"
 #include "platform/directory/Directory.h"
 #include "support/Lab.h"
+#include "support/Thrown.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
@@ -28,8 +29,6 @@ QStringList column(RecordSet rs, const QString& name) {
 }
 
 QString adminDn() { return ldapsearchValues("(sAMAccountName=Administrator)", "distinguishedName").value(0); }
-
-QString configNc() { return "CN=Configuration," + labBase(); }
 
 class DirectoryLab : public ::testing::Test {
 protected:
@@ -175,12 +174,8 @@ TEST_F(DirectoryLab, RootDseBindAndSystemInfo) {
     EXPECT_EQ(SystemInfo::netbiosDomain(), "TAVIMOR");
     EXPECT_EQ(DirectoryObject::bind("LDAP://" + adminDn()).get("EmailAddress").toString().toLower(),
               "administrator@tavimor.lab");
-    try {
-        DirectoryObject::bind("LDAP://CN=Nobody,CN=Users," + labBase());
-        FAIL() << "bound an object that does not exist";
-    } catch (const platform::ComError& e) {
-        EXPECT_EQ(e.number(), platform::hr::NoSuchObject);
-    }
+    EXPECT_EQ(errorOf([] { DirectoryObject::bind("LDAP://CN=Nobody,CN=Users," + labBase()); }),
+              platform::hr::NoSuchObject);
 }
 
 TEST_F(DirectoryLab, SetAndClearOneAttributeWithCommit) {
@@ -210,14 +205,11 @@ TEST_F(DirectoryLab, AWriteWithoutTheRightIsAccessDenied) {
     qputenv("LDAPBINDDN", limitedDn.toUtf8());
     qputenv("TAVIMOR_BIND_PASSWORD_FILE", limitedPw.toUtf8());
     resetConnectionCache();
-    int32_t number = 0;
-    try {
+    const int32_t number = errorOf([] {
         DirectoryObject admin = DirectoryObject::bind("LDAP://" + adminDn());
         admin.put("extensionAttribute10", "###NoArcIn");
         admin.setInfo();
-    } catch (const platform::ComError& e) {
-        number = e.number();
-    }
+    });
     qputenv("LDAPBINDDN", oldDn);
     qputenv("TAVIMOR_BIND_PASSWORD_FILE", oldPw);
     resetConnectionCache();

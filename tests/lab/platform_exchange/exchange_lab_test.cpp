@@ -4,19 +4,18 @@
 #include "platform/exchange/MailboxStoreDB.h"
 #include "platform/exchange/StorageGroup.h"
 #include "support/Lab.h"
+#include "support/Thrown.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
 
 using namespace platform::exchange;
 using namespace testing_support;
-using platform::ComError;
+using testing_support::errorOf;
 
 namespace {
 
 QString serverName() { return labEnv("LAB_EXCHANGE_SERVER"); }
-
-QString configNc() { return "CN=Configuration," + labBase(); }
 
 QString serverDn() {
     return ldapsearchValues("(&(objectClass=msExchExchangeServer)(cn=" + serverName() + "))", "distinguishedName",
@@ -28,16 +27,6 @@ QSet<QString> lowered(const QStringList& l) {
     QSet<QString> s;
     for (const QString& v : l) s.insert(v.toLower());
     return s;
-}
-
-template <typename F>
-int32_t errorOf(F&& f) {
-    try {
-        f();
-    } catch (const ComError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 TEST(ExchangeServerLab, OpensByShortNameFqdnAndAnyCase) {

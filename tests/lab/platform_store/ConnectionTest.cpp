@@ -4,7 +4,7 @@ namespace {
 
 bool exists(const QString& url) {
     StoreRecord rec;
-    return failure([&] { rec.open(url); }) == 0;
+    return errorOf([&] { rec.open(url); }) == 0;
 }
 
 void createItem(StoreConnection& con, const QString& url) {
@@ -24,26 +24,26 @@ TEST(StoreConnectionTest, StoreRootListingAndDomainFolders) {
     EXPECT_EQ(con.state(), adState::Closed);
     con.open(QStringLiteral("http://srv/exadmin/Tavimor.Lab/"));
     EXPECT_EQ(con.state(), adState::Open);
-    EXPECT_EQ(failure([&] { con.open(TempStore::file()); }), err::AlreadyOpen);
+    EXPECT_EQ(errorOf([&] { con.open(TempStore::file()); }), err::AlreadyOpen);
     // A record of another store cannot go through this connection.
     StoreRecord other;
-    EXPECT_EQ(failure([&] { other.open(QStringLiteral("file://./backofficestorage/second.lab"), &con); }), err::BadUrl);
+    EXPECT_EQ(errorOf([&] { other.open(QStringLiteral("file://./backofficestorage/second.lab"), &con); }), err::BadUrl);
     con.close();
-    EXPECT_EQ(failure([&] { con.close(); }), err::NotOpen);
+    EXPECT_EQ(errorOf([&] { con.close(); }), err::NotOpen);
     StoreConnection missing;
-    EXPECT_EQ(failure([&] { missing.open(QStringLiteral("file://./backofficestorage/absent.lab/mbx")); }),
+    EXPECT_EQ(errorOf([&] { missing.open(QStringLiteral("file://./backofficestorage/absent.lab/mbx")); }),
               err::StoreNotFound);
-    EXPECT_EQ(failure([&] { createStore(QStringLiteral("..")); }), err::BadUrl);
+    EXPECT_EQ(errorOf([&] { createStore(QStringLiteral("..")); }), err::BadUrl);
 }
 
 TEST(StoreConnectionTest, TransactionsCommitOrLeaveNothing) {
     TempStore store;
     StoreConnection con;
     con.open(TempStore::file());
-    EXPECT_EQ(failure([&] { con.commitTrans(); }), err::NoTransaction);
+    EXPECT_EQ(errorOf([&] { con.commitTrans(); }), err::NoTransaction);
 
     con.beginTrans();
-    EXPECT_EQ(failure([&] { con.beginTrans(); }), err::TransactionOpen);
+    EXPECT_EQ(errorOf([&] { con.beginTrans(); }), err::TransactionOpen);
     createItem(con, TempStore::file("committed"));
     con.commitTrans();
     EXPECT_TRUE(exists(TempStore::file("committed")));
@@ -65,6 +65,6 @@ TEST(StoreConnectionTest, TransactionsCommitOrLeaveNothing) {
     StoreRecord rec;
     rec.open(TempStore::file("closed"), &con, adMode::ReadWrite, adCreate::CreateOverwrite);
     con.close();  // abandons the transaction; the record's connection is gone
-    EXPECT_EQ(failure([&] { rec.update(); }), err::NotOpen);
+    EXPECT_EQ(errorOf([&] { rec.update(); }), err::NotOpen);
     EXPECT_FALSE(exists(TempStore::file("closed")));
 }

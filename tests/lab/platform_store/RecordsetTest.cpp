@@ -65,11 +65,11 @@ TEST_F(RecordsetTest, ConditionsSelectRowsAndColumnsReadAsSelected) {
     ASSERT_FALSE(rs.eof());
     EXPECT_EQ(rs.recordCount(), 1);
     EXPECT_EQ(rs.field("DAV:href"), QVariant(TempStore::file("public folders/A/B/C")));
-    EXPECT_EQ(failure([&] { rs.field("DAV:displayname"); }), err::FieldNotFound);  // not selected
+    EXPECT_EQ(errorOf([&] { rs.field("DAV:displayname"); }), err::FieldNotFound);  // not selected
     rs.moveNext();
     EXPECT_TRUE(rs.eof());
-    EXPECT_EQ(failure([&] { rs.field("DAV:href"); }), err::NoCurrentRecord);
-    EXPECT_EQ(failure([&] { rs.moveNext(); }), err::NoCurrentRecord);
+    EXPECT_EQ(errorOf([&] { rs.field("DAV:href"); }), err::NoCurrentRecord);
+    EXPECT_EQ(errorOf([&] { rs.moveNext(); }), err::NoCurrentRecord);
 
     StoreRecordset nulls;
     nulls.open("select \"DAV:displayname\", \"urn:x:n\"" + scope("deep", TempStore::file("mbx/jdoe")), con);
@@ -86,13 +86,13 @@ TEST_F(RecordsetTest, ConditionsSelectRowsAndColumnsReadAsSelected) {
 
 TEST_F(RecordsetTest, RefusedQueries) {
     StoreRecordset rs;
-    EXPECT_EQ(failure([&] { rs.open("select \"a\"" + scope("shallow", TempStore::file("mbx/nobody")), con); }),
+    EXPECT_EQ(errorOf([&] { rs.open("select \"a\"" + scope("shallow", TempStore::file("mbx/nobody")), con); }),
               err::ItemNotFound);
-    EXPECT_EQ(failure([&] {
+    EXPECT_EQ(errorOf([&] {
                   rs.open("select \"a\"" + scope("shallow", "file://./backofficestorage/other.lab/mbx"), con);
               }),
               err::BadUrl);
-    EXPECT_EQ(failure([&] { rs.open("select \"a\" from scope ('shallow traversal of \"x\"') WHERE", con); }),
+    EXPECT_EQ(errorOf([&] { rs.open("select \"a\" from scope ('shallow traversal of \"x\"') WHERE", con); }),
               err::CommandError);
     EXPECT_EQ(rs.state(), 0);
     // Opening on a connection string makes a connection of its own.

@@ -24,18 +24,6 @@ const QList<SeedPublicFolder> kFolders{{"Sales Folder", "sales-folder@tavimor.la
                                        {"Misc/Other", "misc@tavimor.lab"}};
 }  // namespace
 
-TEST(LabSeed, PublicFolderPlacement) {
-    const auto placed = placePublicFolders(kFolders);
-    ASSERT_EQ(placed.size(), 4);
-    // Sorted by address: journal-folder, misc, o'reilly-folder, sales-folder.
-    EXPECT_EQ(placed[0].path, (QStringList{"Archive", "Journals", "Journal Folder"}));
-    EXPECT_EQ(placed[0].storedAddress, QStringLiteral("JOURNAL-FOLDER@TAVIMOR.LAB"));
-    EXPECT_EQ(placed[1].path, (QStringList{"Departments", "Misc-Other"}));
-    EXPECT_EQ(placed[2].path, (QStringList{"Archive", "Legal", "O'Reilly Folder"}));
-    EXPECT_EQ(placed[2].storedAddress, QStringLiteral("o'reilly-folder@tavimor.lab"));
-    EXPECT_EQ(placed[3].path, QStringList{"Sales Folder"});
-}
-
 TEST(LabSeed, SeedsMailboxesRulesAndFoldersOnce) {
     TempStore store;
     const SeedReport first = seedLabStore(TempStore::domain(), mailboxes(12), kFolders);

@@ -1,14 +1,16 @@
 // Where the catalog lives and who may read it.
 
-#include "TempCatalog.h"
+#include "support/TempCatalog.h"
+#include "support/Thrown.h"
 
 #include <QFile>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform::complus;
-using testsupport::errorOf;
-using testsupport::TempCatalog;
+using testing_support::errorOf;
+using testing_support::TempCatalog;
 
 namespace {
 mode_t modeOf(const QString& path) {
@@ -24,10 +26,7 @@ TEST(CatalogFile, IsCreatedOwnerOnlyInOwnerOnlyFolders) {
     const mode_t callers = ::umask(0);  // the modes must not depend on the caller's umask
     {
         Catalog catalog(path);
-        CatalogCollection apps = catalog.GetCollection(QStringLiteral("Applications"));
-        apps.Populate();
-        apps.Add().SetValue(QStringLiteral("Password"), QStringLiteral("secret"));
-        apps.SaveChanges();
+        testing_support::addApp(catalog, QStringLiteral("Tavimor"));
     }
     ::umask(callers);
     EXPECT_EQ(modeOf(path), 0600u);

@@ -1,36 +1,28 @@
 // Applications collection: objects, their properties, and when changes reach the
 // catalog file.
 
-#include "TempCatalog.h"
 #include "platform/complus/CatalogErrors.h"
+#include "support/TempCatalog.h"
+#include "support/Thrown.h"
 
 #include <QRegularExpression>
+#include <gtest/gtest.h>
 
 using namespace platform::complus;
-using testsupport::errorOf;
-using testsupport::TempCatalog;
+using namespace testing_support;
 
 namespace {
 
-CatalogCollection populatedApps(Catalog& catalog) {
-    CatalogCollection apps = catalog.GetCollection(QStringLiteral("Applications"));
-    apps.Populate();
-    return apps;
-}
-
-void addApps(const TempCatalog& t, const QStringList& names) {
-    Catalog catalog = t.open();
-    CatalogCollection apps = populatedApps(catalog);
-    for (const QString& n : names) apps.Add().SetValue(QStringLiteral("Name"), n);
-    apps.SaveChanges();
-}
-
 QStringList namesIn(const TempCatalog& t) {
     Catalog catalog = t.open();
-    CatalogCollection apps = populatedApps(catalog);
+    CatalogCollection apps = applications(catalog);
     QStringList names;
     for (int i = 0; i < apps.Count(); ++i) names << apps.Item(i).Name();
     return names;
+}
+
+QString identityOf(CatalogCollection& apps, int index) {
+    return apps.Item(index).Value(QStringLiteral("Identity")).toString();
 }
 
 }  // namespace
@@ -40,7 +32,7 @@ TEST(CatalogCollection, NewApplicationHasDefaultsAndBracedIdAndIsReadBackInOrder
     QString firstId;
     {
         Catalog catalog = t.open();
-        CatalogCollection apps = populatedApps(catalog);
+        CatalogCollection apps = applications(catalog);
         EXPECT_EQ(apps.Count(), 0);
         CatalogObject a = apps.Add();
         a.SetValue(QStringLiteral("Name"), QStringLiteral("First"));
@@ -56,21 +48,20 @@ TEST(CatalogCollection, NewApplicationHasDefaultsAndBracedIdAndIsReadBackInOrder
         EXPECT_EQ(apps.SaveChanges(), 2);
     }
     Catalog catalog = t.open();
-    CatalogCollection apps = populatedApps(catalog);
+    CatalogCollection apps = applications(catalog);
     ASSERT_EQ(apps.Count(), 2);
     EXPECT_EQ(apps.Item(0).Name(), QStringLiteral("First"));
     EXPECT_EQ(apps.Item(0).Key(), firstId);
-    EXPECT_TRUE(apps.Item(0).Value(QStringLiteral("ApplicationAccessChecksEnabled")).toBool());
     EXPECT_EQ(apps.Item(1).Name(), QStringLiteral("Second"));
-    EXPECT_EQ(apps.Item(1).Value(QStringLiteral("ApplicationAccessChecksEnabled")).toBool(), false);
+    EXPECT_FALSE(apps.Item(1).Value(QStringLiteral("ApplicationAccessChecksEnabled")).toBool());
 }
 
 TEST(CatalogCollection, ChangesWithoutSaveChangesAreLost) {
     TempCatalog t;
-    addApps(t, {QStringLiteral("Kept")});
     {
         Catalog catalog = t.open();
-        CatalogCollection apps = populatedApps(catalog);
+        addApp(catalog, QStringLiteral("Kept"));
+        CatalogCollection apps = applications(catalog);
         apps.Add().SetValue(QStringLiteral("Name"), QStringLiteral("Unsaved"));
         apps.Item(0).SetValue(QStringLiteral("Identity"), QStringLiteral("DOM\\someone"));
         apps.Remove(0);
@@ -78,50 +69,19 @@ TEST(CatalogCollection, ChangesWithoutSaveChangesAreLost) {
     }
     EXPECT_EQ(namesIn(t), QStringList{QStringLiteral("Kept")});
     Catalog catalog = t.open();
-    CatalogCollection apps = populatedApps(catalog);
+    CatalogCollection apps = applications(catalog);
     apps.Item(0).SetValue(QStringLiteral("Identity"), QStringLiteral("DOM\\someone"));
     apps.Populate();  // a new read drops what was pending
-    EXPECT_EQ(apps.Item(0).Value(QStringLiteral("Identity")).toString(), QStringLiteral("Interactive User"));
+    EXPECT_EQ(identityOf(apps, 0), QStringLiteral("Interactive User"));
     apps.SaveChanges();
-    EXPECT_EQ(populatedApps(catalog).Item(0).Value(QStringLiteral("Identity")).toString(),
-              QStringLiteral("Interactive User"));
-}
-
-TEST(CatalogCollection, RemoveTakesOnlyTheIndexedObjectAndPropertyChangesPersist) {
-    TempCatalog t;
-    addApps(t, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    {
-        Catalog catalog = t.open();
-        CatalogCollection apps = populatedApps(catalog);
-        apps.Remove(1);
-        EXPECT_EQ(apps.Item(1).Name(), QStringLiteral("C"));
-        apps.Item(1).SetValue(QStringLiteral("Identity"), QStringLiteral("DOM\\svc"));
-        EXPECT_EQ(apps.SaveChanges(), 2);
-    }
-    EXPECT_EQ(namesIn(t), (QStringList{QStringLiteral("A"), QStringLiteral("C")}));
-    Catalog catalog = t.open();
-    EXPECT_EQ(populatedApps(catalog).Item(1).Value(QStringLiteral("Identity")).toString(), QStringLiteral("DOM\\svc"));
-}
-
-TEST(CatalogCollection, PasswordIsWriteOnlyAndStored) {
-    TempCatalog t;
-    {
-        Catalog catalog = t.open();
-        CatalogCollection apps = populatedApps(catalog);
-        CatalogObject a = apps.Add();
-        EXPECT_EQ(a.Value(QStringLiteral("Password")).toString(), QString());
-        a.SetValue(QStringLiteral("Password"), QStringLiteral("s3cret"));
-        EXPECT_EQ(a.Value(QStringLiteral("Password")).toString(), kSecretMask);
-        apps.SaveChanges();
-    }
-    Catalog catalog = t.open();
-    EXPECT_EQ(populatedApps(catalog).Item(0).Value(QStringLiteral("Password")).toString(), kSecretMask);
+    CatalogCollection reread = applications(catalog);
+    EXPECT_EQ(identityOf(reread, 0), QStringLiteral("Interactive User"));
 }
 
 TEST(CatalogCollection, BadIndexUnknownOrReadOnlyPropertyAndMissingNameAreRefused) {
     TempCatalog t;
     Catalog catalog = t.open();
-    CatalogCollection apps = populatedApps(catalog);
+    CatalogCollection apps = applications(catalog);
     EXPECT_EQ(errorOf([&] { apps.Item(0); }), platform::hr::InvalidArg);
     EXPECT_EQ(errorOf([&] { apps.Remove(-1); }), platform::hr::InvalidArg);
     CatalogObject a = apps.Add();
@@ -140,12 +100,12 @@ TEST(CatalogCollection, BadIndexUnknownOrReadOnlyPropertyAndMissingNameAreRefuse
 
 TEST(CatalogCollection, SaveChangesIsAllOrNothingWhenAnObjectVanished) {
     TempCatalog t;
-    addApps(t, {QStringLiteral("Shared")});
     Catalog mine = t.open();
-    CatalogCollection apps = populatedApps(mine);
+    addApp(mine, QStringLiteral("Shared"));
+    CatalogCollection apps = applications(mine);
     {
         Catalog other = t.open();
-        CatalogCollection theirs = populatedApps(other);
+        CatalogCollection theirs = applications(other);
         theirs.Remove(0);
         theirs.SaveChanges();
     }
@@ -161,7 +121,11 @@ TEST(CatalogCollection, SaveChangesIsAllOrNothingWhenAnObjectVanished) {
 TEST(CatalogCollection, ValuesWithQuotesAndSqlAreStoredVerbatim) {
     TempCatalog t;
     const QString name = QStringLiteral("O'Brien\"; DROP TABLE objects; --");
-    addApps(t, {name, QStringLiteral("Next")});
+    {
+        Catalog catalog = t.open();
+        addApp(catalog, name);
+        addApp(catalog, QStringLiteral("Next"));
+    }
     EXPECT_EQ(namesIn(t), (QStringList{name, QStringLiteral("Next")}));
 }
 

@@ -1,10 +1,10 @@
 #include "platform/store/Query.h"
 #include "platform/store/StoreErrors.h"
+#include "support/Thrown.h"
 
 #include <QVariantMap>
 #include <gtest/gtest.h>
 
-using platform::ComError;
 namespace q = platform::store::query;
 namespace err = platform::store::err;
 using platform::store::detail::Traversal;
@@ -27,13 +27,9 @@ QString where(const QString& condition) {
 }
 
 QString syntaxError(const QString& text) {
-    try {
-        q::parse(text);
-    } catch (const ComError& e) {
-        EXPECT_EQ(e.number(), err::CommandError);
-        return e.description();
-    }
-    return QString();
+    const auto t = testing_support::thrown([&] { q::parse(text); });
+    EXPECT_EQ(t.number, err::CommandError) << text.toStdString();
+    return t.description;
 }
 }  // namespace
 
