@@ -4,30 +4,13 @@
 
 #include "app/InstallForm.h"
 #include "app/state/Prompt.h"
-#include "platform/system/SystemProbes.h"
+#include "support/FakeProbes.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace testing_gui {
-
-struct FakeProbes : platform::system::SystemProbes {
-    QString userName() override { return QStringLiteral("admin"); }
-    bool versionInfo(platform::system::OsVersionInfo&) override { return false; }
-    bool registryKeyExists(platform::system::RegistryRoot, const QString&) override { return false; }
-    QString environment(const QString&) override { return {}; }
-    QString computerName() override { return QStringLiteral("ex1"); }
-    std::optional<QString> workstationLanGroup(const QString&) override { return {}; }
-    QStringList listStoreRoot() override { return {}; }
-    QString currentDirectory() override { return QStringLiteral("/opt/tavimor"); }
-    bool fileExists(const QString& path) override {
-        askedPath = path;
-        return sinkPresent;
-    }
-    bool sinkPresent = false;
-    QString askedPath;
-};
 
 class FormTest : public ::testing::Test {
 protected:
@@ -60,8 +43,10 @@ protected:
     }
 
     app::InstallFormUi& ui() { return form->ui(); }
+    // The sink library beside the program, where the COM+ check looks for it.
+    void sinkPresent() { probes.files.insert(QStringLiteral("/opt/tavimor/Tavimor.so")); }
 
-    FakeProbes probes;
+    testing_support::FakeProbes probes;
     app::ScriptedPrompt prompt;
     std::unique_ptr<app::InstallForm> form;
     bool comPlusInstalled = false;

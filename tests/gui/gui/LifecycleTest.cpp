@@ -33,7 +33,7 @@ TEST_F(FormTest, LoadSetsCaptionAndHourglassAndRunsStartUpOnce) {
 }
 
 TEST_F(FormTest, FirstActivationBuildsColumnsRefreshesAndSelectsTheRememberedUser) {
-    probes.sinkPresent = true;
+    sinkPresent();
     form->resize(1200, 800);
     bool firstTimeDuringRefresh = true;
     form->hooks().getMailboxStores = [&](InstallForm& f) {
@@ -84,13 +84,6 @@ TEST_F(FormTest, ShowingTheWindowActivatesItOnce) {
     EXPECT_EQ(storeTreeBuilds, 1);
 }
 
-TEST(Twips, ConvertAtFifteenAPixel) {
-    EXPECT_EQ(twipsToPixels(3500), 233);
-    EXPECT_EQ(twipsToPixels(1700), 113);
-    EXPECT_EQ(twipsToPixels(15), 1);
-    EXPECT_EQ(twipsToPixels(0), 0);
-}
-
 TEST_F(FormTest, ComPlusBoxesStageOnlyWhileEventsAreEnabled) {
     form->globals().blnEventsEnabled = false;
     ui().CheckRegCom->setChecked(true);
@@ -113,7 +106,7 @@ TEST_F(FormTest, ComPlusBoxesStageOnlyWhileEventsAreEnabled) {
 }
 
 TEST_F(FormTest, RefreshButtonClearsTheLogAndRefreshesWhenNothingIsStaged) {
-    probes.sinkPresent = true;
+    sinkPresent();
     int applies = 0;
     form->hooks().applyChanges = [&](InstallForm&, QTreeWidgetItem*) { return ++applies, 1; };
     form->errorLog().logWithoutContext(1, QStringLiteral("old"));
@@ -130,7 +123,7 @@ TEST_F(FormTest, RefreshButtonClearsTheLogAndRefreshesWhenNothingIsStaged) {
 }
 
 TEST_F(FormTest, ChangeButtonAppliesAndRefreshesOnlyOnSuccess) {
-    probes.sinkPresent = true;
+    sinkPresent();
     int result = -1;
     QTreeWidgetItem* applied = nullptr;
     ui().TreeView1->setColumnCount(1);

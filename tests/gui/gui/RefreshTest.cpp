@@ -8,8 +8,12 @@ using namespace app;
 using testing_gui::FormTest;
 
 namespace {
-const QString kDisabledGlobally = QStringLiteral("Tavimor disabled globally. Install COM+ object to enable it.");
+const QString kNotInstalled = QStringLiteral("COM+ object \"Tavimor\" is not installed.");
+
+QList<QWidget*> accountControls(InstallFormUi& ui) {
+    return {ui.txtIdent, ui.txtPwd, ui.LabelIdentity, ui.LabelIdentityHelp, ui.LabelPassword};
 }
+}  // namespace
 
 TEST_F(FormTest, MissingSinkLibraryIsReportedOnEveryRefreshNewestFirst) {
     tickingClock();
@@ -17,79 +21,54 @@ TEST_F(FormTest, MissingSinkLibraryIsReportedOnEveryRefreshNewestFirst) {
     form->RefreshLists();
     form->RefreshLists();
 
-    const QString text = form->errorLog().text();
-    const QString path = QStringLiteral("/opt/tavimor/Tavimor.so");
-    EXPECT_EQ(probes.askedPath, path);
-    const QString entry1 = QStringLiteral("[%1] File %2 not found. COM+ object installation is impossible.\r\n\r\n");
     // The clock ticks once per entry: the second refresh's entry comes first.
+    const QString entry = QStringLiteral("[%1] File /opt/tavimor/Tavimor.so not found. "
+                                         "COM+ object installation is impossible.\r\n\r\n");
     const QLocale loc = QLocale::system();
     auto stamp = [&](int s) {
         const QDateTime t(QDate(2024, 3, 1), QTime(10, 0, s));
         return loc.toString(t.date(), QLocale::ShortFormat) + ' ' + loc.toString(t.time(), QLocale::LongFormat);
     };
-    EXPECT_EQ(text, entry1.arg(stamp(2), path) + entry1.arg(stamp(1), path));
-    // The log is written, not shown.
-    EXPECT_TRUE(ui().txtErr->isHidden());
+    EXPECT_EQ(form->errorLog().text(), entry.arg(stamp(2)) + entry.arg(stamp(1)));
+    EXPECT_TRUE(ui().txtErr->isHidden());  // written, not shown
 
-    EXPECT_EQ(panelText(ui().StatusBar1, QStringLiteral("text")), kDisabledGlobally);
+    EXPECT_EQ(panelText(ui().StatusBar1, QStringLiteral("text")),
+              QStringLiteral("Tavimor disabled globally. Install COM+ object to enable it."));
     EXPECT_FALSE(ui().CheckRegCom->isEnabled());
     EXPECT_FALSE(ui().CheckUnRegCom->isEnabled());
     EXPECT_FALSE(ui().Label8->isHidden());
-    EXPECT_EQ(ui().Label8->text(), QStringLiteral("COM+ object \"Tavimor\" is not installed."));
-    for (QWidget* w : {(QWidget*)ui().txtIdent, (QWidget*)ui().txtPwd, (QWidget*)ui().LabelIdentity,
-                       (QWidget*)ui().LabelIdentityHelp, (QWidget*)ui().LabelPassword})
-        EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
-    EXPECT_FALSE(ui().txtIdent->isEnabled());
-    EXPECT_EQ(identityProposals, 0);
+    EXPECT_EQ(ui().Label8->text(), kNotInstalled);
+    for (QWidget* w : accountControls(ui())) EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
     EXPECT_FALSE(form->state().blnComPlusInstalled);
 }
 
-TEST_F(FormTest, MissingSinkOnWindows2000HidesTheStateLabel) {
-    form->globals().strWindowsVersion = QStringLiteral("Windows 2000");
-    form->RefreshLists();
-    EXPECT_TRUE(ui().Label8->isHidden());
-    EXPECT_TRUE(ui().txtIdent->isHidden());
-    EXPECT_TRUE(form->errorLog().text().contains(QStringLiteral("not found")));
-}
-
-TEST_F(FormTest, InstalledOnWindowsXpHidesTheIdentityFields) {
+TEST_F(FormTest, InstalledShowsTheStateOnXpAndTheAccountReadOnlyOnWindows2000) {
     comPlusInstalled = true;
-    comPlusIdentity = QStringLiteral("NT AUTHORITY\\LocalService");
+    comPlusIdentity = QStringLiteral("LAB\\svc-journal");
     form->globals().strWindowsVersion = QStringLiteral("Windows XP");
     ui().CheckUnRegCom->setChecked(true);
     form->RefreshLists();
-
     EXPECT_TRUE(form->state().blnComPlusInstalled);
     EXPECT_EQ(panelText(ui().StatusBar1, QStringLiteral("text")), QString());
     EXPECT_FALSE(ui().CheckRegCom->isEnabled());
     EXPECT_TRUE(ui().CheckUnRegCom->isEnabled());
     EXPECT_FALSE(ui().CheckUnRegCom->isChecked());
-    for (QWidget* w : {(QWidget*)ui().txtIdent, (QWidget*)ui().txtPwd, (QWidget*)ui().LabelIdentity,
-                       (QWidget*)ui().LabelIdentityHelp, (QWidget*)ui().LabelPassword})
-        EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
-    EXPECT_FALSE(ui().Label8->isHidden());
+    EXPECT_TRUE(ui().txtIdent->isHidden());
     EXPECT_EQ(ui().Label8->text(), QStringLiteral("COM+ object \"Tavimor\" is installed."));
-    EXPECT_TRUE(form->errorLog().text().isEmpty());
-}
 
-TEST_F(FormTest, InstalledOnWindows2000ShowsTheAccountReadOnly) {
-    comPlusInstalled = true;
-    comPlusIdentity = QStringLiteral("LAB\\svc-journal");
     form->globals().strWindowsVersion = QStringLiteral("Windows 2000");
     form->RefreshLists();
-
     EXPECT_FALSE(ui().txtIdent->isHidden());
     EXPECT_FALSE(ui().txtIdent->isEnabled());
     EXPECT_EQ(ui().txtIdent->text(), comPlusIdentity);
-    EXPECT_TRUE(ui().LabelIdentityHelp->isHidden());
     EXPECT_TRUE(ui().txtPwd->isHidden());
-    EXPECT_FALSE(ui().txtPwd->isEnabled());
     EXPECT_EQ(ui().LabelPassword->text(), QStringLiteral("Password: ********"));
     EXPECT_TRUE(ui().Label8->isHidden());
+    EXPECT_TRUE(form->errorLog().text().isEmpty());
 }
 
 TEST_F(FormTest, NotInstalledWithSinkOnWindows2000AsksForAccountAndPassword) {
-    probes.sinkPresent = true;
+    sinkPresent();
     form->globals().strWindowsVersion = QStringLiteral("Windows 2000");
     ui().txtPwd->setText(QStringLiteral("old"));
     form->RefreshLists();
@@ -98,10 +77,7 @@ TEST_F(FormTest, NotInstalledWithSinkOnWindows2000AsksForAccountAndPassword) {
     EXPECT_EQ(ui().txtIdent->text(), QStringLiteral("LAB\\admin"));
     EXPECT_TRUE(ui().CheckRegCom->isEnabled());
     EXPECT_FALSE(ui().CheckUnRegCom->isEnabled());
-    for (QWidget* w : {(QWidget*)ui().txtIdent, (QWidget*)ui().txtPwd, (QWidget*)ui().LabelIdentity,
-                       (QWidget*)ui().LabelIdentityHelp, (QWidget*)ui().LabelPassword})
-        EXPECT_FALSE(w->isHidden()) << w->objectName().toStdString();
-    EXPECT_TRUE(ui().txtIdent->isEnabled());
+    for (QWidget* w : accountControls(ui())) EXPECT_FALSE(w->isHidden()) << w->objectName().toStdString();
     EXPECT_TRUE(ui().txtPwd->isEnabled());
     EXPECT_TRUE(ui().txtPwd->text().isEmpty());
     EXPECT_EQ(ui().LabelPassword->text(), QStringLiteral("Password:"));
@@ -110,13 +86,11 @@ TEST_F(FormTest, NotInstalledWithSinkOnWindows2000AsksForAccountAndPassword) {
 }
 
 TEST_F(FormTest, RefreshResetsThePanelAndRebuildsTheTreeWithEventsOff) {
-    probes.sinkPresent = true;
+    sinkPresent();
     form->globals().strWindowsVersion = QStringLiteral("Windows XP");
     ui().ListView1->setColumnCount(3);
     new QTreeWidgetItem(ui().ListView1, {QStringLiteral("someone")});
-    ui().Check3->setChecked(true);
-    ui().Check4->setChecked(true);
-    ui().Check5->setChecked(true);
+    for (QCheckBox* box : {ui().Check3, ui().Check4, ui().Check5}) box->setChecked(true);
     ui().Label3->setCaption(QStringLiteral("Journal"));
     ui().Label4->setCaption(QStringLiteral("Fwd"));
     ui().Text3->setText(QStringLiteral("CN=x"));
@@ -127,12 +101,10 @@ TEST_F(FormTest, RefreshResetsThePanelAndRebuildsTheTreeWithEventsOff) {
     form->RefreshLists();
 
     EXPECT_EQ(ui().ListView1->topLevelItemCount(), 0);
-    EXPECT_FALSE(ui().Command3->isEnabled());
-    EXPECT_FALSE(ui().Check1->isEnabled());
-    EXPECT_FALSE(ui().Check2->isEnabled());
-    EXPECT_FALSE(ui().Check3->isChecked());
-    EXPECT_FALSE(ui().Check4->isChecked());
-    EXPECT_FALSE(ui().Check5->isChecked());
+    for (QWidget* w : {(QWidget*)ui().Command3, (QWidget*)ui().Check1, (QWidget*)ui().Check2})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    for (QCheckBox* box : {ui().Check3, ui().Check4, ui().Check5})
+        EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
     EXPECT_TRUE(ui().Label3->caption().isEmpty());
     EXPECT_TRUE(ui().Label4->caption().isEmpty());
     EXPECT_TRUE(ui().Text3->text().isEmpty());
@@ -142,15 +114,14 @@ TEST_F(FormTest, RefreshResetsThePanelAndRebuildsTheTreeWithEventsOff) {
     EXPECT_TRUE(form->globals().blnEventsEnabled);
     EXPECT_EQ(mousePointer(form.get()), vbDefault);
     EXPECT_TRUE(ui().CheckRegCom->isEnabled());
-    EXPECT_EQ(ui().Label8->text(), QStringLiteral("COM+ object \"Tavimor\" is not installed."));
+    EXPECT_EQ(ui().Label8->text(), kNotInstalled);
 }
 
 TEST_F(FormTest, AFailingStoreTreeIsLoggedAndTheRefreshStillEnds) {
-    probes.sinkPresent = true;
+    sinkPresent();
     storeTreeFails = true;
     form->RefreshLists();
     EXPECT_TRUE(form->globals().blnEventsEnabled);
     EXPECT_EQ(mousePointer(form.get()), vbDefault);
-    EXPECT_TRUE(form->errorLog().text().contains(
-        QStringLiteral("ERROR: %1 down").arg(platform::hr::ServerDown)));
+    EXPECT_TRUE(form->errorLog().text().contains(QStringLiteral("ERROR: %1 down").arg(platform::hr::ServerDown)));
 }

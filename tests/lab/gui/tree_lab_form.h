@@ -32,8 +32,6 @@ struct LabForm : EngineForm {
     QHash<QString, QString> regItems;
 };
 
-inline QString configNc() { return "CN=Configuration," + labBase(); }
-
 // A value written literally into an ldapsearch filter.
 inline QString filterValue(QString v) {
     v.replace("\\", "\\5c").replace("*", "\\2a").replace("(", "\\28").replace(")", "\\29");

@@ -17,15 +17,21 @@ QString shortHostName() {
     gethostname(host, sizeof host - 1);
     return QString::fromLocal8Bit(host).section('.', 0, 0).toLower();
 }
-}  // namespace
 
-TEST(StartupLab, DiscoveryReportsTheLabsValues) {
-    REQUIRE_LAB();
-    auto probes = platform::system::makeHostProbes();
+class StartupLab : public ::testing::Test {
+protected:
+    void SetUp() override { REQUIRE_LAB(); }
+    void run(platform::system::SystemProbes& with) { RunStartupDiscovery(g, form, with, facts); }
+    testing_support::FakeProbes probes;
     DirectoryFacts facts;
     app::Globals g;
     app::FormState form;
-    RunStartupDiscovery(g, form, *probes, facts);
+};
+}  // namespace
+
+TEST_F(StartupLab, DiscoveryReportsTheLabsValues) {
+    auto host = platform::system::makeHostProbes();
+    run(*host);
     EXPECT_EQ(form.strCurrentUserEmailAddress.toLower(), "administrator@tavimor.lab");
     EXPECT_EQ(g.strLDAPRoot, "LDAP://" + testing_support::labEnv("LAB_DC_HOST"));
     ASSERT_TRUE(g.conAD);
@@ -33,36 +39,24 @@ TEST(StartupLab, DiscoveryReportsTheLabsValues) {
     EXPECT_EQ(form.DomainDNSName, "tavimor.lab");
     EXPECT_EQ(form.ComputerName, shortHostName() + ".tavimor.lab");
     EXPECT_EQ(form.ClusterName, "");
-    const QString folder = probes->listStoreRoot().value(0, "tavimor.lab");
+    const QString folder = host->listStoreRoot().value(0, "tavimor.lab");
     EXPECT_EQ(g.strHttpMailboxRoot, "http://" + form.ComputerName + "/exadmin/" + folder + "/mbx");
     EXPECT_EQ(g.strFileMailboxRoot, "file://./backofficestorage/" + folder + "/mbx");
     EXPECT_EQ(g.strWindowsVersion, "");
-    EXPECT_EQ(GetWindowsUserName(*probes), "Administrator");
+    EXPECT_EQ(GetWindowsUserName(*host), "Administrator");
 }
 
-TEST(StartupLab, ClusterNodeTakesTheVirtualServerFromTheUsersHomeServer) {
-    REQUIRE_LAB();
-    testing_support::FakeProbes probes;
+TEST_F(StartupLab, ClusterNodeTakesTheVirtualServerFromTheUsersHomeServer) {
     probes.registryKeys.insert("Cluster");
-    probes.user = "Administrator";
-    DirectoryFacts facts;
-    app::Globals g;
-    app::FormState form;
-    RunStartupDiscovery(g, form, probes, facts);
+    run(probes);
     // The administrator's home server is this computer's Exchange server.
     EXPECT_EQ(form.ClusterName, shortHostName().toUpper());
     EXPECT_EQ(form.ComputerName, shortHostName().toUpper());
     EXPECT_TRUE(g.strHttpMailboxRoot.startsWith("http://" + shortHostName().toUpper() + "/exadmin/"));
 }
 
-TEST(StartupLab, IdentityProposalOnWindows2000) {
-    REQUIRE_LAB();
-    testing_support::FakeProbes probes;
-    probes.user = "Administrator";
-    DirectoryFacts facts;
-    app::Globals g;
-    app::FormState form;
-    RunStartupDiscovery(g, form, probes, facts);
+TEST_F(StartupLab, IdentityProposalOnWindows2000) {
+    run(probes);
     EXPECT_EQ(FillIdentityField(g, probes), "tavimor.lab\\Administrator");
     probes.lanGroup = "TAVIMOR";
     EXPECT_EQ(FillIdentityField(g, probes), "TAVIMOR\\Administrator");

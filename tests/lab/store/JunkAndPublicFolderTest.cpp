@@ -24,8 +24,6 @@ protected:
         b.commit();
         mailboxUser("journal", "jarchive", "journal.archive@tavimor.lab");
         mailboxUser("norule", "norule", "norule@tavimor.lab");
-        publicFolderObject("journal-folder", "journal-folder@tavimor.lab");
-        publicFolderObject("oreilly", "o'reilly-folder@tavimor.lab");
         publicFolderObject("lost", "lost-folder@tavimor.lab");
     }
     QString pfRoot() const { return TempStore::web("public folders"); }
@@ -94,23 +92,6 @@ TEST_F(JunkAndPublicFolderTest, UnreachableRootLogsOnlyWithTheFlag) {
     EXPECT_EQ(store::GetPublicFolderURL(ctx(), root, "journal-folder@tavimor.lab", true), QString());
     EXPECT_EQ(log.text().count(" - ERROR: "), 1);
     EXPECT_TRUE(log.text().contains("] " + root + " - ERROR: " + QString::number(err::ItemNotFound) + " "));
-}
-
-TEST_F(JunkAndPublicFolderTest, PublicFolderJournalRecipient) {
-    const QString reg = TempStore::file("public folders/Archive/Journals/Journal Folder/Tavimor.reg");
-    store::CreateRegItem(ctx(), dnOf("journal-folder"), "Fwd <f@x>", true);
-    EXPECT_TRUE(exists(reg));
-    EXPECT_EQ(storedFields(reg).last(), "Tavimor_FWDAndSave=FWDAndSave");
-    tag = dnOf("journal-folder");
-    EXPECT_TRUE(store::CheckRegItem(ctx(), dnOf("journal-folder"), true));
-    EXPECT_EQ(tag, dnOf("journal-folder") + QChar(0) + "Fwd <f@x>" + QChar(0) + "Both");
-    store::RemoveRegItem(ctx(), dnOf("journal-folder"));
-    EXPECT_FALSE(exists(reg));
-
-    store::CreateRegItem(ctx(), dnOf("oreilly"), "", false);
-    EXPECT_TRUE(exists(TempStore::file("public folders/Archive/Legal/O'Reilly Folder/Tavimor.reg")));
-    EXPECT_TRUE(store::CheckRegItem(ctx(), dnOf("oreilly")));
-    EXPECT_EQ(log.text(), QString());
 }
 
 TEST_F(JunkAndPublicFolderTest, PublicFolderNotFound) {

@@ -5,6 +5,7 @@
 #include "lab/platform_store/TempStore.h"
 #include "platform/store/Store.h"
 #include "store/RegistrationContext.h"
+#include "support/Thrown.h"
 
 #include <QMap>
 #include <gtest/gtest.h>
@@ -12,6 +13,18 @@
 namespace testsupport {
 
 inline QString dnOf(const QString& alias) { return QStringLiteral("CN=%1,OU=Staff,DC=tavimor,DC=lab").arg(alias); }
+
+// The stored fields of a registration item, as storedFields() lists them.
+inline QStringList registration(const QString& fwd = {}, bool both = false) {
+    const QString ex = QStringLiteral("http://schemas.microsoft.com/exchange/events/");
+    QStringList p{"DAV:contentclass=urn:content-class:storeeventreg", ex + "EventMethod=onsyncsave",
+                  ex + "SinkClass=Tavimor.TavimorCls",         ex + "MatchScope=SHALLOW",
+                  ex + "criteria= WHERE \"DAV:ishidden\" = FALSE", ex + "priority=1",
+                  "DAV:ishidden=true"};
+    if (!fwd.isEmpty()) p << "Tavimor_FWDAddress=" + fwd;
+    if (both) p << "Tavimor_FWDAndSave=FWDAndSave";
+    return p;
+}
 
 class RegistrationFixture : public ::testing::Test {
 protected:
@@ -65,12 +78,7 @@ protected:
     }
     static bool exists(const QString& url) {
         platform::store::StoreRecord rec;
-        try {
-            rec.open(url);
-            return true;
-        } catch (const platform::ComError&) {
-            return false;
-        }
+        return testing_support::errorOf([&] { rec.open(url); }) == 0;
     }
 
     TempStore store;

@@ -24,15 +24,6 @@ protected:
     }
 };
 
-QStringList registration(const QString& fwd = {}, bool both = false) {
-    QStringList p{"DAV:contentclass=urn:content-class:storeeventreg", kEx + "EventMethod=onsyncsave",
-                  kEx + "SinkClass=Tavimor.TavimorCls",         kEx + "MatchScope=SHALLOW",
-                  kEx + "criteria= WHERE \"DAV:ishidden\" = FALSE", kEx + "priority=1",
-                  "DAV:ishidden=true"};
-    if (!fwd.isEmpty()) p << "Tavimor_FWDAddress=" + fwd;
-    if (both) p << "Tavimor_FWDAndSave=FWDAndSave";
-    return p;
-}
 }  // namespace
 
 TEST_F(RegistrationTest, CreateWritesExactlyTheRegistrationProperties) {

@@ -1,7 +1,5 @@
-// The COM+ part of the refresh cycle and the staging of the two COM+ boxes.
+// The COM+ part of the refresh cycle: what the panel shows for each state.
 
-#include "app/state/Globals.h"
-#include "complus/ComCheckStaging.h"
 #include "complus/ComPlusPanel.h"
 
 #include <gtest/gtest.h>
@@ -118,34 +116,4 @@ TEST(ComPlusPanel, AbsentWithoutLibraryLogsTheMissingFileAndLocksTheInstall) {
         else
             EXPECT_EQ(p.label8Caption, kNotInstalled);
     }
-}
-
-namespace {
-struct RecordingView : ComCheckView {
-    std::vector<uint32_t> colors;
-    std::vector<QString> captions;
-    void setBoxForeColor(uint32_t c) override { colors.push_back(c); }
-    void setCommand1Caption(const QString& c) override { captions.push_back(c); }
-};
-}  // namespace
-
-TEST(ComCheckStaging, CheckedStagesUncheckedUnstagesAndDisabledEventsDoNothing) {
-    app::Globals g;
-    RecordingView view;
-    g.blnEventsEnabled = true;
-    onComCheckClick(g, 1, view);
-    EXPECT_TRUE(g.blnChangesPending);
-    onComCheckClick(g, 0, view);
-    EXPECT_FALSE(g.blnChangesPending);
-    EXPECT_EQ(view.colors, (std::vector<uint32_t>{255, 0}));
-    EXPECT_EQ(view.captions, (std::vector<QString>{QStringLiteral("Change"), QStringLiteral("Refresh")}));
-
-    g.blnEventsEnabled = false;
-    g.blnChangesPending = true;
-    onComCheckClick(g, 0, view);
-    onComCheckClick(g, 1, view);
-    EXPECT_TRUE(g.blnChangesPending);
-    EXPECT_EQ(view.colors.size(), 2u);
-    EXPECT_FALSE(stageComCheckClick(false, 1).has_value());
-    EXPECT_EQ(stageComCheckClick(true, 2)->boxForeColor, 255u);  // any value of 1 or more is checked
 }

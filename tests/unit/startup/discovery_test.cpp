@@ -30,17 +30,22 @@ public:
     }
 };
 
-}  // namespace
-
-TEST(StartupDiscovery, DomainMemberGetsItsNamesRootsAndVersion) {
+class StartupDiscovery : public ::testing::Test {
+protected:
+    void run() { RunStartupDiscovery(g, form, probes, facts); }
     FakeProbes probes;
-    probes.computer = "EXCH01";
     FakeFacts facts;
-    facts.bound["LDAP://CN=Administrator,CN=Users,DC=corp,DC=example|EmailAddress"] = " admin@corp.example ";
-    facts.bound["LDAP://RootDSE|dnshostname"] = "dc7.corp.example";
     app::Globals g;
     app::FormState form;
-    RunStartupDiscovery(g, form, probes, facts);
+};
+
+}  // namespace
+
+TEST_F(StartupDiscovery, DomainMemberGetsItsNamesRootsAndVersion) {
+    probes.computer = "EXCH01";
+    facts.bound["LDAP://CN=Administrator,CN=Users,DC=corp,DC=example|EmailAddress"] = " admin@corp.example ";
+    facts.bound["LDAP://RootDSE|dnshostname"] = "dc7.corp.example";
+    run();
     EXPECT_EQ(form.strCurrentUserEmailAddress, "admin@corp.example");
     EXPECT_EQ(g.strLDAPRoot, "LDAP://dc7.corp.example");
     ASSERT_TRUE(g.conAD);
@@ -53,17 +58,13 @@ TEST(StartupDiscovery, DomainMemberGetsItsNamesRootsAndVersion) {
     EXPECT_EQ(g.strWindowsVersion, "");
 }
 
-TEST(StartupDiscovery, GlobalCatalogAndStoreListingAreFallbacks) {
-    FakeProbes probes;
+TEST_F(StartupDiscovery, GlobalCatalogAndStoreListingAreFallbacks) {
     probes.storeRoot = {"Corp.Example.Folder", "second"};
     probes.playWindows(2, 5, 0);
-    FakeFacts facts;
     // The user is only found through the global catalog, and only GC answers RootDSE.
     facts.bound["GC://CN=Administrator,CN=Users,DC=corp,DC=example|EmailAddress"] = "gc@corp.example";
     facts.bound["GC://RootDSE|dnshostname"] = "gc1.corp.example";
-    app::Globals g;
-    app::FormState form;
-    RunStartupDiscovery(g, form, probes, facts);
+    run();
     EXPECT_EQ(form.strCurrentUserEmailAddress, "gc@corp.example");
     EXPECT_EQ(g.strLDAPRoot, "GC://gc1.corp.example");
     EXPECT_EQ(g.strHttpMailboxRoot, "http://vm.corp.example/exadmin/Corp.Example.Folder/mbx");
@@ -71,14 +72,10 @@ TEST(StartupDiscovery, GlobalCatalogAndStoreListingAreFallbacks) {
     EXPECT_EQ(g.strWindowsVersion, "Windows 2000");
 }
 
-TEST(StartupDiscovery, WorkgroupComputerKeepsEmptyValuesAndALoneDot) {
-    FakeProbes probes;
-    FakeFacts facts;
+TEST_F(StartupDiscovery, WorkgroupComputerKeepsEmptyValuesAndALoneDot) {
     facts.userDn = QString();   // no ADSystemInfo
     facts.domain = QString();   // not a domain member
-    app::Globals g;
-    app::FormState form;
-    RunStartupDiscovery(g, form, probes, facts);
+    run();
     EXPECT_EQ(form.strCurrentUserEmailAddress, "");
     EXPECT_EQ(g.strLDAPRoot, "");
     EXPECT_EQ(form.DomainDNSName, "");
@@ -87,13 +84,9 @@ TEST(StartupDiscovery, WorkgroupComputerKeepsEmptyValuesAndALoneDot) {
     EXPECT_EQ(g.strFileMailboxRoot, "file://./backofficestorage//mbx");
 }
 
-TEST(StartupDiscovery, ClusterNodeWithoutDirectoryKeepsItsOwnName) {
-    FakeProbes probes;
+TEST_F(StartupDiscovery, ClusterNodeWithoutDirectoryKeepsItsOwnName) {
     probes.registryKeys.insert("Cluster");
-    FakeFacts facts;
-    app::Globals g;
-    app::FormState form;
-    RunStartupDiscovery(g, form, probes, facts);  // the home-server query fails: no base
+    run();  // the home-server query fails: no base
     EXPECT_EQ(form.ClusterName, "");
     EXPECT_EQ(form.ComputerName, "vm.corp.example");
 }

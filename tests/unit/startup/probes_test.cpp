@@ -44,15 +44,6 @@ TEST(Cluster, NodeIsTheClusterKeyAndTheNameIsTheLastCnOfTheHomeServer) {
     EXPECT_EQ(clusterNameFromHomeServer(""), "");
 }
 
-TEST(Cluster, WithoutADirectoryTheNameStaysEmpty) {
-    FakeProbes probes;
-    app::Globals g;  // no connection: the query cannot run
-    app::FormState form;
-    form.ClusterName = "STALE";
-    GetClusterName(g, form, probes);
-    EXPECT_EQ(form.ClusterName, "");
-}
-
 TEST(IdentityDefaults, DnsFormFromTheCategoryAndNetbiosFormWins) {
     EXPECT_EQ(dnsDomainFromCategory("CN=Person,CN=Schema,CN=Configuration,DC=tavimor,DC=lab"), "tavimor.lab");
     EXPECT_EQ(dnsDomainFromCategory("CN=Person,CN=Schema,dc=corp, DC=example,DC=com"), "corp.example.com");

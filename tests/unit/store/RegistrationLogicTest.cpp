@@ -65,27 +65,15 @@ TEST(StoreTag, RefreshKeepsOnlyTheJournalPart) {
     EXPECT_EQ(store::tag::fromRegistration(dn + NUL + "old", "", ""), dn);
 }
 
-TEST(StoreQueryTexts, ExactTextsWithEscapedValues) {
-    EXPECT_EQ(store::queries::findRegItem("http://s/exadmin/d/mbx/o'brien/Inbox", "Tavimor.reg",
-                                          store::queries::hiddenItemCondition()),
-              QStringLiteral("select  \"DAV:displayname\",\"Tavimor_FWDAddress\",\"Tavimor_FWDAndSave\" from scope "
-                             "('shallow traversal of \"http://s/exadmin/d/mbx/o''brien/Inbox\"')  WHERE "
-                             "\"DAV:displayname\" = 'Tavimor.reg' AND \"DAV:ishidden\" = true AND \"DAV:isfolder\" = false "));
-    EXPECT_EQ(store::queries::publicFolders("http://s/exadmin/d/public folders", "o'reilly@d"),
-              QStringLiteral("select  \"DAV:href\", \"DAV:displayname\", "
-                             "\"http://schemas.microsoft.com/exchange/permanenturl\", "
-                             "\"http://schemas.microsoft.com/exchange/publicfolderemailaddress\",\"DAV:hassubs\"  from "
-                             "scope ('hierarchical  traversal of \"http://s/exadmin/d/public folders\"')  WHERE "
-                             "(\"DAV:hassubs\" = True Or "
-                             "\"http://schemas.microsoft.com/exchange/publicfolderemailaddress\"='o''reilly@d')"));
-    EXPECT_EQ(store::queries::junkMailRule("file://./backofficestorage/d/mbx/a\"b/Inbox"),
-              QStringLiteral("SELECT \"DAV:href\", \"DAV:displayname\", \"http://schemas.microsoft.com/mapi/proptag/"
-                             "0x65E90003\", \"http://schemas.microsoft.com/mapi/proptag/0x61010003\", "
-                             "\"http://schemas.microsoft.com/mapi/proptag/0x61020003\" FROM scope('shallow traversal of "
-                             "\"file://./backofficestorage/d/mbx/a%22b/Inbox\"')  Where \"DAV:isfolder\" = false AND "
-                             "\"DAV:ishidden\" = true AND \"http://schemas.microsoft.com/exchange/outlookmessageclass\" = "
-                             "'IPM.ExtendedRule.Message' AND \"http://schemas.microsoft.com/mapi/proptag/0x65EB001E\" = "
-                             "'JunkEmailRule'"));
+TEST(StoreQueryTexts, ValuesAreQuotedForTheirPlaceInTheQuery) {
+    // Apostrophes are doubled inside literals; a double quote cannot close a scope URL.
+    EXPECT_TRUE(store::queries::findRegItem("http://s/exadmin/d/mbx/o'brien/Inbox", "Tavimor.reg",
+                                            store::queries::hiddenItemCondition())
+                    .contains(QStringLiteral("traversal of \"http://s/exadmin/d/mbx/o''brien/Inbox\"')")));
+    EXPECT_TRUE(store::queries::publicFolders("http://s/exadmin/d/public folders", "o'reilly@d")
+                    .endsWith(QStringLiteral("publicfolderemailaddress\"='o''reilly@d')")));
+    EXPECT_TRUE(store::queries::junkMailRule("file://./backofficestorage/d/mbx/a\"b/Inbox")
+                    .contains(QStringLiteral("\"file://./backofficestorage/d/mbx/a%22b/Inbox\"")));
 }
 
 TEST(StoreText, TrimBlanksOnlyTrimsSpaces) {
