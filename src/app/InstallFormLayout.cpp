@@ -1,5 +1,7 @@
 #include "app/InstallFormLayout.h"
 
+#include "users/SortArrowHeader.h"
+
 #include "app/CaptionLabel.h"
 #include "app/ProgressStrip.h"
 #include "app/StatusPanels.h"
@@ -55,9 +57,8 @@ QTreeWidget* userList(QWidget* parent) {
     l->setIconSize(QSize(16, 16));
     l->setSelectionMode(QAbstractItemView::SingleSelection);
     l->setAllColumnsShowFocus(true);
+    l->setHeader(new users::SortArrowHeader(l));
     l->setColumnCount(0);
-    l->header()->setSortIndicatorShown(false);
-    l->header()->setSectionsClickable(true);
     return l;
 }
 
