@@ -51,9 +51,8 @@ TEST_F(FormTest, FirstActivationBuildsColumnsRefreshesAndSelectsTheRememberedUse
     EXPECT_TRUE(form->isVisible());
     QTreeWidget* list = ui().ListView1;
     ASSERT_EQ(list->columnCount(), 3);
-    EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Name"));
-    EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Journal ingoing"));
-    EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("Journal outgoing"));
+    const QTreeWidgetItem* h = list->headerItem();
+    EXPECT_EQ(QStringList({h->text(0), h->text(1), h->text(2)}), QStringList({"Name", "Journal ingoing", "Journal outgoing"}));
     EXPECT_EQ(list->columnWidth(0), 233);  // 3500 twips
     EXPECT_EQ(list->columnWidth(1), 113);  // 1700 twips
     EXPECT_FALSE(list->rootIsDecorated());
@@ -63,15 +62,9 @@ TEST_F(FormTest, FirstActivationBuildsColumnsRefreshesAndSelectsTheRememberedUse
     ASSERT_NE(list->currentItem(), nullptr);
     EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("b@lab"));
     EXPECT_TRUE(list->currentItem()->isSelected());
-
-    // Later activations (the window shown again after a picker) do nothing.
-    list->setColumnCount(1);
-    form->Form_Activate();
-    QApplication::processEvents();
-    EXPECT_EQ(storeTreeBuilds, 1);
-    EXPECT_EQ(list->columnCount(), 1);
 }
 
+// Later activations (the window shown again after a picker) do nothing.
 TEST_F(FormTest, ShowingTheWindowActivatesItOnce) {
     form->show();
     QApplication::processEvents();

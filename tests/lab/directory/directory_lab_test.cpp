@@ -119,20 +119,19 @@ TEST_F(DirectoryLab, PickerQueriesListTheirRecipients) {
 TEST_F(DirectoryLab, ObjectTypeAnswersEachKindAndDefaultsToUser) {
     const QString root = labRoot();
     EXPECT_EQ(directory::GetObjectType(root, "administrator@tavimor.lab"), "user");
-    const QString security = ldapsearchValues("(&(objectClass=group)(sAMAccountType=268435456)(mail=*))", "mail").value(0);
-    const QString distribution = ldapsearchValues("(&(objectClass=group)(sAMAccountType=268435457)(mail=*))", "mail").value(0);
-    const QString contact = ldapsearchValues("(&(objectClass=contact)(mail=*)(mAPIRecipient=TRUE))", "mail").value(0);
-    const QString folder = ldapsearchValues("(&(objectClass=publicFolder)(mail=*))", "mail").value(0);
-    ASSERT_FALSE(security.isEmpty());
-    ASSERT_FALSE(distribution.isEmpty());
-    ASSERT_FALSE(contact.isEmpty());
-    ASSERT_FALSE(folder.isEmpty());
-    EXPECT_EQ(directory::GetObjectType(root, security), "group");
-    EXPECT_EQ(directory::GetObjectType(root, distribution), "group");
-    EXPECT_EQ(directory::GetObjectType(root, contact), "contact");
-    EXPECT_EQ(directory::GetObjectType(root, folder), "pf");
+    const std::pair<const char*, const char*> kinds[] = {
+        {"(&(objectClass=group)(sAMAccountType=268435456)(mail=*))", "group"},  // security group
+        {"(&(objectClass=group)(sAMAccountType=268435457)(mail=*))", "group"},  // distribution group
+        {"(&(objectClass=contact)(mail=*)(mAPIRecipient=TRUE))", "contact"},
+        {"(&(objectClass=publicFolder)(mail=*))", "pf"}};
+    QString mail;
+    for (const auto& [filter, kind] : kinds) {
+        mail = ldapsearchValues(filter, "mail").value(0);
+        ASSERT_FALSE(mail.isEmpty()) << filter;
+        EXPECT_EQ(directory::GetObjectType(root, mail), kind) << filter;
+    }
     EXPECT_EQ(directory::GetObjectType(root, "nobody@nowhere.invalid"), "user");
-    EXPECT_EQ(directory::GetObjectType("", folder), "user");  // no base: the query fails
+    EXPECT_EQ(directory::GetObjectType("", mail), "user");  // a public folder, but without a base the query fails
 }
 
 TEST_F(DirectoryLab, AddressesWithApostrophesAreFound) {

@@ -25,6 +25,7 @@ protected:
         b.ensureJunkRule("journal.archive");
         // The D'Arcy archive's alias names no mailbox; its mail's local part does.
         b.ensureMailbox("archive.d'arcy");
+        b.ensureJunkRule("archive.d'arcy");
         b.ensurePublicFolder({"Archive", "Journals", "Journal Folder"}, "JOURNAL-FOLDER@TAVIMOR.LAB");
         b.ensurePublicFolder({"Archive", "Legal", "O'Reilly Folder"}, "o'reilly-folder@tavimor.lab");
         b.commit();
@@ -43,7 +44,7 @@ TEST_F(DirectoryEndToEnd, MailboxAndPublicFolderJournalsWithApostrophesInNamesAd
         {"(&(objectClass=publicFolder)(mailNickname=o'reilly-folder))", "public folders/Archive/Legal/O'Reilly Folder"},
     };
     ASSERT_TRUE(dnWhere(journals[1].first).contains('\''));
-    const QString fwd = "Shared Archive <shared.archive@tavimor.lab>";
+    const QString fwd = "D'Arcy Forward <shared.archive@tavimor.lab>";
     for (const auto& [filter, folder] : journals) {
         const QString dn = dnWhere(filter);
         ASSERT_FALSE(dn.isEmpty()) << filter;
@@ -55,9 +56,12 @@ TEST_F(DirectoryEndToEnd, MailboxAndPublicFolderJournalsWithApostrophesInNamesAd
         store::RemoveRegItem(ctx(), dn);
         EXPECT_FALSE(hasReg(folder)) << folder.toStdString();
     }
-    StoreRecord rule;
-    rule.open(TempStore::file("mbx/journal.archive/Posteingang/Junk E-mail Rule"));
-    EXPECT_EQ(rule.field("http://schemas.microsoft.com/mapi/proptag/0x65E90003"), QVariant(qint32(48)));
+    // The junk e-mail rule is switched off also where the inbox's URL holds an apostrophe.
+    for (const char* rule : {"mbx/journal.archive/Posteingang/Junk E-mail Rule", "mbx/archive.d'arcy/Inbox/Junk E-mail Rule"}) {
+        StoreRecord r;
+        r.open(TempStore::file(rule));
+        EXPECT_EQ(r.field("http://schemas.microsoft.com/mapi/proptag/0x65E90003"), QVariant(qint32(48))) << rule;
+    }
     // Only the last attempt of a creation may log; every one succeeded.
     EXPECT_EQ(log.text(), QString());
 }

@@ -166,25 +166,3 @@ TEST_F(RegistrationTest, OnlyTheFinalCreateFailureIsLogged) {
     EXPECT_EQ(log.text().count(" - ERROR: "), 1);
     app::setClockForTesting(nullptr);
 }
-
-TEST_F(RegistrationTest, ApostropheInTheMailboxUrl) {
-    // Every store query carries the folder URL inside a quoted literal.
-    {
-        StoreBuilder b(TempStore::domain());
-        b.ensureMailbox("o'brien");
-        b.ensureJunkRule("o'brien");
-        b.commit();
-    }
-    mailboxUser("obrien", "o'brien", "o'brien@tavimor.lab");
-    store::CreateRegItem(ctx(), dnOf("obrien"), "x'y <x'y@tavimor.lab>", false);
-    EXPECT_EQ(log.text(), QString());
-    EXPECT_EQ(storedFields(regUrl("o'brien", "Inbox")), registration("x'y <x'y@tavimor.lab>"));
-    tag = dnOf("obrien");
-    EXPECT_TRUE(store::CheckRegItem(ctx(), dnOf("obrien"), true));
-    EXPECT_EQ(tag, dnOf("obrien") + NUL + "x'y <x'y@tavimor.lab>");
-    StoreRecord rule;
-    rule.open(TempStore::file("mbx/o'brien/Inbox/Junk E-mail Rule"));
-    EXPECT_EQ(rule.field("http://schemas.microsoft.com/mapi/proptag/0x65E90003"), QVariant(qint32(48)));
-    store::RemoveRegItem(ctx(), dnOf("obrien"));
-    EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("obrien")));
-}

@@ -29,18 +29,6 @@ TEST(AdsiQuery, ReadsAttributesBaseAndOrderOfAListFill) {
     EXPECT_FALSE(q.descending);
 }
 
-TEST(AdsiQuery, TranslatesTheConditionsOfBothPickers) {
-    EXPECT_EQ(filterOf("SELECT name, adspath, cn, homeMDB, homeMTA, mail,  mailNickName, distinguishedName, "
-                       "sAMAccountType,mAPIRecipient,userAccountControl FROM 'LDAP://h' WHERE mail='*' AND "
-                       "((objectcategory='publicFolder') OR (objectcategory='group') OR (objectcategory='person' "
-                       "AND (objectclass='user' OR objectclass='contact')))   ORDER BY cn"),
-              "(&(mail=*)(|(objectcategory=publicFolder)(objectcategory=group)(&(objectcategory=person)"
-              "(|(objectclass=user)(objectclass=contact)))))");
-    EXPECT_EQ(filterOf("SELECT altRecipient, name FROM 'GC://h' WHERE mail='*' AND objectcategory='person' AND "
-                       "objectclass='user'  AND homeMTA='CN=Microsoft MTA,CN=VM,DC=x'  ORDER BY cn"),
-              "(&(mail=*)(objectcategory=person)(objectclass=user)(homeMTA=CN=Microsoft MTA,CN=VM,DC=x))");
-}
-
 TEST(AdsiQuery, KeywordsAndAttributeNamesAreCaseBlindAndOperatorsMapToFilters) {
     const AdsiQuery q = AdsiQuery::parse("select Mail from 'gc://Host:3268/DC=a,DC=b' where NOT (a<>'1' or b<=2) "
                                          "and c>3 and d<'x' and e>=TRUE order by CN desc");
