@@ -63,13 +63,3 @@ TEST(CatalogFile, UnusableLocationsAreComErrors) {
         EXPECT_EQ(errorOf([&] { Catalog c(locked + QStringLiteral("/catalog.db")); }), platform::hr::AccessDenied);
     }
 }
-
-TEST(CatalogFile, DefaultLocationFollowsTheEnvironment) {
-    TempCatalog t;
-    ::setenv("TAVIMOR_COMPLUS_CATALOG", QFile::encodeName(t.path()).constData(), 1);
-    EXPECT_EQ(Catalog::defaultPath(), t.path());
-    EXPECT_EQ(Catalog::open()->path(), t.path());
-    EXPECT_TRUE(QFile::exists(t.path()));
-    ::unsetenv("TAVIMOR_COMPLUS_CATALOG");
-    EXPECT_EQ(Catalog::defaultPath(), QStringLiteral("/var/lib/tavimor/complus/catalog.db"));
-}
