@@ -1,3 +1,5 @@
+#include "app/state/ErrorLog.h"
+#include <QDateTime>
 // The store tree and the store load against the lab: storage groups, stores,
 // images, caption, the remembered store, and what the panel shows.
 #include "directory/tree/Node.h"
@@ -170,11 +172,18 @@ TEST(StoreTreeLab, UnknownServerIsLoggedAndShown) {
     LabForm f;
     f.form.setWindowTitle("Tavimor");
     f.state.ComputerName = "no-such-server." + labEnv("LAB_DNS_DOMAIN");
+    const QDateTime at(QDate(2026, 3, 1), QTime(10, 0, 0));
+    app::setClockForTesting([at] { return at; });
     tree::GetMailboxStores(f.ctx);
+    const QString stamp = app::timestamp();
+    app::setClockForTesting(nullptr);
     EXPECT_EQ(f.ui.TreeView1->topLevelItemCount(), 0);
     EXPECT_EQ(f.form.windowTitle(), "Tavimor");
     EXPECT_EQ(f.log.text().count("] ERROR: "), 1);
+    EXPECT_TRUE(f.log.text().startsWith("[" + stamp + "] ERROR: " + QString::number(platform::hr::NoSuchObject) + " "))
+        << f.log.text().toStdString();
     EXPECT_TRUE(f.log.text().contains("no-such-server"));
+    EXPECT_TRUE(f.log.text().endsWith("\r\n\r\n"));
     EXPECT_TRUE(f.log.shown());
 }
 }  // namespace
