@@ -1,13 +1,13 @@
-#include "app/state/ErrorLog.h"
-#include <QDateTime>
 // The store tree and the store load against the lab: storage groups, stores,
 // images, caption, the remembered store, and what the panel shows.
+#include "app/state/ErrorLog.h"
 #include "directory/tree/Node.h"
 #include "directory/tree/StoreTree.h"
 #include "engine/StoreLoad.h"
 #include "tree_lab_form.h"
 #include "users/ListItem.h"
 
+#include <QDateTime>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
