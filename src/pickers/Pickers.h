@@ -1,0 +1,25 @@
+#pragma once
+// Opening the two pickers from the main window. Each is a modal dialog created
+// for the showing and closed by its OK or Cancel; its sort orders and the row
+// selected after its last sort are kept for the next showing. What the
+// administrator picks goes straight into the main window's fields (Label3/Text3,
+// Label4/Text4) and disables its store tree; nothing is returned.
+
+#include "pickers/SelectMailbox.h"
+
+namespace engine { struct Context; }
+
+namespace pickers {
+
+// "Select Journal Mailbox" (the Browse button beside "Archive mailbox:").
+// `setAttributeByMail` clears the chosen user's forwarding rule when the
+// administrator agrees to it.
+void showSelectMailbox(engine::Context& ctx, AttributeWriter setAttributeByMail);
+
+// "Select Forwarding Recipient" (the Browse button beside "Forward to:").
+void showSelectRecipient(engine::Context& ctx);
+
+// Closes the forwarding-recipient picker when it is open (the window's Exit).
+void closeSelectRecipient();
+
+}  // namespace pickers

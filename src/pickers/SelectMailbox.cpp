@@ -1,0 +1,67 @@
+#include "pickers/SelectMailbox.h"
+
+#include "app/CaptionLabel.h"
+#include "app/Colors.h"
+#include "app/state/Prompt.h"
+#include "directory/Queries.h"
+#include "engine/Context.h"
+#include "engine/Directory.h"
+#include "engine/StoreTag.h"
+#include "platform/ComError.h"
+
+#include <QLineEdit>
+#include <QTreeWidgetItem>
+
+namespace pickers {
+namespace {
+enum Column { Name = 0, DistinguishedName = 1, Address = 2, ForwardTo = 3 };
+}
+
+const QString SelectMailbox::kForwardingQuestion =
+    QStringLiteral("There exists a forwarding rule in the Delivery options of this user.\r"
+                   "You should delete it to allow Tavimor application to function properly.\r"
+                   "Delete the forwarding rule?");
+
+SelectMailbox::SelectMailbox(engine::Context& ctx, PickerMemory& memory, AttributeWriter setAttributeByMail)
+    : PickerDialog(ctx, memory, QStringLiteral("SelectMailbox"), QStringLiteral("Select Journal Mailbox"),
+                   {QStringLiteral("Name"), QStringLiteral("Distinguished Name"), QStringLiteral("E-mail address"),
+                    QStringLiteral("Forward To")}),
+      setAttributeByMail_(std::move(setAttributeByMail)) {}
+
+QString SelectMailbox::queryText() const {
+    return directory::queries::journalMailboxCandidates(ctx_.g.strLDAPRoot, ctx_.g.strResponsibleMTAServer);
+}
+
+std::optional<PickerRow> SelectMailbox::rowFor(const RecordFields& record) const {
+    const QString root = ctx_.g.strLDAPRoot;
+    return journalMailboxRow(record, [&root](const QString& dn, QString& mail) {
+        return engine::GetNameByDN(root, dn, mail);
+    });
+}
+
+bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
+    if (!item) return true;
+    platform::ResumeNext run;
+    if (!engine::trimBlanks(item->text(ForwardTo)).isEmpty()) {
+        int answer = app::mb::Cancel;
+        run([&] {
+            answer = ctx_.prompt.ask(kForwardingQuestion, app::mb::OkCancel | app::mb::Exclamation,
+                                     QString::fromLatin1(app::kAppName));
+        });
+        if (answer != app::mb::Ok) return false;
+        // A failed write is reported by the writer and does not stop the choice;
+        // the recipient is only cleared once forwarding is switched off.
+        const QString address = engine::trimBlanks(item->text(Address));
+        if (!address.isEmpty() && setAttributeByMail_) {
+            int16_t written = 0;
+            run([&] { written = setAttributeByMail_(address, QStringLiteral("deliverAndRedirect"), QVariant(false)); });
+            if (written == 1) run([&] { setAttributeByMail_(address, QStringLiteral("altRecipient"), QVariant()); });
+        }
+    }
+    run([&] { ctx_.ui.Label3->setCaption(item->text(Name)); });
+    run([&] { ctx_.ui.Text3->setText(item->text(DistinguishedName)); });
+    run([&] { app::setBackColor(ctx_.ui.Label3, app::kButtonFace); });
+    return true;
+}
+
+}  // namespace pickers
