@@ -5,6 +5,8 @@
 #include "app/startup/StartupDiscovery.h"
 #include "complus/ComPlus.h"
 #include "directory/tree/StoreTree.h"
+#include "engine/Apply.h"
+#include "engine/ApplyServices.h"
 #include "engine/Context.h"
 #include "engine/StoreLoad.h"
 #include "platform/store/StoreConnection.h"
@@ -45,6 +47,12 @@ void wireSubsystems(InstallForm& form) {
             {}};
         return store::CheckRegItem(reg, mailboxDn, refreshTag);
     };
+    // Change writes the staged edits through the real catalog, directory and store.
+    form.context().hooks.ApplyStagedChanges =
+        [&form, services = engine::applyServices(form.context(), form.probes())](QTreeWidgetItem* node,
+                                                                                  int16_t& result) {
+            return engine::ApplyStagedChanges(form.context(), services, node, result);
+        };
     tree::connectTreeView(form.context());
     users::connectColumnClicks(form.context());
 }

@@ -1,0 +1,42 @@
+#pragma once
+// The writes the apply makes outside the window: the hosted COM+ application, the
+// store's journal recipient, a user's attribute, and the registration item. The
+// program uses the real ones (applyServices); tests may replace any of them.
+
+#include "engine/ApplyDecisions.h"
+
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <functional>
+
+namespace platform::system {
+class SystemProbes;
+}
+
+namespace engine {
+
+struct Context;
+
+struct ApplyServices {
+    // The application "Tavimor": removal, installation (1 or -1) and check.
+    std::function<void()> RemoveComPlusApp;
+    std::function<int16_t(const QString& identity, const QString& password)> InstallComPlusApp;
+    std::function<bool()> CheckComPlusApp;
+    // Writes the journal recipient of the store with that distinguished name as
+    // one change; throws platform::ComError when it is not written.
+    std::function<void(const QString& storeDn, const JournalRecipientChange& change)> SaveJournalRecipient;
+    // Sets (or, for a null value, clears) one attribute of the object with that
+    // mail address: 1, or -1 when the write was denied (the administrator is told).
+    std::function<int16_t(const QString& mail, const QString& attribute, const QVariant& value)> SetAttribute;
+    // The registration item in a journal mailbox (existence is asked through
+    // Context::hooks.CheckRegItem).
+    std::function<void(const QString& mailboxDn)> RemoveRegItem;
+    std::function<void(const QString& mailboxDn, const QString& forwarding, bool both)> CreateRegItem;
+};
+
+// The real writes over the window's state: the catalog, the directory and the
+// store, with failures logged to the window's error log where their routines log.
+ApplyServices applyServices(Context& ctx, platform::system::SystemProbes& probes);
+
+}  // namespace engine
