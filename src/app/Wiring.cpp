@@ -8,11 +8,13 @@
 #include "engine/Apply.h"
 #include "engine/ApplyServices.h"
 #include "engine/Context.h"
+#include "engine/PanelEvents.h"
 #include "engine/StoreLoad.h"
 #include "platform/store/StoreConnection.h"
 #include "store/Registration.h"
 #include "store/RegistrationContext.h"
 #include "directory/tree/Node.h"
+#include "users/ListInteraction.h"
 #include "users/ListSort.h"
 
 namespace app {
@@ -55,6 +57,8 @@ void wireSubsystems(InstallForm& form) {
         };
     tree::connectTreeView(form.context());
     users::connectColumnClicks(form.context());
+    users::connectListInteraction(form.context());
+    engine::connectPanel(form.context());
 }
 
 }  // namespace app

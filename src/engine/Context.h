@@ -30,6 +30,11 @@ struct Hooks {
     // change `result`; answers false when the run must stop at once (result is
     // then returned). Unset: nothing is written.
     std::function<bool(QTreeWidgetItem* node, int16_t& result)> ApplyStagedChanges;
+    // Show the journal-mailbox picker / the forwarding-recipient picker as a
+    // modal window and return when it closes; the picker's choice arrives through
+    // the labels and text boxes it writes. Unset: the Browse button does nothing.
+    std::function<void()> ShowSelectMailbox;
+    std::function<void()> ShowSelectRecipient;
 };
 
 struct Context {
