@@ -1,7 +1,9 @@
 #include "pickers/Pickers.h"
 
 #include "pickers/SelectRecipient.h"
+#include "engine/Context.h"
 #include "platform/ComError.h"
+#include "users/AttributeWriter.h"
 
 #include <QPointer>
 
@@ -25,7 +27,14 @@ QPointer<SelectRecipient>& openRecipient() {
 
 }  // namespace
 
+AttributeWriter directoryWriter(engine::Context& ctx) {
+    return [&ctx](const QString& address, const QString& attribute, const QVariant& value) {
+        return users::SetAttributeByMail(ctx.prompt, ctx.g.strLDAPRoot, address, attribute, value);
+    };
+}
+
 void showSelectMailbox(engine::Context& ctx, AttributeWriter setAttributeByMail) {
+    if (!setAttributeByMail) setAttributeByMail = directoryWriter(ctx);
     platform::ResumeNext run;
     run([&] {
         SelectMailbox dialog(ctx, mailboxMemory(), std::move(setAttributeByMail));

@@ -11,10 +11,14 @@ namespace engine { struct Context; }
 
 namespace pickers {
 
+// The directory's writer for persons by mail address, asking through the
+// context's prompt when a write is denied.
+AttributeWriter directoryWriter(engine::Context& ctx);
+
 // "Select Journal Mailbox" (the Browse button beside "Archive mailbox:").
 // `setAttributeByMail` clears the chosen user's forwarding rule when the
-// administrator agrees to it.
-void showSelectMailbox(engine::Context& ctx, AttributeWriter setAttributeByMail);
+// administrator agrees to it; when not given, the directory's writer does.
+void showSelectMailbox(engine::Context& ctx, AttributeWriter setAttributeByMail = {});
 
 // "Select Forwarding Recipient" (the Browse button beside "Forward to:").
 void showSelectRecipient(engine::Context& ctx);
