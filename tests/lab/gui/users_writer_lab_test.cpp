@@ -1,0 +1,117 @@
+// The attribute writer against the lab directory: writes, clears, addresses with
+// apostrophes, objects that are not persons, and a denied write.
+#include "app/state/Prompt.h"
+#include "platform/directory/Directory.h"
+#include "tree_lab_form.h"
+#include "users/AttributeWriter.h"
+
+#include <QHash>
+#include <gtest/gtest.h>
+#include <optional>
+
+using namespace testing_support;
+using users::SetAttribute;
+using users::SetAttributeByMail;
+
+namespace {
+
+const QString kAttr = QStringLiteral("extensionAttribute10");
+
+std::optional<QString> stored(const QString& mail, const QString& attr = kAttr) {
+    const QStringList v = ldapsearchValues("(mail=" + filterValue(mail) + ")", attr);
+    if (v.isEmpty()) return std::nullopt;
+    return v.first();
+}
+
+// Writes straight through the directory layer, as the administrator.
+void writeDirect(const QString& mail, const std::optional<QString>& value) {
+    const QString dn = ldapsearchValues("(mail=" + filterValue(mail) + ")", "distinguishedName").value(0);
+    platform::directory::DirectoryObject o = platform::directory::DirectoryObject::bind("LDAP://" + dn);
+    if (value)
+        o.put(kAttr, *value);
+    else
+        o.putEx(platform::directory::DirectoryObject::ClearControl, kAttr);
+    o.setInfo();
+}
+
+class WriterLab : public ::testing::Test {
+protected:
+    void SetUp() override { REQUIRE_LAB(); }
+    // Every address a test touches gets its value back.
+    void TearDown() override {
+        for (auto it = originals.cbegin(); it != originals.cend(); ++it)
+            if (stored(it.key()) != it.value()) writeDirect(it.key(), it.value());
+    }
+    QString touch(const QString& mail) {
+        if (!originals.contains(mail)) originals.insert(mail, stored(mail));
+        return mail;
+    }
+
+    app::ScriptedPrompt prompt;
+    QHash<QString, std::optional<QString>> originals;
+};
+
+TEST_F(WriterLab, WritesAndClearsThroughLdapAlsoFromAGlobalCatalogBase) {
+    const QString mail = touch("marker.none@tavimor.lab");
+    ASSERT_EQ(stored(mail), std::nullopt);
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), mail, kAttr, QStringLiteral("###NoArcIn")), 1);
+    EXPECT_EQ(stored(mail), "###NoArcIn");
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), mail, kAttr, QVariant()), 1);
+    EXPECT_EQ(stored(mail), std::nullopt);
+    // a global-catalog base: searched and written over LDAP
+    EXPECT_EQ(SetAttribute(prompt, labRoot("GC"), mail, kAttr, QStringLiteral("###NoArcOut")), 1);
+    EXPECT_EQ(stored(mail), "###NoArcOut");
+    EXPECT_EQ(SetAttributeByMail(prompt, labRoot(), mail, kAttr, QVariant()), 1);
+    EXPECT_EQ(stored(mail), std::nullopt);
+    EXPECT_TRUE(prompt.asked.empty());
+}
+
+TEST_F(WriterLab, AnAddressWithAnApostropheIsFoundByBoth) {
+    const QString mail = touch("o'brien@tavimor.lab");
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), mail, kAttr, QStringLiteral("it's ###NoArcIn")), 1);
+    EXPECT_EQ(stored(mail), "it's ###NoArcIn");
+    EXPECT_EQ(SetAttributeByMail(prompt, labRoot(), mail, kAttr, QStringLiteral("###NoArcOut")), 1);
+    EXPECT_EQ(stored(mail), "###NoArcOut");
+    // the quoting cannot be broken out of to reach other objects
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), "x' OR mail='*", kAttr, QStringLiteral("hacked")), 1);
+    EXPECT_TRUE(ldapsearchValues("(" + kAttr + "=hacked)", "mail").isEmpty());
+}
+
+TEST_F(WriterLab, OnlyPersonsAreFoundByMailAndMissingAddressesAreSilent) {
+    const QString group = touch("staff@tavimor.lab");
+    EXPECT_EQ(SetAttributeByMail(prompt, labRoot(), group, kAttr, QStringLiteral("grp")), 1);
+    EXPECT_EQ(stored(group), std::nullopt);
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), group, kAttr, QStringLiteral("grp")), 1);
+    EXPECT_EQ(stored(group), "grp");
+    // no such object, and an attribute the schema does not know: still 1, no message
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), "nobody@tavimor.lab", kAttr, QStringLiteral("x")), 1);
+    const QString user = touch("marker.none@tavimor.lab");
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), user, "noSuchAttributeAnywhere", QStringLiteral("x")), 1);
+    EXPECT_TRUE(prompt.asked.empty());
+}
+
+TEST_F(WriterLab, ADeniedWriteIsShownOncePerCallAndAnswersMinusOne) {
+    const QString mail = touch("marker.in@tavimor.lab");
+    const QByteArray oldDn = qgetenv("LDAPBINDDN");
+    const QByteArray oldPw = qgetenv("TAVIMOR_BIND_PASSWORD_FILE");
+    qputenv("LDAPBINDDN", labEnv("LAB_LIMITED_BINDDN").toUtf8());
+    qputenv("TAVIMOR_BIND_PASSWORD_FILE", labEnv("LAB_LIMITED_PASSWORD_FILE").toUtf8());
+    platform::directory::resetConnectionCache();
+    const int16_t first = SetAttribute(prompt, labRoot(), mail, kAttr, QVariant());
+    const int16_t second = SetAttributeByMail(prompt, labRoot(), mail, kAttr, QStringLiteral("x"));
+    qputenv("LDAPBINDDN", oldDn);
+    qputenv("TAVIMOR_BIND_PASSWORD_FILE", oldPw);
+    platform::directory::resetConnectionCache();
+
+    EXPECT_EQ(first, -1);
+    EXPECT_EQ(second, -1);
+    ASSERT_EQ(prompt.asked.size(), 2u);
+    for (const auto& a : prompt.asked) {
+        EXPECT_EQ(a.text, "Insufficient access rights.\r\nSorry, you can not change this parameter.");
+        EXPECT_EQ(a.style, 16);
+        EXPECT_EQ(a.title, "Tavimor");
+    }
+    EXPECT_EQ(stored(mail), "###NoArcIn");
+}
+
+}  // namespace
