@@ -1,0 +1,215 @@
+// Presses on the user list's switches, the bulk boxes and the mouse-movement rules,
+// with real mouse and key events on a shown list.
+#include "engine_form.h"
+
+#include "app/Colors.h"
+#include "app/ImageLists.h"
+#include "app/MousePointer.h"
+#include "users/ListInteraction.h"
+#include "users/ListItem.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+using testing_support::EngineForm;
+using namespace users;
+
+namespace {
+
+constexpr int kIn = 1;
+constexpr int kOut = 2;
+
+class ListInteractionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        connectListInteraction(f.ctx);
+        add("alice", true, true);
+        add("bob", false, true);
+        add("carol", true, false);
+        f.ui.Command1->setText("Refresh");
+        f.ui.Command4->setEnabled(false);
+        f.g.blnEventsEnabled = true;
+        list()->setColumnWidth(0, 150);
+        list()->setColumnWidth(1, 120);
+        f.form.resize(500, 700);
+        f.form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.form));
+    }
+
+    void add(const QString& name, bool in, bool out) {
+        auto* item = new ListItem;
+        item->setText(0, name);
+        setItemKey(item, name + "@lab.test");
+        setSmallIcon(item, "user");
+        setSwitch(item, kIn, in);
+        setSwitch(item, kOut, out);
+        list()->addTopLevelItem(item);
+    }
+
+    QTreeWidget* list() { return f.ui.ListView1; }
+    QWidget* viewport() { return list()->viewport(); }
+    QTreeWidgetItem* row(int i) { return list()->topLevelItem(i); }
+
+    QPoint imagePoint(int r, int column) {
+        const QRect image = switchImageRect(list(), row(r), column);
+        EXPECT_FALSE(image.isEmpty());
+        EXPECT_TRUE(list()->visualItemRect(row(r)).contains(image));
+        return image.center();
+    }
+    // On the switch's blank text, right of its image, inside the cell.
+    QPoint textPoint(int r, int column) {
+        const QRect image = switchImageRect(list(), row(r), column);
+        const QRect cell = list()->visualRect(list()->indexFromItem(row(r), column));
+        const QPoint p((image.right() + cell.right()) / 2, cell.center().y());
+        EXPECT_FALSE(image.contains(p));
+        EXPECT_TRUE(cell.contains(p));
+        return p;
+    }
+
+    void expectStaged(int r, bool staged) {
+        EXPECT_EQ(itemForeColor(row(r)), staged ? app::kRed : app::kBlack) << r;
+        EXPECT_EQ(itemBold(row(r)), staged) << r;
+    }
+    void expectPending(bool pending) {
+        EXPECT_EQ(f.g.blnChangesPending, pending);
+        EXPECT_EQ(f.ui.Command1->text(), pending ? "Change" : "Refresh");
+        EXPECT_EQ(f.ui.Command4->isEnabled(), pending);
+    }
+
+    EngineForm f;
+};
+
+TEST_F(ListInteractionTest, LeftPressOnASwitchImageFlipsItAndStagesTheRow) {
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, imagePoint(0, kOut));
+
+    EXPECT_EQ(subItemImage(row(0), kOut), kUnchecked);
+    EXPECT_EQ(subItemImage(row(0), kIn), kChecked);
+    EXPECT_EQ(subItemText(row(0), kOut), kSwitchOnText) << "the text keeps the state as read";
+    expectStaged(0, true);
+    expectStaged(1, false);
+    EXPECT_EQ(list()->currentItem(), row(0));
+    EXPECT_TRUE(row(0)->isSelected());
+    EXPECT_EQ(f.state.strLastSelectedItemKey, "alice@lab.test");
+    expectPending(true);
+
+    // The second press restores the image read, yet the row stays staged.
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, imagePoint(0, kOut));
+    EXPECT_EQ(subItemImage(row(0), kOut), kChecked);
+    expectStaged(0, true);
+
+    // An "off" switch of another row turns on.
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, imagePoint(1, kIn));
+    EXPECT_EQ(subItemImage(row(1), kIn), kChecked);
+    expectStaged(1, true);
+    EXPECT_EQ(f.state.strLastSelectedItemKey, "bob@lab.test");
+}
+
+TEST_F(ListInteractionTest, TheImageRectangleIsWhereTheSwitchIsDrawn) {
+    const QRect rect = switchImageRect(list(), row(0), kIn);
+    const QImage shot = viewport()->grab().toImage();
+    const QImage icon = app::images::icon(kChecked).pixmap(rect.size()).toImage();
+    ASSERT_EQ(rect.size(), icon.size());
+    int opaque = 0;
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x) {
+            const QColor want = icon.pixelColor(x, y);
+            if (want.alpha() < 255) continue;
+            ++opaque;
+            ASSERT_EQ(shot.pixelColor(rect.topLeft() + QPoint(x, y)).rgb(), want.rgb()) << x << "," << y;
+        }
+    EXPECT_GT(opaque, 20);
+    // a cell without a picture has nothing to press
+    setSubItemImage(row(0), kIn, QString());
+    EXPECT_TRUE(switchImageRect(list(), row(0), kIn).isEmpty());
+}
+
+TEST_F(ListInteractionTest, PressOnTextNameOrWithTheRightButtonOnlySelects) {
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, textPoint(1, kIn));
+    EXPECT_EQ(list()->currentItem(), row(1));
+    EXPECT_EQ(f.state.strLastSelectedItemKey, "bob@lab.test");
+
+    QTest::mouseClick(viewport(), Qt::RightButton, {}, imagePoint(2, kOut));
+    EXPECT_EQ(list()->currentItem(), row(2));
+    EXPECT_EQ(f.state.strLastSelectedItemKey, "carol@lab.test");
+
+    // the user's own icon in the name column
+    const QRect nameCell = list()->visualRect(list()->indexFromItem(row(0), 0));
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, QPoint(nameCell.left() + 10, nameCell.center().y()));
+    EXPECT_EQ(list()->currentItem(), row(0));
+
+    EXPECT_EQ(subItemImage(row(1), kIn), kUnchecked);
+    EXPECT_EQ(subItemImage(row(2), kOut), kUnchecked);
+    EXPECT_EQ(subItemImage(row(0), kIn), kChecked);
+    for (int r = 0; r < 3; ++r) expectStaged(r, false);
+    expectPending(false);
+}
+
+TEST_F(ListInteractionTest, PressOutsideTheRowsAndKeysChangeNothing) {
+    list()->setCurrentItem(row(1));
+    f.state.strLastSelectedItemKey = "bob@lab.test";
+    const QRect last = list()->visualItemRect(row(2));
+    ASSERT_LT(last.bottom() + 20, viewport()->height());
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, QPoint(imagePoint(2, kIn).x(), last.bottom() + 20));
+    EXPECT_EQ(list()->currentItem(), row(1));
+    EXPECT_EQ(f.state.strLastSelectedItemKey, "bob@lab.test");
+
+    list()->setFocus();
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Down, Qt::Key_Return, Qt::Key_Plus})
+        QTest::keyClick(list(), key);
+    EXPECT_EQ(subItemImage(row(1), kIn), kUnchecked);
+    EXPECT_EQ(subItemImage(row(2), kIn), kChecked);
+    for (int r = 0; r < 3; ++r) expectStaged(r, false);
+    expectPending(false);
+}
+
+TEST_F(ListInteractionTest, BulkBoxesSetOneSwitchOfEveryRowAndStageEveryRow) {
+    f.ui.Check1->setEnabled(true);
+    f.ui.Check2->setEnabled(true);
+    f.ui.TreeView1->setEnabled(false);  // as a picker leaves it
+
+    f.ui.Check1->click();  // "All ingoing" checked
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(subItemImage(row(r), kIn), kChecked) << r;
+        expectStaged(r, true);  // also rows that were already on
+    }
+    EXPECT_EQ(subItemImage(row(2), kOut), kUnchecked) << "the other switch is left alone";
+    EXPECT_TRUE(f.ui.TreeView1->isEnabled());
+    expectPending(true);
+
+    f.ui.Check1->click();  // unchecked
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(subItemImage(row(r), kIn), kUnchecked) << r;
+
+    f.ui.Check2->click();
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(subItemImage(row(r), kOut), kChecked) << r;
+    EXPECT_TRUE(f.ui.Check2->isChecked()) << "the box keeps its mark";
+}
+
+TEST_F(ListInteractionTest, BulkBoxesAreInertWhileTheProgramChangesControls) {
+    f.ui.Check1->setEnabled(true);
+    f.g.blnEventsEnabled = false;
+    f.ui.Check1->click();
+    EXPECT_EQ(subItemImage(row(1), kIn), kUnchecked);
+    for (int r = 0; r < 3; ++r) expectStaged(r, false);
+    expectPending(false);
+}
+
+TEST_F(ListInteractionTest, PointersFollowTheWindowAndMovingOverTheListEnablesTheTree) {
+    app::setMousePointer(&f.form, app::vbHourglass);
+    f.ui.TreeView1->setEnabled(false);
+    QTest::mouseMove(viewport(), imagePoint(0, kIn));
+    EXPECT_EQ(app::mousePointer(list()), app::vbHourglass);
+    EXPECT_TRUE(f.ui.TreeView1->isEnabled());
+
+    QTest::mouseMove(f.ui.TreeView1->viewport(), QPoint(5, 5));
+    EXPECT_EQ(app::mousePointer(f.ui.TreeView1), app::vbHourglass);
+
+    app::setMousePointer(&f.form, app::vbDefault);
+    QTest::mouseMove(viewport(), imagePoint(1, kIn));
+    QTest::mouseMove(f.ui.TreeView1->viewport(), QPoint(6, 6));
+    EXPECT_EQ(app::mousePointer(list()), app::vbDefault);
+    EXPECT_EQ(app::mousePointer(f.ui.TreeView1), app::vbDefault);
+    // moving over the list stages nothing
+    for (int r = 0; r < 3; ++r) expectStaged(r, false);
+}
+
+}  // namespace
