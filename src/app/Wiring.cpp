@@ -10,6 +10,7 @@
 #include "engine/Context.h"
 #include "engine/PanelEvents.h"
 #include "engine/StoreLoad.h"
+#include "pickers/Pickers.h"
 #include "platform/store/StoreConnection.h"
 #include "store/Registration.h"
 #include "store/RegistrationContext.h"
@@ -58,6 +59,10 @@ void wireSubsystems(InstallForm& form) {
     tree::connectTreeView(form.context());
     users::connectColumnClicks(form.context());
     users::connectListInteraction(form.context());
+    // The Browse buttons show the pickers; Exit closes the recipient picker first.
+    form.context().hooks.ShowSelectMailbox = [&form] { pickers::showSelectMailbox(form.context()); };
+    form.context().hooks.ShowSelectRecipient = [&form] { pickers::showSelectRecipient(form.context()); };
+    h.closePickers = [](InstallForm&) { pickers::closeSelectRecipient(); };
     engine::connectPanel(form.context());
 }
 
