@@ -22,25 +22,6 @@ const QString newDn = QStringLiteral("CN=New Archive,DC=x");
 
 // ---- decisions -------------------------------------------------------------
 
-TEST(ApplyDecisions, StagedMarkersAreRedForeOrBackColours) {
-    EXPECT_TRUE(isStagedColor(255, app::kButtonFace));
-    EXPECT_TRUE(isStagedColor(app::kBlack, 255));
-    EXPECT_FALSE(isStagedColor(app::kBlack, app::kButtonFace));
-    EXPECT_FALSE(isStagedColor(0xFF00, 0xFF0000));  // green and blue are not red
-    EXPECT_TRUE(isStagedComBox(true, 255));
-    EXPECT_FALSE(isStagedComBox(false, 255));
-    EXPECT_FALSE(isStagedComBox(true, app::kBlack));
-}
-
-TEST(ApplyDecisions, JournalRecipientIsSetDeletedOrKept) {
-    using K = JournalRecipientChange::Kind;
-    EXPECT_EQ(journalRecipientChange(newDn, true).kind, K::Set);
-    EXPECT_EQ(journalRecipientChange(newDn, false).dn, newDn);
-    EXPECT_EQ(journalRecipientChange("", true).kind, K::Delete);
-    // only the forwarding recipient changed: the journal recipient stays
-    EXPECT_EQ(journalRecipientChange("", false).kind, K::Keep);
-}
-
 TEST(ApplyDecisions, RebuiltTagTakesTheChosenMailboxAndOnlyNewForwarding) {
     const QString old = oldDn + N + "Ann <ann@x>" + N + "Both";
     // a new mailbox drops the old forwarding and "Both"
@@ -51,13 +32,6 @@ TEST(ApplyDecisions, RebuiltTagTakesTheChosenMailboxAndOnlyNewForwarding) {
     // only forwarding changed: the journal field stays
     EXPECT_EQ(rebuiltStoreTag(old, "", "Old Archive", "bob@x"), oldDn + N + "bob@x");
     EXPECT_EQ(rebuiltStoreTag(old, "", "Old Archive", ""), oldDn);
-}
-
-TEST(ApplyDecisions, MarkerValueIsNullWhenNothingIsLeft) {
-    EXPECT_TRUE(markerValue("###NoArcIn", {true, true}).isNull());
-    EXPECT_TRUE(markerValue("", {true, true}).isNull());
-    EXPECT_EQ(markerValue("###noarcout", {false, true}), QVariant(QStringLiteral("###NoArcIn")));
-    EXPECT_EQ(markerValue("free###NoArcIn", {true, true}), QVariant(QStringLiteral("free")));
 }
 
 TEST(ApplyDecisions, RegistrationIsCreatedOnlyWhenMissingInstalledAndNeeded) {
