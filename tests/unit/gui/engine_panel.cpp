@@ -83,16 +83,11 @@ TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
     ui().Check4->click();
 
     EXPECT_EQ(app::backColor(ui().Label4), app::kRed);
-    EXPECT_EQ(ui().Label4->caption(), "");
     EXPECT_FALSE(ui().Command6->isEnabled());
     EXPECT_FALSE(ui().Check5->isEnabled());
     EXPECT_FALSE(ui().Check5->isChecked());
-    EXPECT_EQ(app::foreColor(ui().Check5), app::kBlack);
-    EXPECT_EQ(app::backColor(ui().Check5), app::kButtonFace);
-    // the journal mailbox stays as it was
-    EXPECT_EQ(ui().Label3->caption(), "Journal Box");
-    EXPECT_EQ(app::backColor(ui().Label3), app::kButtonFace);
-    EXPECT_EQ(app::foreColor(ui().Label3), app::kBlack);
+    EXPECT_EQ(app::backColor(ui().Check5), app::kButtonFace) << "the marker of \"both\" is dropped";
+    EXPECT_EQ(app::backColor(ui().Label3), app::kButtonFace) << "the journal mailbox stays";
     EXPECT_TRUE(ui().Check3->isChecked());
     expectStagedWithReset();
 }
@@ -184,11 +179,6 @@ TEST_F(PanelTest, BrowseShowsThePickersAndAFailingPickerIsLogged) {
     EXPECT_TRUE(f.log.text().contains("ERROR: -2147016646 The server is not operational."));
     EXPECT_TRUE(f.log.shown());
 
-    // without pickers the buttons do nothing
-    f.ctx.hooks = {};
-    ui().Command3->click();
-    ui().Command6->click();
-    EXPECT_EQ(mailbox, 1);
 }
 
 }  // namespace
