@@ -1,5 +1,5 @@
-// The pickers as the main window opens them: modal, activated once shown, and
-// closed from outside by the window's Exit.
+// A picker as the main window opens it: modal, activated once shown, and closed
+// from outside by the window's Exit.
 #include "engine_form.h"
 #include "pickers/Pickers.h"
 #include "pickers/SelectRecipient.h"
@@ -56,19 +56,4 @@ TEST(PickerShow, RecipientPickerIsModalActivatedAndClosedByExit) {
     EXPECT_EQ(f.ui.Label4->caption(), "Kept");
     EXPECT_TRUE(f.ui.TreeView1->isEnabled());
     closeSelectRecipient();  // nothing open: nothing happens
-}
-
-TEST(PickerShow, MailboxPickerClosesWithItsOkButton) {
-    EngineForm f;
-    QString name;
-    ModalDriver driver([&](QWidget* w) {
-        ASSERT_NE(w, nullptr);
-        name = w->objectName();
-        w->findChild<QPushButton*>("Command1")->click();
-    });
-    showSelectMailbox(f.ctx, [](const QString&, const QString&, const QVariant&) { return int16_t(1); });
-    EXPECT_FALSE(driver.hung);
-    EXPECT_EQ(name, "SelectMailbox");
-    EXPECT_FALSE(f.ui.TreeView1->isEnabled());  // OK without a row still disables the tree
-    EXPECT_TRUE(f.prompt.asked.empty());
 }
