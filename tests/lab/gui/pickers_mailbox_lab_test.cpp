@@ -2,7 +2,6 @@
 #include "pickers/Pickers.h"
 #include "pickers_lab.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -15,26 +14,6 @@ QStringList rowNames(const QTreeWidget* list) {
     for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
     return names;
 }
-
-// Puts a user's forwarding attributes back as they were when it was created.
-struct ForwardingRestorer {
-    explicit ForwardingRestorer(const QString& alias)
-        : dn(userDn(alias)),
-          deliver(ldapsearchValues("(mailNickname=" + alias + ")", "deliverAndRedirect").value(0)),
-          recipient(ldapsearchValues("(mailNickname=" + alias + ")", "altRecipient").value(0)) {}
-    ~ForwardingRestorer() {
-        QByteArray ldif = "dn:: " + dn.toUtf8().toBase64() + "\nchangetype: modify\nreplace: deliverAndRedirect\n";
-        if (!deliver.isEmpty()) ldif += "deliverAndRedirect: " + deliver.toUtf8() + "\n";
-        ldif += "-\nreplace: altRecipient\n";
-        if (!recipient.isEmpty()) ldif += "altRecipient:: " + recipient.toUtf8().toBase64() + "\n";
-        QProcess p;
-        p.start("ldapmodify", labEnv("LAB_LDAP_ARGS").split(' ', Qt::SkipEmptyParts));
-        p.write(ldif + "-\n");
-        p.closeWriteChannel();
-        EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << "could not restore " << dn.toStdString();
-    }
-    QString dn, deliver, recipient;
-};
 
 }  // namespace
 
@@ -80,9 +59,12 @@ TEST(SelectMailboxLab, ListsTheServersUserAccountsWithIconsAndForwardingRecipien
 
 TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     REQUIRE_LAB();
-    ForwardingRestorer restore("fwd.contact");
-    ASSERT_EQ(restore.deliver, "TRUE");
-    ASSERT_FALSE(restore.recipient.isEmpty());
+    const QString dn = userDn("fwd.contact");
+    AttributeKeeper attributes;  // the forwarding rule is put back as it was
+    attributes.keep(dn, "deliverAndRedirect");
+    attributes.keep(dn, "altRecipient");
+    ASSERT_EQ(attributeAt(dn, "deliverAndRedirect"), "TRUE");
+    ASSERT_NE(attributeAt(dn, "altRecipient"), std::nullopt);
     PickerLabForm f;
     PickerMemory memory;
     SelectMailbox d(f.ctx, memory, directoryWriter(f.ctx));
@@ -101,5 +83,5 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     EXPECT_EQ(ldapsearchValues("(mailNickname=fwd.contact)", "deliverAndRedirect").value(0), "FALSE");
     EXPECT_TRUE(ldapsearchValues("(mailNickname=fwd.contact)", "altRecipient").isEmpty());
     EXPECT_EQ(f.ui.Label3->caption(), "Forward To Contact");
-    EXPECT_EQ(f.ui.Text3->text(), restore.dn);
+    EXPECT_EQ(f.ui.Text3->text(), dn);
 }

@@ -9,6 +9,8 @@
 
 #include <QHash>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace testing_support {
 
@@ -50,5 +52,44 @@ inline QString storeDn(const QString& group, const QString& store) {
 inline QString userDn(const QString& alias) {
     return ldapsearchValues("(mailNickname=" + filterValue(alias) + ")", "distinguishedName").value(0);
 }
+
+// The first value of an attribute of one object as ldapsearch reads it; none when unset.
+inline std::optional<QString> attributeAt(const QString& dn, const QString& attr) {
+    const QStringList v = ldapsearchValues("(objectClass=*)", attr, dn);
+    if (v.isEmpty()) return std::nullopt;
+    return v.first();
+}
+
+// Writes (or, with none, clears) an attribute straight through the directory layer.
+inline void writeAttribute(const QString& dn, const QString& attr, const std::optional<QString>& value) {
+    auto o = platform::directory::DirectoryObject::bind("LDAP://" + dn);
+    if (value)
+        o.put(attr, *value);
+    else
+        o.putEx(platform::directory::DirectoryObject::ClearControl, attr);
+    o.setInfo();
+}
+
+// Puts every kept attribute back as it was when kept, at the latest when it ends.
+class AttributeKeeper {
+public:
+    ~AttributeKeeper() { restore(); }
+    void keep(const QString& dn, const QString& attr) { kept_.push_back({dn, attr, attributeAt(dn, attr)}); }
+    void restore() {
+        for (const Kept& k : kept_) try {
+                if (attributeAt(k.dn, k.attr) != k.value) writeAttribute(k.dn, k.attr, k.value);
+            } catch (const platform::ComError&) {
+                ADD_FAILURE() << "could not restore " << k.attr.toStdString() << " of " << k.dn.toStdString();
+            }
+        kept_.clear();
+    }
+
+private:
+    struct Kept {
+        QString dn, attr;
+        std::optional<QString> value;
+    };
+    std::vector<Kept> kept_;
+};
 
 }  // namespace testing_support

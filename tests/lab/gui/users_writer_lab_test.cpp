@@ -1,11 +1,9 @@
 // The attribute writer against the lab directory: writes, clears, addresses with
 // apostrophes, objects that are not persons, and a denied write.
 #include "app/state/Prompt.h"
-#include "platform/directory/Directory.h"
 #include "tree_lab_form.h"
 #include "users/AttributeWriter.h"
 
-#include <QHash>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -17,38 +15,22 @@ namespace {
 
 const QString kAttr = QStringLiteral("extensionAttribute10");
 
-std::optional<QString> stored(const QString& mail, const QString& attr = kAttr) {
-    const QStringList v = ldapsearchValues("(mail=" + filterValue(mail) + ")", attr);
-    if (v.isEmpty()) return std::nullopt;
-    return v.first();
+QString dnOf(const QString& mail) {
+    return ldapsearchValues("(mail=" + filterValue(mail) + ")", "distinguishedName").value(0);
 }
-
-// Writes straight through the directory layer, as the administrator.
-void writeDirect(const QString& mail, const std::optional<QString>& value) {
-    const QString dn = ldapsearchValues("(mail=" + filterValue(mail) + ")", "distinguishedName").value(0);
-    platform::directory::DirectoryObject o = platform::directory::DirectoryObject::bind("LDAP://" + dn);
-    if (value)
-        o.put(kAttr, *value);
-    else
-        o.putEx(platform::directory::DirectoryObject::ClearControl, kAttr);
-    o.setInfo();
-}
+std::optional<QString> stored(const QString& mail) { return attributeAt(dnOf(mail), kAttr); }
 
 class WriterLab : public ::testing::Test {
 protected:
     void SetUp() override { REQUIRE_LAB(); }
     // Every address a test touches gets its value back.
-    void TearDown() override {
-        for (auto it = originals.cbegin(); it != originals.cend(); ++it)
-            if (stored(it.key()) != it.value()) writeDirect(it.key(), it.value());
-    }
     QString touch(const QString& mail) {
-        if (!originals.contains(mail)) originals.insert(mail, stored(mail));
+        attributes.keep(dnOf(mail), kAttr);
         return mail;
     }
 
     app::ScriptedPrompt prompt;
-    QHash<QString, std::optional<QString>> originals;
+    AttributeKeeper attributes;
 };
 
 TEST_F(WriterLab, WritesAndClearsThroughLdapAlsoFromAGlobalCatalogBase) {

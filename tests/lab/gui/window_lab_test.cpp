@@ -3,70 +3,14 @@
 // program runs them.
 
 #include "app/CaptionLabel.h"
-#include "app/InstallForm.h"
-#include "app/Wiring.h"
-#include "complus/ComPlus.h"
-#include "directory/tree/Node.h"
-#include "store/Registration.h"
-#include "store/RegistrationContext.h"
-#include "support/FakeProbes.h"
-#include "support/Lab.h"
+#include "window_lab.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using testing_support::findNode;
+
 namespace {
-
-QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& parentText, const QString& text) {
-    QTreeWidgetItem* found = nullptr;
-    tree::forEachNode(tree, [&](QTreeWidgetItem* n) {
-        if (tree::text(n) == text && n->parent() && tree::text(n->parent()) == parentText) found = n;
-    });
-    return found;
-}
-
-class WindowLab : public ::testing::Test {
-protected:
-    void SetUp() override {
-        REQUIRE_LAB();
-        ASSERT_TRUE(catalogDir.isValid());
-        savedCatalog = qgetenv("TAVIMOR_COMPLUS_CATALOG");
-        qputenv("TAVIMOR_COMPLUS_CATALOG", catalogDir.filePath("catalog.db").toUtf8());
-        const QString build = qEnvironmentVariable("TAVIMOR_BUILD_DIR");
-        probes.user = "Administrator";
-        probes.computer = testing_support::labEnv("LAB_EXCHANGE_SERVER");
-        probes.storeRoot = QDir(testing_support::labEnv("TAVIMOR_STORE_ROOT"))
-                               .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        probes.cwd = build;
-        probes.files.insert(build + "/Tavimor.so");
-        form = std::make_unique<app::InstallForm>(probes, prompt);
-        app::wireSubsystems(*form);
-    }
-    void TearDown() override {
-        // Registrations a test made leave the lab store again, whatever happened.
-        if (form) {
-            QString tag;
-            store::RegistrationContext reg{form->globals(), form->errorLog(), [&] { return tag; },
-                                           [&](const QString& t) { tag = t; }, {}};
-            for (const QString& dn : registered) store::RemoveRegItem(reg, dn);
-        }
-        qputenv("TAVIMOR_COMPLUS_CATALOG", savedCatalog);
-    }
-
-    void open() {
-        form->Form_Load();
-        form->Form_Activate();
-    }
-
-    QTemporaryDir catalogDir;
-    QByteArray savedCatalog;
-    testing_support::FakeProbes probes;
-    app::ScriptedPrompt prompt;
-    std::unique_ptr<app::InstallForm> form;
-    QStringList registered;
-};
-
+class WindowLab : public testing_support::WindowLabTest {};
 }  // namespace
 
 TEST_F(WindowLab, OpensOnTheLabServerWithItsStoresAndTheRememberedStoreShown) {
@@ -89,15 +33,11 @@ TEST_F(WindowLab, OpensOnTheLabServerWithItsStoresAndTheRememberedStoreShown) {
     EXPECT_EQ(ui.Label3->text(), "Archive D'Arcy");
     EXPECT_TRUE(ui.Check3->isChecked());
     EXPECT_GT(ui.ListView1->topLevelItemCount(), 10);
-    form->Form_Unload();
 }
 
 TEST_F(WindowLab, ARegistrationWithTheApplicationInstalledShowsTheStoreAsPerUser) {
     // Install the hosted application and register the sink in Journal Archive's inbox.
-    app::MemoryErrorLog log;
-    app::Globals setupGlobals;
-    complus::ComPlus comPlus(log, setupGlobals, probes);
-    ASSERT_EQ(comPlus.InstallComPlusApp("Tavimor", "", "", ""), 1) << log.text().toStdString();
+    installApplication();
 
     open();
     app::InstallFormUi& ui = form->ui();
@@ -107,8 +47,7 @@ TEST_F(WindowLab, ARegistrationWithTheApplicationInstalledShowsTheStoreAsPerUser
     const QString archive = "CN=Journal Archive,OU=Journal," + base;
     const QString shared = "CN=Shared Archive,OU=Journal," + base;
     QString tag;
-    store::RegistrationContext reg{form->globals(), form->errorLog(), [&] { return tag; },
-                                   [&](const QString& t) { tag = t; }, {}};
+    const store::RegistrationContext reg = registration(tag);
     registered << archive << shared;
     store::CreateRegItem(reg, archive, "", false);
     store::CreateRegItem(reg, shared, "Forward Target <fwd.target@tavimor.lab>", true);
@@ -140,5 +79,4 @@ TEST_F(WindowLab, ARegistrationWithTheApplicationInstalledShowsTheStoreAsPerUser
     store::RemoveRegItem(reg, shared);
     EXPECT_FALSE(store::CheckRegItem(reg, archive, false));
     EXPECT_FALSE(store::CheckRegItem(reg, shared, false));
-    form->Form_Unload();
 }

@@ -1,0 +1,81 @@
+#pragma once
+// The whole window against the lab, wired as the program runs it, with a COM+
+// catalog of its own. Registration items listed in `registered` and attributes
+// kept in `attributes` are put back after each test, whatever happened.
+
+#include "app/InstallForm.h"
+#include "app/Wiring.h"
+#include "complus/ComPlus.h"
+#include "directory/tree/Node.h"
+#include "store/Registration.h"
+#include "store/RegistrationContext.h"
+#include "support/FakeProbes.h"
+#include "tree_lab_form.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace testing_support {
+
+// The tree node with that text below a node with `parentText`.
+inline QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& parentText, const QString& text) {
+    QTreeWidgetItem* found = nullptr;
+    tree::forEachNode(tree, [&](QTreeWidgetItem* n) {
+        if (tree::text(n) == text && n->parent() && tree::text(n->parent()) == parentText) found = n;
+    });
+    return found;
+}
+
+class WindowLabTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_LAB();
+        ASSERT_TRUE(catalogDir.isValid());
+        savedCatalog = qgetenv("TAVIMOR_COMPLUS_CATALOG");
+        qputenv("TAVIMOR_COMPLUS_CATALOG", catalogDir.filePath("catalog.db").toUtf8());
+        const QString build = qEnvironmentVariable("TAVIMOR_BUILD_DIR");
+        probes.computer = labEnv("LAB_EXCHANGE_SERVER");
+        probes.storeRoot = QDir(labEnv("TAVIMOR_STORE_ROOT")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        probes.cwd = build;
+        probes.files.insert(build + "/Tavimor.so");
+        form = std::make_unique<app::InstallForm>(probes, prompt);
+        app::wireSubsystems(*form);
+    }
+    void TearDown() override {
+        if (form) {
+            QString tag;
+            for (const QString& dn : registered) store::RemoveRegItem(registration(tag), dn);
+            form->Form_Unload();
+        }
+        attributes.restore();
+        qputenv("TAVIMOR_COMPLUS_CATALOG", savedCatalog);
+    }
+
+    void open() {
+        form->Form_Load();
+        form->Form_Activate();
+    }
+
+    // Installs the hosted application in the test's catalog.
+    void installApplication() {
+        app::MemoryErrorLog log;
+        app::Globals g;
+        complus::ComPlus comPlus(log, g, probes);
+        ASSERT_EQ(comPlus.InstallComPlusApp("Tavimor", "", "", ""), 1) << log.text().toStdString();
+    }
+
+    // The registration routines over the window's state, with `tag` as the selected store's tag.
+    store::RegistrationContext registration(QString& tag) {
+        return {form->globals(), form->errorLog(), [&tag] { return tag; }, [&tag](const QString& t) { tag = t; }, {}};
+    }
+
+    QTemporaryDir catalogDir;
+    QByteArray savedCatalog;
+    FakeProbes probes;
+    app::ScriptedPrompt prompt;
+    std::unique_ptr<app::InstallForm> form;
+    QStringList registered;
+    AttributeKeeper attributes;
+};
+
+}  // namespace testing_support
