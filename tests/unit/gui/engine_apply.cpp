@@ -1,11 +1,9 @@
-// Applying staged changes: the pure decisions, and the whole apply over recorded
-// writes (catalog, journal recipient, user attributes, registration items).
+// Applying staged changes over recorded writes: the catalog, the store's journal
+// recipient and tag, user attributes, and the registration items.
 #include "app/Colors.h"
 #include "directory/tree/Node.h"
 #include "engine/Apply.h"
-#include "engine/ApplyDecisions.h"
 #include "engine/ApplyServices.h"
-#include "engine/StoreTag.h"
 #include "engine_form.h"
 #include "users/ListItem.h"
 
@@ -19,31 +17,6 @@ namespace {
 const QString N(QChar(0));
 const QString oldDn = QStringLiteral("CN=Old Archive,DC=x");
 const QString newDn = QStringLiteral("CN=New Archive,DC=x");
-
-// ---- decisions -------------------------------------------------------------
-
-TEST(ApplyDecisions, RebuiltTagTakesTheChosenMailboxAndOnlyNewForwarding) {
-    const QString old = oldDn + N + "Ann <ann@x>" + N + "Both";
-    // a new mailbox drops the old forwarding and "Both"
-    EXPECT_EQ(rebuiltStoreTag(old, newDn, "New Archive", ""), newDn);
-    EXPECT_EQ(rebuiltStoreTag(old, newDn, "New Archive", "bob@x"), newDn + N + "bob@x");
-    // the shown name cleared: no journal, and forwarding cannot stand alone
-    EXPECT_EQ(rebuiltStoreTag(old, "", "", "bob@x"), "");
-    // only forwarding changed: the journal field stays
-    EXPECT_EQ(rebuiltStoreTag(old, "", "Old Archive", "bob@x"), oldDn + N + "bob@x");
-    EXPECT_EQ(rebuiltStoreTag(old, "", "Old Archive", ""), oldDn);
-}
-
-TEST(ApplyDecisions, RegistrationIsCreatedOnlyWhenMissingInstalledAndNeeded) {
-    EXPECT_TRUE(shouldCreateRegItem(false, true, 5, 4, ""));
-    EXPECT_TRUE(shouldCreateRegItem(false, true, 5, 5, "ann@x"));
-    EXPECT_FALSE(shouldCreateRegItem(false, true, 5, 5, ""));
-    EXPECT_FALSE(shouldCreateRegItem(true, true, 5, 4, "ann@x"));
-    EXPECT_FALSE(shouldCreateRegItem(false, false, 5, 4, "ann@x"));
-    EXPECT_TRUE(shouldCreateRegItem(false, true, 0, 0, "ann@x"));
-}
-
-// ---- the whole apply ---------------------------------------------------------
 
 struct Apply : ::testing::Test {
     EngineForm f;
@@ -116,16 +89,21 @@ struct Apply : ::testing::Test {
         EXPECT_TRUE(apply(result));
         return result;
     }
+    void pickJournal(const QString& caption, const QString& dn) {
+        stage(f.ui.Label3);
+        f.ui.Label3->setCaption(caption);
+        f.ui.Text3->setText(dn);
+    }
     QStringList writes(const char* prefix) const { return calls.filter(QRegularExpression(QString("^") + prefix)); }
 };
 
-TEST_F(Apply, Windows2000WithoutPasswordAsksAndWritesNothing) {
+TEST_F(Apply, ComPlusInstallNeedsWindows2000CredentialsAndItsAnswerIsTheResult) {
     store("S", oldDn);
     user("a@x", "", false, true, true);
     stageCom(f.ui.CheckRegCom);
     stage(f.ui.Label3, true);
     f.g.strWindowsVersion = "Windows 2000";
-    f.ui.txtIdent->setText("TAVIMOR\\svc");
+    f.ui.txtIdent->setText(" svc ");
     f.ui.txtPwd->setText("   ");
     int16_t result = 1;
     EXPECT_FALSE(apply(result));
@@ -137,50 +115,42 @@ TEST_F(Apply, Windows2000WithoutPasswordAsksAndWritesNothing) {
     EXPECT_EQ(f.prompt.asked[0].title, "Tavimor");
     EXPECT_TRUE(f.g.blnEventsEnabled);
     EXPECT_EQ(tree::tag(node), oldDn);
-}
 
-TEST_F(Apply, ComPlusInstallReplacesTheApplicationAndItsAnswerIsTheResult) {
-    store("S", "");
-    stageCom(f.ui.CheckRegCom);
-    // identity and password only go to the catalog on Windows 2000, as typed
-    f.ui.txtIdent->setText(" svc ");
+    // identity and password go to the catalog as typed, on Windows 2000 only
     f.ui.txtPwd->setText("pw");
+    EXPECT_EQ(apply(), 1);
+    EXPECT_EQ(calls.mid(0, 2), (QStringList{"RemoveComPlusApp", "InstallComPlusApp( svc ,pw)"}));
+    calls.clear();
+    f.g.strWindowsVersion = "Windows XP";
     installAnswer = -1;
     EXPECT_EQ(apply(), -1);
-    EXPECT_EQ(calls, (QStringList{"RemoveComPlusApp", "InstallComPlusApp(,)"}));
+    EXPECT_EQ(calls.mid(0, 2), (QStringList{"RemoveComPlusApp", "InstallComPlusApp(,)"}));
     EXPECT_TRUE(f.state.blnComPlusInstalled);
+    EXPECT_EQ(f.prompt.asked.size(), 1u);
 
+    // uninstalling refreshes the flag; a checked box in black is not staged
     calls.clear();
-    installAnswer = 1;
-    f.g.strWindowsVersion = "Windows 2000";
-    EXPECT_EQ(apply(), 1);
-    EXPECT_EQ(calls, (QStringList{"RemoveComPlusApp", "InstallComPlusApp( svc ,pw)"}));
-    EXPECT_TRUE(f.prompt.asked.empty());
-}
-
-TEST_F(Apply, ComPlusUninstallRefreshesTheInstalledFlag) {
-    store("S", "");
-    installed = true;
-    f.state.blnComPlusInstalled = true;
+    app::setForeColor(f.ui.CheckRegCom, app::kBlack);
     stageCom(f.ui.CheckUnRegCom);
-    // checked but black is not staged
-    f.ui.CheckRegCom->setChecked(true);
-    EXPECT_EQ(apply(), 1);
-    EXPECT_EQ(calls, QStringList{"RemoveComPlusApp"});
+    apply();
+    EXPECT_EQ(calls.mid(0, 1), QStringList{"RemoveComPlusApp"});
+    EXPECT_TRUE(writes("Install").isEmpty());
     EXPECT_FALSE(f.state.blnComPlusInstalled);
 }
 
-TEST_F(Apply, NewJournalMailboxMovesTheRegistration) {
+TEST_F(Apply, NewJournalMailboxAndForwardingMoveTheRegistration) {
     installed = true;
     items.insert(oldDn.toLower());
     store("S", oldDn + N + "Ann <ann@x>" + N + "Both");
     user("a@x", "###NoArcOut", false, false, false);
-    stage(f.ui.Label3);
-    f.ui.Label3->setCaption("New Archive");
-    f.ui.Text3->setText(" " + newDn + " ");
+    pickJournal("New Archive", " " + newDn + " ");
+    stage(f.ui.Label4);
+    f.ui.Text4->setText("bob@x");
     EXPECT_EQ(apply(), 1);
-    EXPECT_EQ(tree::tag(node), newDn);
-    EXPECT_EQ(calls, (QStringList{"Save(CN=S,Set," + newDn + ")", "Remove(" + oldDn + ")", "Create(" + newDn + ",,)"}));
+    // the old forwarding and "Both" go with the old mailbox
+    EXPECT_EQ(tree::tag(node), newDn + N + "bob@x");
+    EXPECT_EQ(calls, (QStringList{"Save(CN=S,Set," + newDn + ")", "Remove(" + oldDn + ")",
+                                  "Create(" + newDn + ",bob@x,)"}));
 }
 
 TEST_F(Apply, OldMailboxStillNamedByAnotherStoreKeepsItsItem) {
@@ -188,9 +158,7 @@ TEST_F(Apply, OldMailboxStillNamedByAnotherStoreKeepsItsItem) {
     items.insert(oldDn.toLower());
     store("Other", oldDn.toUpper());  // the same mailbox in other letter case
     store("S", oldDn);
-    stage(f.ui.Label3);
-    f.ui.Label3->setCaption("New Archive");
-    f.ui.Text3->setText(newDn);
+    pickJournal("New Archive", newDn);
     apply();
     EXPECT_TRUE(writes("Remove").isEmpty()) << calls.join(" ").toStdString();
     EXPECT_TRUE(items.contains(oldDn.toLower()));
@@ -200,9 +168,7 @@ TEST_F(Apply, FailedStoreWriteKeepsTheTagAndTheOldRegistration) {
     installed = true;
     items.insert(oldDn.toLower());
     store("S", oldDn + N + "ann@x");
-    stage(f.ui.Label3);
-    f.ui.Label3->setCaption("New Archive");
-    f.ui.Text3->setText(newDn);
+    pickJournal("New Archive", newDn);
     saveFails = true;
     EXPECT_EQ(apply(), 1);
     EXPECT_EQ(tree::tag(node), oldDn + N + "ann@x");
@@ -218,37 +184,31 @@ TEST_F(Apply, RemovedJournalMailboxDeletesRecipientTagAndItem) {
     user("a@x", "###NoArcIn", false, true, false);
     stage(f.ui.Label3, true);
     stage(f.ui.Label4, true);
-    f.ui.Label3->setCaption("");
-    f.ui.Label4->setCaption("");
+    f.ui.Text4->setText("bob@x");  // forwarding cannot stand alone
     apply();
     EXPECT_EQ(tree::tag(node), "");
     EXPECT_EQ(calls, (QStringList{"Save(CN=S,Delete,)", "Remove(" + oldDn + ")"}));
 }
 
-TEST_F(Apply, NewForwardingAndBothAreRecordedAndPassedToTheItem) {
+TEST_F(Apply, BothIsRecordedBesideForwardingOnlyAndCutWhenSwitchedOff) {
     installed = true;
     store("S", oldDn);
     stage(f.ui.Label4);
-    f.ui.Label3->setCaption("Old Archive");
-    f.ui.Label4->setCaption("Bob");
+    f.ui.Label3->setCaption("Old Archive");  // only the forwarding changed: the journal field stays
     f.ui.Text4->setText("Bob <bob@x>");
     f.ui.Check5->setChecked(true);
     stage(f.ui.Check5);
     apply();
     EXPECT_EQ(tree::tag(node), oldDn + N + "Bob <bob@x>" + N + "Both");
     EXPECT_EQ(calls, (QStringList{"Save(CN=S,Keep,)", "Create(" + oldDn + ",Bob <bob@x>,both)"}));
-}
 
-TEST_F(Apply, BothSwitchedOffCutsItAndBothWithoutForwardingRecordsNothing) {
-    store("S", oldDn + N + "ann@x" + N + "Both");
-    stage(f.ui.Check5, true);
+    app::setForeColor(f.ui.Label4, app::kBlack);
+    f.ui.Check5->setChecked(false);
     apply();
-    EXPECT_EQ(tree::tag(node), oldDn + N + "ann@x");
+    EXPECT_EQ(tree::tag(node), oldDn + N + "Bob <bob@x>");
 
     store("T", oldDn);
     f.ui.Check5->setChecked(true);
-    app::setBackColor(f.ui.Check5, app::kButtonFace);
-    stage(f.ui.Check5);
     apply();
     EXPECT_EQ(tree::tag(node), oldDn);
 }
@@ -267,7 +227,7 @@ TEST_F(Apply, StagedUsersAreWrittenAndEveryUserCounted) {
     EXPECT_EQ(calls.mid(2), (QStringList{"Remove(" + oldDn + ")", "Create(" + oldDn + ",,)"}));
 }
 
-TEST_F(Apply, EveryoneFullyJournaledWithoutForwardingLeavesNoItem) {
+TEST_F(Apply, EveryoneFullyJournaledLeavesNoItemUnlessAWriteWasDenied) {
     installed = true;
     items.insert(oldDn.toLower());
     store("S", oldDn);
@@ -279,14 +239,8 @@ TEST_F(Apply, EveryoneFullyJournaledWithoutForwardingLeavesNoItem) {
     EXPECT_EQ(writes("Set").size(), 2);
     EXPECT_EQ(writes("Remove"), QStringList{"Remove(" + oldDn + ")"});
     EXPECT_TRUE(writes("Create").isEmpty());
-    EXPECT_FALSE(items.contains(oldDn.toLower()));
-}
 
-TEST_F(Apply, AUserWhoseWriteWasDeniedIsNotCountedSoTheItemStays) {
-    installed = true;
-    store("S", oldDn);
-    user("a@x", "###NoArcIn", true, true, true);
-    setAnswers["a@x"] = -1;
+    setAnswers["a@x"] = -1;  // a denied user is not counted
     apply();
     EXPECT_EQ(writes("Create"), QStringList{"Create(" + oldDn + ",,)"});
 }
@@ -308,7 +262,7 @@ TEST_F(Apply, SharedJournalMailboxIsOnlyRebuiltWhenTheAdministratorAgrees) {
     store("B", oldDn);
     user("a@x", "", false, true, true);
 
-    f.prompt.answers = {app::mb::No};
+    f.prompt.answers = {app::mb::No, app::mb::Yes};
     apply();
     ASSERT_EQ(f.prompt.asked.size(), 1u);
     EXPECT_EQ(f.prompt.asked[0].text,
@@ -318,7 +272,6 @@ TEST_F(Apply, SharedJournalMailboxIsOnlyRebuiltWhenTheAdministratorAgrees) {
     EXPECT_EQ(calls, QStringList{"Set(a@x,extensionAttribute10,###NoArcIn)"});
 
     calls.clear();
-    f.prompt.answers = {app::mb::Yes};
     apply();
     EXPECT_EQ(f.prompt.asked.size(), 2u);
     EXPECT_EQ(calls.mid(1), (QStringList{"Remove(" + oldDn + ")", "Create(" + oldDn + ",,)"}));
