@@ -33,44 +33,45 @@ protected:
 
     app::InstallFormUi& ui() { return f.ui; }
 
+    // A control's marker: red text for a value put in, red ground for one taken out.
+    static void expectColors(const QWidget* w, uint32_t fore, uint32_t back) {
+        EXPECT_EQ(app::foreColor(w), fore) << w->metaObject()->className();
+        EXPECT_EQ(app::backColor(w), back) << w->metaObject()->className();
+    }
+    void expectPending(bool pending, bool reset) {
+        EXPECT_EQ(f.g.blnChangesPending, pending);
+        EXPECT_EQ(ui().Command1->text(), pending ? "Change" : "Refresh");
+        EXPECT_EQ(ui().Command4->isEnabled(), reset);
+    }
     void expectNothingStaged() {
-        EXPECT_FALSE(f.g.blnChangesPending);
-        EXPECT_EQ(ui().Command1->text(), "Refresh");
-        EXPECT_FALSE(ui().Command4->isEnabled());
-        for (QWidget* w : {(QWidget*)ui().Label3, (QWidget*)ui().Label4, (QWidget*)ui().Check5}) {
-            EXPECT_EQ(app::foreColor(w), app::kBlack) << w->metaObject()->className();
-            EXPECT_EQ(app::backColor(w), app::kButtonFace) << w->metaObject()->className();
-        }
+        expectPending(false, false);
+        for (QWidget* w : {(QWidget*)ui().Label3, (QWidget*)ui().Label4, (QWidget*)ui().Check5})
+            expectColors(w, app::kBlack, app::kButtonFace);
     }
-
-    void expectStagedWithReset() {
-        EXPECT_TRUE(f.g.blnChangesPending);
-        EXPECT_EQ(ui().Command1->text(), "Change");
-        EXPECT_TRUE(ui().Command4->isEnabled());
-    }
+    void expectStagedWithReset() { expectPending(true, true); }
 
     EngineForm f;
 };
 
-TEST_F(PanelTest, UncheckingArchiveMailboxStagesRemovalOfJournalAndForwardingAtOnce) {
-    ui().Check5->click();  // "both" staged off first: the removal must clear that marker
-    ui().Check5->click();
-    ASSERT_EQ(app::foreColor(ui().Check5), app::kRed);
+TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAllAtOnce) {
+    ui().Check5->click();  // off
+    expectColors(ui().Check5, app::kBlack, app::kRed);
+    expectPending(true, false);
+    ui().Check5->click();  // on again: still staged, now red text; the removal must clear that marker
+    expectColors(ui().Check5, app::kRed, app::kButtonFace);
+    EXPECT_FALSE(ui().Command4->isEnabled());
 
     ui().Check3->click();
 
     EXPECT_FALSE(ui().Check3->isChecked());
     EXPECT_EQ(ui().Label3->caption(), "");
-    EXPECT_EQ(app::backColor(ui().Label3), app::kRed);
-    EXPECT_EQ(app::foreColor(ui().Label3), app::kBlack);
+    expectColors(ui().Label3, app::kBlack, app::kRed);
     EXPECT_EQ(ui().Label4->caption(), "");
-    EXPECT_EQ(app::backColor(ui().Label4), app::kRed);
-    EXPECT_EQ(app::foreColor(ui().Label4), app::kBlack);
+    expectColors(ui().Label4, app::kBlack, app::kRed);
     // "both" is switched off without a marker of its own
     EXPECT_FALSE(ui().Check5->isChecked());
     EXPECT_FALSE(ui().Check5->isEnabled());
-    EXPECT_EQ(app::foreColor(ui().Check5), app::kBlack);
-    EXPECT_EQ(app::backColor(ui().Check5), app::kButtonFace);
+    expectColors(ui().Check5, app::kBlack, app::kButtonFace);
     EXPECT_FALSE(ui().Check4->isChecked());
     for (QWidget* w : {(QWidget*)ui().Check4, (QWidget*)ui().Command3, (QWidget*)ui().Command6})
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
@@ -97,11 +98,8 @@ TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
     f.g.blnEventsEnabled = false;
     ui().Label3->setCaption("");
     ui().Label4->setCaption("");
-    ui().Check3->setChecked(false);
-    ui().Check4->setChecked(false);
-    ui().Check5->setChecked(false);
-    ui().Command3->setEnabled(false);
-    ui().Command6->setEnabled(false);
+    for (QCheckBox* box : {ui().Check3, ui().Check4, ui().Check5}) box->setChecked(false);
+    for (QWidget* browse : {ui().Command3, ui().Command6}) browse->setEnabled(false);
     f.g.blnEventsEnabled = true;
 
     ui().Check3->click();
@@ -113,8 +111,7 @@ TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
 
 TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
     ui().Label3->setCaption("Other Journal");  // as the mailbox picker writes it
-    EXPECT_EQ(app::foreColor(ui().Label3), app::kRed);
-    EXPECT_EQ(app::backColor(ui().Label3), app::kButtonFace);
+    expectColors(ui().Label3, app::kRed, app::kButtonFace);
     expectStagedWithReset();
 
     ui().Check4->setEnabled(false);
@@ -122,31 +119,15 @@ TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
     EXPECT_TRUE(ui().Check4->isEnabled()) << "forwarding becomes possible with a journal mailbox";
 
     ui().Label4->setCaption("New Person <new@lab>");
-    EXPECT_EQ(app::foreColor(ui().Label4), app::kRed);
-    EXPECT_EQ(app::backColor(ui().Label4), app::kButtonFace);
+    expectColors(ui().Label4, app::kRed, app::kButtonFace);
     EXPECT_FALSE(ui().Check5->isChecked());
     EXPECT_TRUE(ui().Check5->isEnabled());
-    EXPECT_EQ(app::foreColor(ui().Check5), app::kBlack) << "unchecked quietly, no marker";
-    EXPECT_EQ(app::backColor(ui().Check5), app::kButtonFace);
+    expectColors(ui().Check5, app::kBlack, app::kButtonFace);  // unchecked quietly, no marker
 
     // keeping "both" takes a click of its own, which is marked
     ui().Check5->click();
     EXPECT_TRUE(ui().Check5->isChecked());
     EXPECT_EQ(app::foreColor(ui().Check5), app::kRed);
-}
-
-TEST_F(PanelTest, BothAloneGivesChangeWhileResetStaysDisabled) {
-    ui().Check5->click();  // off
-    EXPECT_EQ(app::backColor(ui().Check5), app::kRed);
-    EXPECT_EQ(app::foreColor(ui().Check5), app::kBlack);
-    EXPECT_TRUE(f.g.blnChangesPending);
-    EXPECT_EQ(ui().Command1->text(), "Change");
-    EXPECT_FALSE(ui().Command4->isEnabled());
-
-    ui().Check5->click();  // on again: still staged, now red text
-    EXPECT_EQ(app::foreColor(ui().Check5), app::kRed);
-    EXPECT_EQ(app::backColor(ui().Check5), app::kButtonFace);
-    EXPECT_FALSE(ui().Command4->isEnabled());
 }
 
 TEST_F(PanelTest, GuardedHandlersAreInertWhileEventsAreDisabled) {
