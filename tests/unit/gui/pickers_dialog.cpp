@@ -107,7 +107,7 @@ TEST(PickerDialog, RecipientOkHandsBackNameAndForwardingTextAndCancelNothing) {
     EXPECT_EQ(f.ui.Text4->text(), "");
 }
 
-TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRule) {
+TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRuleAndTakesTheUser) {
     MailboxPicker p;
     app::setBackColor(p.f.ui.Label3, app::kRed);
     addRow(p.dialog, "Fwd", "fwd@x", "Target <t@x>");
@@ -138,13 +138,12 @@ TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRule) {
     plain.dialog.Command1_Click();
     EXPECT_TRUE(plain.f.prompt.asked.empty());
     EXPECT_EQ(plain.f.ui.Label3->caption(), "Anna");
-}
 
-TEST(PickerDialog, RecipientStaysWhenForwardingCannotBeSwitchedOffButTheUserIsTaken) {
-    MailboxPicker p(-1);
-    addRow(p.dialog, "Fwd", "fwd@x", "Target");
-    p.dialog.Command1_Click();
-    EXPECT_EQ(p.writes, QStringList({"fwd@x deliverAndRedirect=false"}));
-    EXPECT_EQ(p.f.ui.Label3->caption(), "Fwd");
-    EXPECT_TRUE(p.dialog.closed());
+    // forwarding that cannot be switched off: the recipient stays, the user is taken
+    MailboxPicker denied(-1);
+    addRow(denied.dialog, "Fwd", "fwd@x", "Target");
+    denied.dialog.Command1_Click();
+    EXPECT_EQ(denied.writes, QStringList({"fwd@x deliverAndRedirect=false"}));
+    EXPECT_EQ(denied.f.ui.Label3->caption(), "Fwd");
+    EXPECT_TRUE(denied.dialog.closed());
 }
