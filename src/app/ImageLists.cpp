@@ -43,16 +43,18 @@ void checkBox(QPainter& p, const QColor& border, const QColor& fill) {
     p.drawRoundedRect(QRectF(2.5, 2.5, 11, 11), 1.5, 1.5);
 }
 
-void tick(QPainter& p, const QColor& color) {
-    QPen pen(color, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
+// A check mark through three points.
+void checkMark(QPainter& p, const QColor& color, qreal width, QPointF a, QPointF b, QPointF c) {
+    p.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     QPainterPath path;
-    path.moveTo(4.8, 8.2);
-    path.lineTo(7.0, 10.6);
-    path.lineTo(11.4, 5.2);
+    path.moveTo(a);
+    path.lineTo(b);
+    path.lineTo(c);
     p.drawPath(path);
 }
+
+void tick(QPainter& p, const QColor& color) { checkMark(p, color, 2.0, {4.8, 8.2}, {7.0, 10.6}, {11.4, 5.2}); }
 
 // ---- stores ----------------------------------------------------------------
 
@@ -90,14 +92,7 @@ void fullJournalingBadge(QPainter& p) {
 
 void tavimorBadge(QPainter& p) {
     badge(p, QColor(0x1E, 0x9E, 0x3A));
-    QPen pen(Qt::white, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    QPainterPath path;
-    path.moveTo(9.3, 11.6);
-    path.lineTo(10.9, 13.2);
-    path.lineTo(13.8, 9.6);
-    p.drawPath(path);
+    checkMark(p, Qt::white, 1.5, {9.3, 11.6}, {10.9, 13.2}, {13.8, 9.6});
 }
 
 // ---- recipients ------------------------------------------------------------

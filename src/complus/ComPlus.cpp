@@ -24,6 +24,17 @@ int indexOfApplication(const CatalogCollection& apps, const QString& appName) {
     return -1;
 }
 
+// Opens the catalog's applications and hands the first one of that name (letter
+// case aside) to `act`; nothing happens when there is none.
+template <typename Act>
+void withApplication(const ComPlus::CatalogFactory& openCatalog, const QString& appName, Act&& act) {
+    auto catalog = openCatalog();
+    CatalogCollection apps = catalog->GetCollection(kApplications);
+    apps.Populate();
+    const int index = indexOfApplication(apps, appName);
+    if (index >= 0) act(*catalog, apps, index);
+}
+
 }  // namespace
 
 ComPlus::ComPlus(app::ErrorLog& log, const app::Globals& globals, platform::system::SystemProbes& probes,
@@ -52,27 +63,21 @@ bool ComPlus::run(Steps&& steps) {
 bool ComPlus::CheckComPlusApp(const QString& appName, QString& identity) {
     bool found = false;
     run([&] {
-        auto catalog = openCatalog_();
-        CatalogCollection apps = catalog->GetCollection(kApplications);
-        apps.Populate();
-        const int index = indexOfApplication(apps, appName);
-        if (index < 0) return;
-        found = true;
-        identity = apps.Item(index).Value(QStringLiteral("Identity")).toString();
-        catalog->RefreshComponents();
+        withApplication(openCatalog_, appName, [&](Catalog& catalog, CatalogCollection& apps, int index) {
+            found = true;
+            identity = apps.Item(index).Value(QStringLiteral("Identity")).toString();
+            catalog.RefreshComponents();
+        });
     });
     return found;
 }
 
 void ComPlus::RemoveComPlusApp(const QString& appName) {
     run([&] {
-        auto catalog = openCatalog_();
-        CatalogCollection apps = catalog->GetCollection(kApplications);
-        apps.Populate();
-        const int index = indexOfApplication(apps, appName);
-        if (index < 0) return;
-        apps.Remove(index);
-        apps.SaveChanges();
+        withApplication(openCatalog_, appName, [](Catalog&, CatalogCollection& apps, int index) {
+            apps.Remove(index);
+            apps.SaveChanges();
+        });
     });
 }
 
