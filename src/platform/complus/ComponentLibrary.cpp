@@ -2,44 +2,39 @@
 
 #include "platform/complus/CatalogErrors.h"
 #include "platform/complus/ComponentIdentity.h"
+#include "platform/system/LibraryFolder.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <dlfcn.h>
 
 namespace platform::complus {
-namespace {
 
-class LoadedLibrary {
-public:
-    explicit LoadedLibrary(const QString& path) {
-        handle_ = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle_) {
-            const char* why = ::dlerror();
-            fail(err::LoadLibraryFailed, QStringLiteral("The library %1 could not be loaded: %2")
-                                             .arg(path, QString::fromLocal8Bit(why ? why : "unknown reason")));
-        }
+LoadedLibrary::LoadedLibrary(const QString& path) {
+    // A relative path would depend on the working folder: the check refuses it.
+    const system::TrustedFile file(path);
+    if (file.missing() || path.isEmpty())
+        fail(err::FileDoesNotExist, QStringLiteral("The file %1 does not exist").arg(path));
+    if (!file.ok())
+        fail(err::NotTrusted, QStringLiteral("The library %1 is not trusted: %2").arg(path, file.refusal()));
+    // The open, checked file is what is loaded, not whatever the path names now.
+    handle_ = ::dlopen(QFile::encodeName(file.loadPath()).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* why = ::dlerror();
+        QString reason = QString::fromLocal8Bit(why ? why : "unknown reason");
+        reason.replace(file.loadPath(), path);
+        fail(err::LoadLibraryFailed, QStringLiteral("The library %1 could not be loaded: %2").arg(path, reason));
     }
-    ~LoadedLibrary() { ::dlclose(handle_); }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+}
 
-    void* symbol(const char* name) const { return ::dlsym(handle_, name); }
+LoadedLibrary::~LoadedLibrary() {
+    if (handle_) ::dlclose(handle_);
+}
 
-private:
-    void* handle_ = nullptr;
-};
-
-}  // namespace
+void* LoadedLibrary::symbol(const char* name) const { return ::dlsym(handle_, name); }
 
 ComponentInfo identifyComponentLibrary(const QString& path) {
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.isFile())
-        fail(err::FileDoesNotExist, QStringLiteral("The file %1 does not exist").arg(path));
-
-    // A path without a slash would make the loader search its own folders.
-    const LoadedLibrary library(file.absoluteFilePath());
+    const LoadedLibrary library(path);
     auto identify = reinterpret_cast<TvComponentIdentityFn>(library.symbol(kComponentIdentitySymbol));
     const TvComponentIdentity* id = identify ? identify() : nullptr;
     if (!id || id->abi != TV_COMPONENT_ABI || !id->progId || !*id->progId)
