@@ -25,11 +25,13 @@ QString executableFolder() {
 }
 
 QString libraryFolder(const QString& exeFolder, const QString& fileName) {
-    if (QFileInfo(QDir(exeFolder).filePath(fileName)).isFile()) return exeFolder;
     const QString arch = QStringLiteral(TAVIMOR_LIBRARY_ARCH);
-    const QString lib = arch.isEmpty() ? QStringLiteral("/../lib/tavimor")
-                                       : QStringLiteral("/../lib/") + arch + QStringLiteral("/tavimor");
-    return QDir::cleanPath(exeFolder + lib);
+    const QString lib = arch.isEmpty() ? QStringLiteral("lib/tavimor") : QStringLiteral("lib/") + arch + QStringLiteral("/tavimor");
+    // Without an absolute folder of our own, only the system's folder remains:
+    // a relative one would be read against the working folder.
+    if (!QDir::isAbsolutePath(exeFolder)) return QStringLiteral("/usr/") + lib;
+    if (QFileInfo(QDir(exeFolder).filePath(fileName)).isFile()) return exeFolder;
+    return QDir::cleanPath(exeFolder + QStringLiteral("/../") + lib);
 }
 
 QString programLibraryFolder() {

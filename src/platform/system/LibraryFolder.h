@@ -13,6 +13,7 @@ QString executableFolder();
 // The program's library folder: the executable's folder when it holds
 // `fileName` (a build tree), otherwise <executable folder>/../lib/<multiarch>/tavimor
 // (the installed layout, /usr/lib/<multiarch>/tavimor beside /usr/bin/tavimor).
+// An empty or relative executable folder gives /usr/lib/<multiarch>/tavimor.
 QString libraryFolder(const QString& exeFolder, const QString& fileName);
 
 // The file name of the event-sink library, which marks a build tree.

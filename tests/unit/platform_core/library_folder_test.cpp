@@ -41,6 +41,7 @@ TEST(LibraryFolder, BuildTreeWhenTheExecutablesFolderHoldsTheLibraryElseTheInsta
     const QString installed = libraryFolder("/usr/bin", "Tavimor.so");
     EXPECT_TRUE(installed.startsWith("/usr/lib/")) << installed.toStdString();
     EXPECT_TRUE(installed.endsWith("/tavimor")) << installed.toStdString();
+    EXPECT_EQ(libraryFolder("", "Tavimor.so"), libraryFolder("/usr/bin", "Tavimor.so"));
     // Whatever the working folder holds, it is never the library folder.
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(build.path()));
