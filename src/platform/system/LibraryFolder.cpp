@@ -213,6 +213,7 @@ TrustedFile::TrustedFile(const QString& path) {
         fd_ = file.release();
         return;
     }
+    missing_ = true;
     refusal_ = QStringLiteral("the path \"%1\" names a folder").arg(path);
 }
 
