@@ -1,9 +1,10 @@
 #pragma once
-// Component libraries: loaded only after the file passed the trust check of
-// platform/system/LibraryFolder.h, and identified through their identity
-// function (see ComponentIdentity.h).
+// Component libraries: loading a library file, checking that it identifies a
+// component class (see ComponentIdentity.h), and keeping it loaded for callers
+// that use more of it than its identity.
 
 #include <QString>
+#include <memory>
 
 namespace platform::complus {
 
@@ -12,27 +13,33 @@ struct ComponentInfo {
     QString version;
 };
 
-// A component library loaded for as long as the object lives. Every load of a
-// component library goes through here.
-class LoadedLibrary {
+// A loaded component library whose identity has been read. The library stays
+// loaded while the object lives.
+class ComponentModule {
 public:
-    // Throws FileDoesNotExist when the file is absent, AccessDenied when it fails
-    // the trust check (then it is not loaded), LoadLibraryFailed when it is not a
-    // loadable library.
-    explicit LoadedLibrary(const QString& path);
-    ~LoadedLibrary();
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+    // The file must pass the trust check of platform/system/LibraryFolder.h
+    // first. Throws FileDoesNotExist when the file is absent, NotTrusted when it
+    // fails the check (then it is not loaded), LoadLibraryFailed when it is not a
+    // loadable library, NoClassIdentity when it names no class.
+    static std::shared_ptr<ComponentModule> load(const QString& path);
+    ~ComponentModule();
+    ComponentModule(const ComponentModule&) = delete;
+    ComponentModule& operator=(const ComponentModule&) = delete;
 
+    const ComponentInfo& info() const { return info_; }
+    const QString& path() const { return path_; }
+    // An exported symbol, or null.
     void* symbol(const char* name) const;
 
 private:
+    ComponentModule() = default;
     void* handle_ = nullptr;
+    QString path_;
+    ComponentInfo info_;
 };
 
-// Loads the library, calls its identity function, copies the answer and unloads
-// it again. Throws as LoadedLibrary does, and NoClassIdentity when the library
-// names no class.
+// Reads the identity of a component library: loads it, copies its answer and
+// unloads it again. Throws as ComponentModule::load.
 ComponentInfo identifyComponentLibrary(const QString& path);
 
 }  // namespace platform::complus
