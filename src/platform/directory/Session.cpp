@@ -370,6 +370,7 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
     timeval timeout{limits.timeLimitSeconds + 5, 0};
     berval* cookie = nullptr;
     QByteArray previousCookie;
+    QString previousFirstDn;
     int total = 0;
 
     for (;;) {
@@ -394,6 +395,7 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
             fail(rc, isConnectionLoss(rc) ? QStringLiteral("(searching %1)").arg(server_.host) : QString());
         }
         const int totalBefore = total;
+        QString firstDn;
 
         for (LDAPMessage* m = ldap_first_message(ld_, res); m; m = ldap_next_message(ld_, m)) {
             const int type = ldap_msgtype(m);
@@ -404,6 +406,7 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
                 const QString dnText = QString::fromUtf8(dn ? dn : "");
                 if (dn) ldap_memfree(dn);
                 row.set(QStringLiteral("distinguishedName"), dnText);
+                if (total == totalBefore) firstDn = dnText;
                 row.set(QStringLiteral("adspath"), pathPrefix + dnText);
                 BerElement* ber = nullptr;
                 for (char* a = ldap_first_attribute(ld_, m, &ber); a; a = ldap_next_attribute(ld_, m, ber)) {
@@ -444,11 +447,14 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
         ldap_msgfree(res);
         if (!cookie || rc == LDAP_SIZELIMIT_EXCEEDED || (limits.sizeLimit > 0 && total >= limits.sizeLimit))
             break;
-        // A server that answers a page without entries, or the same cookie
-        // again, would be asked for ever: the search ends with what it has.
+        // A server that answers a page without entries, or the same cookie with
+        // the same page again, would be asked for ever: the search ends with
+        // what it has. (A repeated cookie alone is no sign: Samba keeps one
+        // cookie for the whole search.)
         const QByteArray next(cookie->bv_val, static_cast<qsizetype>(cookie->bv_len));
-        if (total == totalBefore || next == previousCookie) break;
+        if (total == totalBefore || (next == previousCookie && firstDn == previousFirstDn)) break;
         previousCookie = next;
+        previousFirstDn = firstDn;
     }
     ber_bvfree(cookie);
     return result;
