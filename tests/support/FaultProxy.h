@@ -158,8 +158,12 @@ private:
                         received_.append(buf, n);
                         if (p.server >= 0) ::send(p.server, buf, static_cast<size_t>(n), MSG_NOSIGNAL);
                     } else {
-                        ::send(p.client, buf, static_cast<size_t>(n), MSG_NOSIGNAL);
-                        if (budget_ >= 0 && (budget_ -= n) <= 0) {
+                        // Within a budget, only its rest gets through: the cut
+                        // falls in the middle of an answer.
+                        const long budget = budget_;
+                        const ssize_t pass = budget >= 0 && budget < n ? budget : n;
+                        ::send(p.client, buf, static_cast<size_t>(pass), MSG_NOSIGNAL);
+                        if (budget >= 0 && (budget_ = budget - pass) <= 0) {
                             budget_ = -1;
                             closeAll();
                             goto next;

@@ -8,6 +8,7 @@
 #include "platform/directory/LdapLibrary.h"
 #include "platform/directory/Referrals.h"
 #include "platform/directory/Session.h"
+#include "platform/directory/SrvRecords.h"
 #include "support/FaultProxy.h"
 #include "support/Lab.h"
 #include "support/Thrown.h"
@@ -167,4 +168,17 @@ TEST_F(NetworkLab, ReferralsOutsideTheForestGetNothingAndAreNotedOncePerServer) 
     EXPECT_FALSE(listener.received().isEmpty());
     EXPECT_FALSE(listener.received().contains(password()));
     EXPECT_TRUE(rows.empty());
+}
+
+TEST_F(NetworkLab, TheLabsDnsPublishesItsDomainControllersAsSrvTargets) {
+    // The lab DC is the domain's DNS server too; ask it directly, as the
+    // system resolver would on a machine of the domain.
+    const auto targets = lookupSrv("_ldap._tcp." + labEnv("LAB_DNS_DOMAIN"), "127.0.0.1");
+    QStringList hosts;
+    for (const SrvTarget& t : targets) {
+        hosts << t.host.toLower();
+        EXPECT_EQ(t.port, 389);
+    }
+    EXPECT_TRUE(hosts.contains(labEnv("LAB_DC_HOST"))) << hosts.join(' ').toStdString();
+    EXPECT_TRUE(lookupSrv("_ldap._tcp.nowhere." + labEnv("LAB_DNS_DOMAIN"), "127.0.0.1").empty());
 }
