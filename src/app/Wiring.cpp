@@ -11,6 +11,7 @@
 #include "engine/PanelEvents.h"
 #include "engine/StoreLoad.h"
 #include "pickers/Pickers.h"
+#include "platform/directory/LdapLibrary.h"
 #include "platform/store/StoreConnection.h"
 #include "store/Registration.h"
 #include "store/RegistrationContext.h"
@@ -64,6 +65,11 @@ void wireSubsystems(InstallForm& form) {
     form.context().hooks.ShowSelectRecipient = [&form] { pickers::showSelectRecipient(form.context()); };
     h.closePickers = [](InstallForm&) { pickers::closeSelectRecipient(); };
     engine::connectPanel(form.context());
+    // What the directory layer notes on its own (a referral it would not follow).
+    platform::directory::setNoticeHandler([&form](int32_t number, const QString& description) {
+        form.errorLog().logWithoutContext(number, description);
+        form.errorLog().show();
+    });
 }
 
 }  // namespace app
