@@ -19,6 +19,8 @@
 #include "users/ListInteraction.h"
 #include "users/ListSort.h"
 
+#include <QPointer>
+
 namespace app {
 
 void wireSubsystems(InstallForm& form) {
@@ -66,9 +68,11 @@ void wireSubsystems(InstallForm& form) {
     h.closePickers = [](InstallForm&) { pickers::closeSelectRecipient(); };
     engine::connectPanel(form.context());
     // What the directory layer notes on its own (a referral it would not follow).
-    platform::directory::setNoticeHandler([&form](int32_t number, const QString& description) {
-        form.errorLog().logWithoutContext(number, description);
-        form.errorLog().show();
+    platform::directory::setNoticeHandler([window = QPointer<InstallForm>(&form)](int32_t number,
+                                                                                 const QString& description) {
+        if (!window) return;
+        window->errorLog().logWithoutContext(number, description);
+        window->errorLog().show();
     });
 }
 
