@@ -15,6 +15,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <ldap.h>
 
@@ -184,4 +186,20 @@ TEST_F(NetworkLab, TheLabsDnsPublishesItsDomainControllersAsSrvTargets) {
     }
     EXPECT_TRUE(hosts.contains(labEnv("LAB_DC_HOST"))) << hosts.join(' ').toStdString();
     EXPECT_TRUE(lookupSrv("_ldap._tcp.nowhere." + labEnv("LAB_DNS_DOMAIN"), "127.0.0.1").empty());
+}
+
+TEST_F(NetworkLab, ABindWithAPasswordFileThatIsAFifoIsRefusedAtOnce) {
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath("pw"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QByteArray saved = qgetenv("TAVIMOR_BIND_PASSWORD_FILE");
+    qputenv("TAVIMOR_BIND_PASSWORD_FILE", fifo);
+    useServers(labEnv("LDAPURI"));
+    QElapsedTimer t;
+    t.start();
+    const Thrown e = thrown([] { Session::get(false, QString()); });
+    qputenv("TAVIMOR_BIND_PASSWORD_FILE", saved);
+    EXPECT_LT(t.elapsed(), 5000);
+    EXPECT_EQ(e.number, platform::hr::AccessDenied);
+    EXPECT_TRUE(e.description.contains("not a regular file")) << e.description.toStdString();
 }
