@@ -35,54 +35,6 @@ QString refusal(const QString& path) {
     return testing_support::thrown([&] { readPasswordFile(path, s); }).description;
 }
 
-// Appends a DNS name in wire form.
-void putName(QByteArray& m, const QByteArray& name) {
-    for (const QByteArray& label : name.split('.')) {
-        if (label.isEmpty()) continue;
-        m.append(static_cast<char>(label.size()));
-        m.append(label);
-    }
-    m.append('\0');
-}
-
-void put16(QByteArray& m, int v) {
-    m.append(static_cast<char>((v >> 8) & 0xff));
-    m.append(static_cast<char>(v & 0xff));
-}
-
-struct Rr {
-    int priority, weight, port;
-    QByteArray target;
-};
-
-QByteArray srvAnswer(const std::vector<Rr>& records) {
-    QByteArray m;
-    put16(m, 0x1234);
-    put16(m, 0x8180);
-    put16(m, 1);
-    put16(m, static_cast<int>(records.size()));
-    put16(m, 0);
-    put16(m, 0);
-    putName(m, "_ldap._tcp.tavimor.lab");
-    put16(m, 33);
-    put16(m, 1);
-    for (const Rr& r : records) {
-        put16(m, 0xC00C);  // the question's name
-        put16(m, 33);
-        put16(m, 1);
-        put16(m, 0);
-        put16(m, 600);
-        QByteArray rdata;
-        put16(rdata, r.priority);
-        put16(rdata, r.weight);
-        put16(rdata, r.port);
-        putName(rdata, r.target);
-        put16(m, static_cast<int>(rdata.size()));
-        m.append(rdata);
-    }
-    return m;
-}
-
 QStringList hosts(const std::vector<SrvTarget>& targets) {
     QStringList out;
     for (const SrvTarget& t : targets) out << t.host;
@@ -124,24 +76,16 @@ TEST(PasswordFile, EveryUnsafeOrUselessFileIsRefusedSayingWhy) {
     }
 }
 
-TEST(SrvRecords, AnAnswerIsReadAndOrderedByPriorityThenWeight) {
-    const QByteArray m = srvAnswer({{10, 0, 389, "dc3.tavimor.lab"},
-                                    {0, 10, 389, "dc1.tavimor.lab"},
-                                    {0, 90, 3890, "dc2.tavimor.lab"}});
-    const auto parsed = parseSrvAnswer(reinterpret_cast<const unsigned char*>(m.constData()), static_cast<int>(m.size()));
-    ASSERT_EQ(parsed.size(), 3u);
-    EXPECT_EQ(parsed[2].host, "dc2.tavimor.lab");
-    EXPECT_EQ(parsed[2].port, 3890);
-    EXPECT_EQ(parsed[2].weight, 90);
-
+TEST(SrvRecords, TargetsAreTriedByPriorityThenByAWeightedDraw) {
+    const std::vector<SrvTarget> records{{"dc3.tavimor.lab", 389, 10, 0},
+                                         {"dc1.tavimor.lab", 389, 0, 10},
+                                         {"dc2.tavimor.lab", 3890, 0, 90}};
     // The draw is the RFC's running sum: 0..10 picks dc1, 11..100 picks dc2.
-    EXPECT_EQ(hosts(orderSrvTargets(parsed, [](uint32_t) { return 5u; })),
+    EXPECT_EQ(hosts(orderSrvTargets(records, [](uint32_t) { return 5u; })),
               (QStringList{"dc1.tavimor.lab", "dc2.tavimor.lab", "dc3.tavimor.lab"}));
-    EXPECT_EQ(hosts(orderSrvTargets(parsed, [](uint32_t max) { return max; })),
+    EXPECT_EQ(hosts(orderSrvTargets(records, [](uint32_t max) { return max; })),
               (QStringList{"dc2.tavimor.lab", "dc1.tavimor.lab", "dc3.tavimor.lab"}));
-
-    // A truncated message and the "service not offered" answer give nothing.
-    EXPECT_TRUE(parseSrvAnswer(reinterpret_cast<const unsigned char*>(m.constData()), 20).empty());
+    // "." alone: the domain offers no such service.
     EXPECT_TRUE(orderSrvTargets({{".", 0, 0, 0}}, [](uint32_t) { return 0u; }).empty());
 }
 
@@ -154,15 +98,6 @@ TEST(Referrals, OnlyNamesUnderTheForestsDomainsMayReceiveCredentials) {
     EXPECT_FALSE(isHostUnderDomains("eviltavimor.lab", forest));
     EXPECT_FALSE(isHostUnderDomains("127.0.0.1", forest));
     EXPECT_FALSE(isHostUnderDomains("", forest));
-}
-
-TEST(DomainControllers, EveryServerOfAUriListIsKept) {
-    const auto servers = serversOfUriList("ldap://dc1.tavimor.lab ldaps://dc2.tavimor.lab:1636,ldap://dc3:3890 nonsense");
-    ASSERT_EQ(servers.size(), 3u);
-    EXPECT_EQ(servers[1].host, "dc2.tavimor.lab");
-    EXPECT_EQ(servers[1].port, 1636);
-    EXPECT_TRUE(servers[1].ldaps);
-    EXPECT_EQ(servers[2].port, 3890);
 }
 
 // libldap reads its configuration once per process, so each case runs in a
