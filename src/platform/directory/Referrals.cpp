@@ -15,8 +15,9 @@ namespace platform::directory {
 // turn, and one that cannot be reached is passed over. Credentials go only to
 // servers named under this forest's DNS domains (and, as every session, only
 // over verified TLS); a referral elsewhere is skipped and noted once.
-void followReferences(Session& origin, const QStringList& references, const QString& filter, const QStringList& attrs,
-           const SearchLimits& limits, std::vector<Row>& rows, QSet<QString>& visited, int depth) {
+void followReferences(Session& origin, const QStringList& references, const QString& filter,
+                      const QStringList& attrs, const SearchLimits& limits, std::vector<Row>& rows,
+                      QSet<QString>& visited, int depth) {
     if (depth > 3) return;
     for (const QString& ref : references) {
         LDAPURLDesc* url = nullptr;
