@@ -44,11 +44,12 @@ void prepareLdapLibrary() {
         // libldap reads "ldaprc" and ".ldaprc" from the current folder the
         // first time it is used. Make that first use from the root folder,
         // which only the administrator of the machine can write.
-        const int here = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const bool moved = ::chdir("/") == 0;
+        // (A folder that cannot even be opened by path cannot be read from.)
+        const int here = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const bool moved = here >= 0 && ::chdir("/") == 0;
         int version = 0;
         ldap_get_option(nullptr, LDAP_OPT_PROTOCOL_VERSION, &version);
-        if (moved && here >= 0 && ::fchdir(here) != 0) {
+        if (moved && ::fchdir(here) != 0) {
             // The old folder went away meanwhile; staying at the root is harmless.
         }
         if (here >= 0) ::close(here);
