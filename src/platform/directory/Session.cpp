@@ -316,28 +316,29 @@ void Session::connectTo(const Endpoint& server) {
     const int isServer = 0;
     ldap_set_option(ld_, LDAP_OPT_X_TLS_NEWCTX, &isServer);
 
-    const QString where = QStringLiteral("(TLS to %1)").arg(server.uri());
+    startTls(bounds.networkSeconds + bounds.operationSeconds);
+    bind();
+}
+
+// Puts verified TLS under the connection: StartTLS, or the handshake of an
+// ldaps:// connection, within `seconds`. Credentials travel only over it.
+void Session::startTls(int seconds) {
+    int rc;
     {
-        HandshakeWatchdog watchdog(bounds.networkSeconds + bounds.operationSeconds);
-        if (!server.ldaps) {
-            rc = ldap_start_tls_s(ld_, nullptr, nullptr);
-        } else {
-            // ldaps: make the connection (and its handshake) now, within the bounds.
-            rc = ldap_connect(ld_);
-        }
+        HandshakeWatchdog watchdog(seconds);
+        // ldaps: make the connection (and its handshake) now, within the bound.
+        rc = server_.ldaps ? ldap_connect(ld_) : ldap_start_tls_s(ld_, nullptr, nullptr);
         if (watchdog.stop()) rc = LDAP_TIMEOUT;
     }
     if (rc != LDAP_SUCCESS) {
         char* diag = nullptr;
         ldap_get_option(ld_, LDAP_OPT_DIAGNOSTIC_MESSAGE, &diag);
         const QString detail = QStringLiteral("(TLS to %1: %2)")
-                                   .arg(server.uri(), QString::fromUtf8(diag && *diag ? diag : ldap_err2string(rc)));
+                                   .arg(server_.uri(), QString::fromUtf8(diag && *diag ? diag : ldap_err2string(rc)));
         if (diag) ldap_memfree(diag);
         fail(rc == LDAP_TIMEOUT || rc == LDAP_SERVER_DOWN ? rc : LDAP_CONNECT_ERROR, detail);
     }
-    // Credentials travel only over a verified TLS session.
-    if (!ldap_tls_inplace(ld_)) fail(LDAP_CONNECT_ERROR, where);
-    bind();
+    if (!ldap_tls_inplace(ld_)) fail(LDAP_CONNECT_ERROR, QStringLiteral("(TLS to %1)").arg(server_.uri()));
 }
 
 // Signs the connection in: a simple bind when a bind DN and a password file are

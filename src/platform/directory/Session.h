@@ -84,6 +84,7 @@ private:
     explicit Session(Endpoint endpoint);
     void connect();
     void connectTo(const Endpoint& server);
+    void startTls(int seconds);
     void bind();
     void disconnect();
     // Runs `op` on a live connection: a connection that died is made again
