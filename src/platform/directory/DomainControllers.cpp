@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <ldap.h>
 #include <netdb.h>
@@ -31,6 +32,7 @@ QString localDomainName() {
 }
 
 bool fileNamesUri(const QString& path) {
+    if (!QFileInfo(path).isFile()) return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return false;
     static const QRegularExpression key(QStringLiteral("^\\s*(URI|HOST)\\s"), QRegularExpression::CaseInsensitiveOption);
