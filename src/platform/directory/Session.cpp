@@ -4,18 +4,14 @@
 #include "platform/directory/LdapErrors.h"
 #include "platform/directory/LdapLibrary.h"
 #include "platform/directory/PasswordFile.h"
+#include "platform/directory/TlsWatchdog.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
 #include <ldap.h>
 #include <sasl/sasl.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <sys/socket.h>
-#include <thread>
 
 namespace platform::directory {
 namespace {
@@ -44,74 +40,6 @@ bool isSilent(const Endpoint& server) {
 
 QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
-// libldap bounds the TCP connect and each wait for an LDAP answer, but reads a
-// TLS handshake without a bound. A watchdog cuts the connection when the
-// handshake has not ended in time; libldap then fails it as a lost connection.
-// The socket of the connection being made, as libldap reports it once the
-// TCP connection stands. The callback record lives as long as the process,
-// since libldap keeps it with each connection.
-struct PendingSocket {
-    std::mutex mutex;
-    int fd = -1;
-};
-
-PendingSocket& pendingSocket() {
-    static PendingSocket p;
-    return p;
-}
-
-ldap_conncb& socketReporter() {
-    static ldap_conncb cb{
-        [](LDAP*, Sockbuf* sb, LDAPURLDesc*, sockaddr*, ldap_conncb*) {
-            ber_socket_t fd = -1;
-            if (ber_sockbuf_ctrl(sb, LBER_SB_OPT_GET_FD, &fd) == 1) {
-                std::lock_guard<std::mutex> lock(pendingSocket().mutex);
-                pendingSocket().fd = fd;
-            }
-            return 0;
-        },
-        [](LDAP*, Sockbuf*, ldap_conncb*) {}, nullptr};
-    return cb;
-}
-
-class HandshakeWatchdog {
-public:
-    explicit HandshakeWatchdog(int seconds) {
-        {
-            std::lock_guard<std::mutex> lock(pendingSocket().mutex);
-            pendingSocket().fd = -1;
-        }
-        thread_ = std::thread([this, seconds] {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) return;
-            std::lock_guard<std::mutex> socketLock(pendingSocket().mutex);
-            if (pendingSocket().fd >= 0) {
-                ::shutdown(pendingSocket().fd, SHUT_RDWR);
-                fired_ = true;
-            }
-        });
-    }
-    ~HandshakeWatchdog() { stop(); }
-    // Ends the watch; true when the watchdog cut the connection.
-    bool stop() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            finished_ = true;
-        }
-        done_.notify_all();
-        if (thread_.joinable()) thread_.join();
-        std::lock_guard<std::mutex> lock(pendingSocket().mutex);
-        pendingSocket().fd = -1;
-        return fired_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_;
-    bool finished_ = false;
-    bool fired_ = false;
-    std::thread thread_;
-};
 
 // Results that say the server is gone or does not answer, rather than that it
 // refused what was asked.
@@ -307,7 +235,7 @@ void Session::connectTo(const Endpoint& server) {
     timeval operation{bounds.operationSeconds, 0};
     ldap_set_option(ld_, LDAP_OPT_NETWORK_TIMEOUT, &network);
     ldap_set_option(ld_, LDAP_OPT_TIMEOUT, &operation);
-    ldap_set_option(ld_, LDAP_OPT_CONNECT_CB, &socketReporter());
+    watchConnectionSockets(ld_);
     // Certificates are always verified, whatever ldap.conf says.
     const int demand = LDAP_OPT_X_TLS_DEMAND;
     ldap_set_option(ld_, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
@@ -325,7 +253,7 @@ void Session::connectTo(const Endpoint& server) {
 void Session::startTls(int seconds) {
     int rc;
     {
-        HandshakeWatchdog watchdog(seconds);
+        TlsWatchdog watchdog(seconds);
         // ldaps: make the connection (and its handshake) now, within the bound.
         rc = server_.ldaps ? ldap_connect(ld_) : ldap_start_tls_s(ld_, nullptr, nullptr);
         if (watchdog.stop()) rc = LDAP_TIMEOUT;
