@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
 
         QElapsedTimer t;
         t.start();
-        users::GetUsersWithMailboxes(ctx, store.dn, true);
+        users::GetUsersWithMailboxes(ctx, store.dn, QString(), true);
         QCoreApplication::processEvents();  // the list is drawn once the fill ends
         ours = std::min(ours, t.nsecsElapsed() / 1e9);
         listed = ui.ListView1->topLevelItemCount();

@@ -113,6 +113,9 @@ void InstallForm::Form_Deactivate() { setMousePointer(this, vbDefault); }
 void InstallForm::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
+    // A load or tree build still running stops where it stands.
+    ++ctx_->loadGeneration;
+    ++ctx_->treeGeneration;
     platform::ResumeNext run;
     run([this] {
         if (g_.conAD) g_.conAD->close();
@@ -188,7 +191,7 @@ void InstallForm::Command1_Click() {
         setMousePointer(this, vbHourglass);
         Command5_Click();
         const int result =
-            hooks_.applyChanges ? hooks_.applyChanges(*this, ui_.TreeView1->currentItem()) : -1;
+            hooks_.applyChanges ? hooks_.applyChanges(*this, engine::loadedNode(*ctx_)) : -1;
         if (result > 0) RefreshLists();
         setMousePointer(this, vbDefault);
     });
@@ -205,7 +208,7 @@ void InstallForm::Command4_Click() {
     safely([this] {
         if (!ui_.TreeView1->isEnabled()) ui_.TreeView1->setEnabled(true);
         g_.blnChangesPending = false;
-        if (hooks_.nodeClick) hooks_.nodeClick(*this, ui_.TreeView1->currentItem());
+        if (hooks_.nodeClick) hooks_.nodeClick(*this, engine::loadedNode(*ctx_));
     });
 }
 
@@ -226,6 +229,11 @@ private:
 void InstallForm::stageComPlusBox(QCheckBox* box) {
     ComCheckControls view(box, ui_.Command1);
     complus::onComCheckClick(g_, box->isChecked() ? 1 : 0, view);
+    if (!g_.blnEventsEnabled) return;
+    if (box == ui_.CheckRegCom)
+        ctx_->panel.setInstallCom(box->isChecked());
+    else
+        ctx_->panel.setUninstallCom(box->isChecked());
 }
 
 void InstallForm::CheckRegCom_Click() { stageComPlusBox(ui_.CheckRegCom); }

@@ -37,7 +37,7 @@ public:
         std::function<QString(InstallForm&)> proposeIdentity;
         // Rebuilds the store tree.
         std::function<void(InstallForm&)> getMailboxStores;
-        // Applies the staged changes to the selected store and reloads it; 1 done,
+        // Applies the staged changes to the loaded store and reloads it; 1 done,
         // -1 failed (nothing else follows).
         std::function<int(InstallForm&, QTreeWidgetItem* node)> applyChanges;
         // Loads a store as a click on its tree node does.

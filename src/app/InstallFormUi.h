@@ -34,9 +34,7 @@ struct InstallFormUi {
     QPushButton* Command6 = nullptr;    // "Browse" (forwarding)
     QTreeWidget* ListView1 = nullptr;   // users of the selected store, report view
     CaptionLabel* Label3 = nullptr;     // journal mailbox name
-    QLineEdit* Text3 = nullptr;         // newly chosen journal mailbox DN (hidden)
     CaptionLabel* Label4 = nullptr;     // forwarding recipient name
-    QLineEdit* Text4 = nullptr;         // newly chosen forwarding text (hidden)
     QCheckBox* CheckRegCom = nullptr;   // "Install COM+ object"
     QCheckBox* CheckUnRegCom = nullptr; // "Uninstall COM+ object"
     QLabel* LabelIdentity = nullptr;

@@ -9,8 +9,10 @@
 #include "app/state/Globals.h"
 #include "app/state/Progress.h"
 #include "app/state/Prompt.h"
+#include "engine/PanelModel.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -19,17 +21,17 @@ class QTreeWidgetItem;
 namespace engine {
 
 struct Hooks {
-    // Does the event registration item exist in the journal mailbox? With
-    // `refreshTag` it also rewrites the selected tree node's tag from the item.
+    // Does the event registration item exist in the journal mailbox? With a
+    // `tag`, that store tag is also rewritten from the item's settings.
     // Unset: answers false.
-    std::function<bool(const QString& mailboxDn, bool refreshTag)> CheckRegItem;
+    std::function<bool(const QString& mailboxDn, QString* tag)> CheckRegItem;
     // Class of the object with a mail address ("user", "group", "contact", "pf").
     // Unset: the directory's classification.
     std::function<QString(const QString& address)> GetObjectType;
-    // Writes the staged changes of the selected store before it is reloaded. May
-    // change `result`; answers false when the run must stop at once (result is
-    // then returned). Unset: nothing is written.
-    std::function<bool(QTreeWidgetItem* node, int16_t& result)> ApplyStagedChanges;
+    // Writes the changes staged in the panel model to the loaded store before it
+    // is reloaded. May change `result`; answers false when the run must stop at
+    // once (result is then returned). Unset: nothing is written.
+    std::function<bool(int16_t& result)> ApplyStagedChanges;
     // Show the journal-mailbox picker / the forwarding-recipient picker as a
     // modal window and return when it closes; the picker's choice arrives through
     // the labels and text boxes it writes. Unset: the Browse button does nothing.
@@ -50,9 +52,12 @@ struct Context {
     app::Prompt& prompt;
     Hooks hooks;
 
-    // The store node selected last by the administrator; cleared whenever the
-    // tree is rebuilt, since its nodes do not survive that.
-    QTreeWidgetItem* glLastNode = nullptr;
+    // The loaded store, its staged edits and its user rows.
+    PanelModel panel;
+    // Counts the starts of panel loads and everything that overtakes one (a tree
+    // rebuild, the window closing). A load that lets the window process messages
+    // compares it before and after and stops when it changed.
+    uint64_t loadGeneration = 0;
     // Counts rebuilds of the store tree. Work that lets the window process
     // messages compares it before and after, because a refresh clicked meanwhile
     // deletes every node.
@@ -65,7 +70,12 @@ struct Context {
 };
 
 // The hooks with their defaults filled in.
-bool checkRegItem(Context& ctx, const QString& mailboxDn, bool refreshTag);
+bool checkRegItem(Context& ctx, const QString& mailboxDn, QString* tag = nullptr);
 QString objectType(Context& ctx, const QString& address);
+// The tree node of the loaded store, found by its distinguished name; nullptr
+// when none is loaded or the tree no longer holds it.
+QTreeWidgetItem* loadedNode(const Context& ctx);
+// The tags of every tree node but the loaded store's.
+QStringList otherStoreTags(const Context& ctx);
 
 }  // namespace engine

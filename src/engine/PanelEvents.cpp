@@ -42,9 +42,11 @@ void Check3_Click(Context& ctx) {
     if (!ctx.g.blnEventsEnabled) return;
     app::InstallFormUi& ui = ctx.ui;
     if (ui.Check3->isChecked()) {
+        // A pick dropped by the untick stays dropped: Browse picks anew.
         ui.Command3->setEnabled(true);
         return;
     }
+    ctx.panel.removeJournal();
     quietly(ctx.g, [&] { ui.Check5->setChecked(false); });
     ui.Check5->setEnabled(false);
     // Unchecking "Forward to:" is a click of its own; a box that is already
@@ -68,6 +70,7 @@ void Check4_Click(Context& ctx) {
         ui.Command6->setEnabled(true);
         return;
     }
+    ctx.panel.removeForwarding();
     quietly(ctx.g, [&] {
         app::setForeColor(ui.Check5, app::kBlack);
         app::setBackColor(ui.Check5, app::kButtonFace);
@@ -82,6 +85,7 @@ void Check5_Click(Context& ctx) {
     if (!ctx.g.blnEventsEnabled) return;
     // "Both" alone does not make Reset available.
     markChangesPending(ctx, false);
+    ctx.panel.setBoth(ctx.ui.Check5->isChecked());
     if (ctx.ui.Check5->isChecked())
         markNew(ctx.ui.Check5);
     else
@@ -113,6 +117,20 @@ void Label4_Change(Context& ctx) {
     // checks it again to keep it.
     quietly(ctx.g, [&] { ui.Check5->setChecked(false); });
     markChangesPending(ctx);
+}
+
+void pickJournalMailbox(Context& ctx, const QString& name, const QString& dn) {
+    ctx.panel.pickJournal(name, dn);
+    ctx.ui.Label3->setCaption(name);
+    app::setBackColor(ctx.ui.Label3, app::kButtonFace);
+}
+
+void pickForwardingRecipient(Context& ctx, const QString& name, const QString& text) {
+    if (name.isEmpty())
+        ctx.panel.removeForwarding();
+    else
+        ctx.panel.pickForwarding(name, text);
+    ctx.ui.Label4->setCaption(name);
 }
 
 void Command3_Click(Context& ctx) { showPicker(ctx, ctx.hooks.ShowSelectMailbox); }

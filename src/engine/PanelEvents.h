@@ -9,6 +9,8 @@
 
 #include "app/state/Globals.h"
 
+#include <QString>
+
 namespace engine {
 
 struct Context;
@@ -32,7 +34,8 @@ void quietly(app::Globals& g, F&& change) {
 
 // "Archive mailbox:" clicked. Checked: Browse becomes available and nothing is
 // staged yet. Unchecked: the journal mailbox and any forwarding are staged for
-// removal, "both" is unchecked without a marker.
+// removal (a mailbox picked before is dropped), "both" is unchecked without a
+// marker.
 void Check3_Click(Context& ctx);
 // "Forward to:" clicked. Checked: Browse becomes available. Unchecked: the
 // forwarding recipient is staged for removal and "both" is reset and disabled.
@@ -46,6 +49,11 @@ void Label3_Change(Context& ctx);
 // The forwarding recipient's name changed, marked like Label3; "both" is
 // unchecked quietly and is available only while a recipient is named.
 void Label4_Change(Context& ctx);
+// The pickers' choices: the journal mailbox (name and distinguished name) and
+// the forwarding recipient (name and forwarding text; no name removes it),
+// staged in the panel model and shown as a caption change does.
+void pickJournalMailbox(Context& ctx, const QString& name, const QString& dn);
+void pickForwardingRecipient(Context& ctx, const QString& name, const QString& text);
 // Browse: shows the journal-mailbox / forwarding-recipient picker, modally.
 void Command3_Click(Context& ctx);
 void Command6_Click(Context& ctx);

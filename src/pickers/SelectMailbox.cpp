@@ -1,15 +1,13 @@
 #include "pickers/SelectMailbox.h"
 
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
 #include "app/state/Prompt.h"
 #include "directory/Queries.h"
 #include "engine/Context.h"
 #include "engine/Directory.h"
+#include "engine/PanelEvents.h"
 #include "engine/StoreTag.h"
 #include "platform/ComError.h"
 
-#include <QLineEdit>
 #include <QTreeWidgetItem>
 
 namespace pickers {
@@ -58,9 +56,7 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
             if (written == 1) run([&] { setAttributeByMail_(address, QStringLiteral("altRecipient"), QVariant()); });
         }
     }
-    run([&] { ctx_.ui.Label3->setCaption(item->text(Name)); });
-    run([&] { ctx_.ui.Text3->setText(item->text(DistinguishedName)); });
-    run([&] { app::setBackColor(ctx_.ui.Label3, app::kButtonFace); });
+    run([&] { engine::pickJournalMailbox(ctx_, item->text(Name), item->text(DistinguishedName)); });
     return true;
 }
 

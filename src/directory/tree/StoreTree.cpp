@@ -28,8 +28,9 @@ struct SelectingGuard {
 
 void clearTree(engine::Context& ctx) {
     SelectingGuard guard(ctx);
-    ctx.glLastNode = nullptr;
+    ctx.panel.unload();
     ++ctx.treeGeneration;
+    ++ctx.loadGeneration;
     ctx.ui.TreeView1->clear();
 }
 
@@ -44,7 +45,7 @@ std::optional<StorageGroup> openGroup(const QString& entry) {
 
 QString firstImage(engine::Context& ctx, const QString& recipient) {
     if (recipient.isEmpty()) return QStringLiteral("mailboxstore");
-    if (engine::checkRegItem(ctx, recipient, false) && ctx.form.blnComPlusInstalled)
+    if (engine::checkRegItem(ctx, recipient) && ctx.form.blnComPlusInstalled)
         return QStringLiteral("mailboxstoreTavimor");
     return QStringLiteral("mailboxstoreFullJournaling");
 }
@@ -82,7 +83,6 @@ QTreeWidgetItem* buildTree(engine::Context& ctx) {
                 toSelect = node;
             } else {
                 ctx.g.blnChangesPending = false;
-                selectNode(ctx, node);
                 engine::ProcessMailboxStore(ctx, node, false);
                 // A refresh run meanwhile has rebuilt the tree; it owns it now.
                 if (ctx.treeGeneration != generation) return nullptr;
@@ -123,36 +123,81 @@ void GetMailboxStores(engine::Context& ctx) {
 void NodeClick(engine::Context& ctx, QTreeWidgetItem* node) {
     if (!node) return;
     if (!isMailboxStore(node)) {
-        SelectingGuard guard(ctx);
-        node->setSelected(false);
-        if (ctx.glLastNode) ctx.ui.TreeView1->setCurrentItem(ctx.glLastNode);
+        backToLoadedStore(ctx);
         return;
     }
-    const uint64_t generation = ctx.treeGeneration;
     app::setMousePointer(ctx.ui.form, app::vbHourglass);
     ctx.g.blnChangesPending = false;
     engine::ProcessMailboxStore(ctx, node, true);
     app::setMousePointer(ctx.ui.ListView1, app::vbDefault);
     app::setMousePointer(ctx.ui.TreeView1, app::vbDefault);
     app::setMousePointer(ctx.ui.form, app::vbDefault);
-    if (ctx.treeGeneration == generation) ctx.glLastNode = node;
 }
 
-void NodeCollapseOrExpand(engine::Context& ctx, QTreeWidgetItem*) {
-    if (ctx.glLastNode) selectNode(ctx, ctx.glLastNode);
+void backToLoadedStore(engine::Context& ctx) {
+    SelectingGuard guard(ctx);
+    QTreeWidget* tree = ctx.ui.TreeView1;
+    QTreeWidgetItem* loaded = engine::loadedNode(ctx);
+    if (loaded) {
+        tree->setCurrentItem(loaded);
+    } else if (QTreeWidgetItem* current = tree->currentItem()) {
+        current->setSelected(false);
+    }
 }
+
+void followSelection(engine::Context& ctx) {
+    QTreeWidgetItem* current = ctx.ui.TreeView1->currentItem();
+    if (!current || current == engine::loadedNode(ctx)) return;
+    if (isMailboxStore(current))
+        NodeClick(ctx, current);
+    else
+        backToLoadedStore(ctx);
+}
+
+void NodeCollapseOrExpand(engine::Context& ctx, QTreeWidgetItem*) { backToLoadedStore(ctx); }
+
+namespace {
+// Runs followSelection once the tree has handled the event that moved the
+// selection: a mouse button released over the tree (a click, a right click, a
+// press dragged elsewhere) or a move the administrator made while no button is
+// held (the keyboard). Moves made while a button is held wait for its release.
+class SelectionFollower : public QObject {
+public:
+    explicit SelectionFollower(engine::Context& ctx) : QObject(ctx.ui.TreeView1), ctx_(ctx) {
+        ctx.ui.TreeView1->viewport()->installEventFilter(this);
+    }
+    void schedule() {
+        if (scheduled_) return;
+        scheduled_ = true;
+        QMetaObject::invokeMethod(this, [this] {
+            scheduled_ = false;
+            if (QApplication::mouseButtons() != Qt::NoButton) return;
+            followSelection(ctx_);
+        }, Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonRelease) schedule();
+        return false;
+    }
+
+private:
+    engine::Context& ctx_;
+    bool scheduled_ = false;
+};
+}  // namespace
 
 void connectTreeView(engine::Context& ctx) {
     QTreeWidget* tree = ctx.ui.TreeView1;
+    auto* follower = new SelectionFollower(ctx);
+    // A left click loads the clicked store again, also the loaded one (Reset).
     QObject::connect(tree, &QTreeWidget::itemClicked, tree,
                      [&ctx](QTreeWidgetItem* item, int) { NodeClick(ctx, item); });
-    // Moving the selection onto a store with the keyboard loads it like a click, so
-    // the panel shows the store that Change would write to. Mouse presses are left
-    // to itemClicked, and the program's own selections are not reported.
-    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree, [&ctx](QTreeWidgetItem* current, QTreeWidgetItem*) {
-        if (ctx.selectingTree > 0 || !isMailboxStore(current) || QApplication::mouseButtons() != Qt::NoButton)
-            return;
-        NodeClick(ctx, current);
+    // Every other move of the selection is followed once it is complete; the
+    // program's own selections are not reported.
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree, [&ctx, follower](QTreeWidgetItem*, QTreeWidgetItem*) {
+        if (ctx.selectingTree == 0) follower->schedule();
     });
     QObject::connect(tree, &QTreeWidget::itemCollapsed, tree,
                      [&ctx](QTreeWidgetItem* item) { NodeCollapseOrExpand(ctx, item); });

@@ -22,17 +22,26 @@ namespace tree {
 void GetMailboxStores(engine::Context& ctx);
 
 // Click on a node: a mailbox store is loaded into the panel (staged edits are
-// dropped); any other node gives the selection back to the last store.
+// dropped); any other node gives the selection back to the loaded store.
 void NodeClick(engine::Context& ctx, QTreeWidgetItem* node);
 
-// A branch was folded or unfolded: the selection stays on the last store.
+// The selection rule: the selection never rests anywhere but on the loaded
+// store. A move onto another store loads it (staged edits are dropped, as a
+// click does); a move onto a storage group or a journal or forwarding node is
+// put back onto the loaded store.
+void followSelection(engine::Context& ctx);
+// Puts the selection back onto the loaded store (none selected when none is).
+void backToLoadedStore(engine::Context& ctx);
+
+// A branch was folded or unfolded: the selection stays on the loaded store.
 void NodeCollapseOrExpand(engine::Context& ctx, QTreeWidgetItem* node);
 
 // Selects `node` as the program (the selection signals are not taken for a click).
 void selectNode(engine::Context& ctx, QTreeWidgetItem* node);
 
-// Connects TreeView1's clicks (and keyboard selection), collapse and expand to the
-// handlers above.
+// Connects TreeView1's clicks, every other move of its selection (followed
+// once the mouse button is released or the key handled), collapse and expand to
+// the handlers above.
 void connectTreeView(engine::Context& ctx);
 
 }  // namespace tree

@@ -104,7 +104,7 @@ TEST(StoreTreeLab, RememberedStoreIsSelectedAndShownAfterARefresh) {
     QTreeWidgetItem* shown = f.ui.TreeView1->currentItem();
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->parent()->text(0), "Second Storage Group");
-    EXPECT_EQ(f.ctx.glLastNode, shown);
+    EXPECT_EQ(engine::loadedNode(f.ctx), shown);
     // the earlier namesake passed through no load: no children
     EXPECT_EQ(findStore(f.ui.TreeView1, "First Storage Group", "Journaled Store")->childCount(), 0);
 
