@@ -7,6 +7,8 @@
 #include "engine/StoreTag.h"
 #include "platform/ComError.h"
 
+#include <optional>
+
 namespace engine {
 namespace {
 
@@ -56,32 +58,60 @@ private:
     }
 
     // The store's journal recipient; the tag follows only a write that succeeded.
+    // A failed write is logged with the store's name.
     void writeJournalRecipient() {
         const JournalRecipientChange change = journalRecipientChange(m_.journal());
         platform::ResumeNext write;
-        if (!write([&] { s_.SaveJournalRecipient(m_.store().dn, change); })) return;
+        if (!write([&] { s_.SaveJournalRecipient(m_.store().dn, change); })) {
+            env_.log.logWithContext(m_.store().dn, write.number(), write.description());
+            return;
+        }
         oldTag_ = m_.store().tag;
         m_.setTag(rebuiltStoreTag(oldTag_, m_.journal(), m_.forwarding()));
     }
 
-    // Writes the markers of the staged rows and counts every listed user.
+    // Writes the markers of the staged rows and counts every listed user that
+    // was not to be written or was written. Each user not written is named in the
+    // error log with the failure; once the directory is unreachable the users
+    // left are not tried, and one entry says which users were written and which
+    // were not.
     UserCounts writeUserMarkers() {
         UserCounts counts;
+        QStringList written, notWritten;
+        bool unreachable = false;
         for (const UserRow& row : m_.users()) {
-            bool counted = true;
             if (row.staged) {
+                if (unreachable) {
+                    notWritten << row.mail;
+                    continue;
+                }
                 const QVariant value = markerValue(row.stored, row.switches);
-                int16_t written = 0;
-                resume_([&] { written = s_.SetAttribute(row.mail, kMarkerAttribute, value); });
-                counted = written > 0;
+                int16_t result = 0;
+                platform::ResumeNext write;
+                if (!write([&] { result = s_.SetAttribute(row.mail, kMarkerAttribute, value); }) || result <= 0) {
+                    const int32_t number = write.number() != 0 ? write.number() : platform::hr::Fail;
+                    const QString why = write.number() != 0 ? write.description() : QStringLiteral("Not written.");
+                    env_.log.logWithContext(row.mail, number, why);
+                    notWritten << row.mail;
+                    unreachable = number == platform::hr::ServerDown;
+                    continue;
+                }
+                written << row.mail;
             }
-            if (!counted) continue;
             // A user counts by the switches, also when other text stays in the value.
             if (row.switches.anyOff())
                 ++counts.marked;
             else
                 ++counts.fullyJournaled;
         }
+        if (!notWritten.isEmpty())
+            env_.log.logWithContext(
+                m_.store().name, platform::hr::Fail,
+                QStringLiteral("%1 of %2 users written. Written: %3. Not written: %4.")
+                    .arg(written.size())
+                    .arg(written.size() + notWritten.size())
+                    .arg(written.isEmpty() ? QStringLiteral("none") : written.join(QStringLiteral(", ")),
+                         notWritten.join(QStringLiteral(", "))));
         return counts;
     }
 
@@ -96,10 +126,17 @@ private:
         return count < limit;
     }
 
-    bool regItemExists(const QString& dn) {
+    // Whether the mailbox holds the item; nothing when it could not be read
+    // (logged: then nothing is created in it or removed from it).
+    std::optional<bool> regItemExists(const QString& dn) {
+        if (!s_.CheckRegItem) return false;
         bool exists = false;
-        if (s_.CheckRegItem) resume_([&] { exists = s_.CheckRegItem(dn); });
-        return exists;
+        platform::ResumeNext check;
+        if (check([&] { exists = s_.CheckRegItem(dn); })) return exists;
+        env_.log.logWithContext(dn, check.number(),
+                                QStringLiteral("The journal mailbox could not be read; its registration is left as it "
+                                               "is. ") + check.description());
+        return std::nullopt;
     }
 
     // The mailbox that journaled the store before loses its item when no store
@@ -107,7 +144,7 @@ private:
     void removeOldRegistration() {
         if (oldTag_.isEmpty()) return;
         const QString oldJournal = journalPart(oldTag_);
-        if (regItemExists(oldJournal) && fewerStoresName(oldJournal, 1))
+        if (regItemExists(oldJournal).value_or(false) && fewerStoresName(oldJournal, 1))
             resume_([&] { s_.RemoveRegItem(oldJournal); });
     }
 
@@ -118,12 +155,14 @@ private:
         const QString tag = m_.store().tag;
         if (tag.isEmpty()) return;
         const StoreTag parts = readStoreTag(tag);
-        bool exists = regItemExists(parts.journal);
-        if (exists && (fewerStoresName(journalPart(parts.journal), 2) || askSharedJournal())) {
+        std::optional<bool> exists = regItemExists(parts.journal);
+        if (!exists) return;
+        if (*exists && (fewerStoresName(journalPart(parts.journal), 2) || askSharedJournal())) {
             resume_([&] { s_.RemoveRegItem(parts.journal); });
             exists = regItemExists(parts.journal);
+            if (!exists) return;
         }
-        if (shouldCreateRegItem(exists, env_.form.blnComPlusInstalled, static_cast<int>(m_.users().size()),
+        if (shouldCreateRegItem(*exists, env_.form.blnComPlusInstalled, static_cast<int>(m_.users().size()),
                                 counts.fullyJournaled, parts.forwarding))
             resume_([&] { s_.CreateRegItem(parts.journal, parts.forwarding, parts.both); });
     }

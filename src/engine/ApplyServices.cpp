@@ -40,11 +40,14 @@ ApplyServices applyServices(app::Globals& g, app::FormState&, app::ErrorLog& log
     };
     s.SaveJournalRecipient = saveJournalRecipient;
     s.SetAttribute = [&prompt, &g](const QString& mail, const QString& attribute, const QVariant& value) {
-        return users::SetAttribute(prompt, g.strLDAPRoot, mail, attribute, value);
+        platform::ResumeNext failure;
+        const int16_t result = users::SetAttribute(prompt, g.strLDAPRoot, mail, attribute, value, &failure);
+        if (result <= 0 && failure.number() != 0) throw platform::ComError(failure.number(), failure.description());
+        return result;
     };
     // The apply never refreshes a tag from the item: it decides the tag itself.
     const auto registration = [&g, &log] { return store::RegistrationContext{g, log, {}, {}, {}}; };
-    s.CheckRegItem = [registration](const QString& dn) { return store::CheckRegItem(registration(), dn, false); };
+    s.CheckRegItem = [registration](const QString& dn) { return store::RegItemExists(registration(), dn); };
     s.RemoveRegItem = [registration](const QString& dn) { store::RemoveRegItem(registration(), dn); };
     s.CreateRegItem = [registration](const QString& dn, const QString& forwarding, bool both) {
         store::CreateRegItem(registration(), dn, forwarding, both);

@@ -75,40 +75,51 @@ int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, c
         // one by one while the window processes its messages would lay out the
         // whole list again for every row.
         std::vector<engine::UserRow> rows;
-        for (; !rs->eof(); rs->moveNext()) {
-            ctx.progress.step();
-            if (overtaken()) break;
-            try {
-                const QString alias = rs->text(QStringLiteral("mailNickName"));
-                if (alias.left(kSystemMailboxPrefix.size()).compare(kSystemMailboxPrefix, Qt::CaseInsensitive) == 0)
-                    continue;
-                if (rs->text(QStringLiteral("distinguishedName")).compare(journal, Qt::CaseInsensitive) == 0)
-                    continue;
-                const auto uac = static_cast<int32_t>(rs->text(QStringLiteral("userAccountControl")).toLongLong());
-                const QVariant mail = rs->field(QStringLiteral("mail"));
-                if (isNull(mail)) continue;
-                const QString address = rs->text(QStringLiteral("mail"));
+        // A read that fails on the way (the directory lost mid-list) is logged
+        // and lists nobody: a part of the users would pass for all of them.
+        bool failed = false;
+        try {
+            for (; !rs->eof(); rs->moveNext()) {
+                ctx.progress.step();
+                if (overtaken()) break;
+                try {
+                    const QString alias = rs->text(QStringLiteral("mailNickName"));
+                    if (alias.left(kSystemMailboxPrefix.size()).compare(kSystemMailboxPrefix, Qt::CaseInsensitive) == 0)
+                        continue;
+                    if (rs->text(QStringLiteral("distinguishedName")).compare(journal, Qt::CaseInsensitive) == 0)
+                        continue;
+                    const auto uac = static_cast<int32_t>(rs->text(QStringLiteral("userAccountControl")).toLongLong());
+                    const QVariant mail = rs->field(QStringLiteral("mail"));
+                    if (isNull(mail)) continue;
+                    const QString address = rs->text(QStringLiteral("mail"));
 
-                if (!ctx.form.blnNotFirstTime && ctx.form.strLastSelectedItemKey.isEmpty() &&
-                    address.compare(ctx.form.strCurrentUserEmailAddress, Qt::CaseInsensitive) == 0)
-                    ctx.form.strLastSelectedItemKey = ctx.form.strCurrentUserEmailAddress;
+                    if (!ctx.form.blnNotFirstTime && ctx.form.strLastSelectedItemKey.isEmpty() &&
+                        address.compare(ctx.form.strCurrentUserEmailAddress, Qt::CaseInsensitive) == 0)
+                        ctx.form.strLastSelectedItemKey = ctx.form.strCurrentUserEmailAddress;
 
-                const QString lowered = address.toLower();
-                if (keys.contains(lowered)) continue;
-                keys.insert(lowered);
+                    const QString lowered = address.toLower();
+                    if (keys.contains(lowered)) continue;
+                    keys.insert(lowered);
 
-                const QString value = rs->text(QStringLiteral("extensionAttribute10"));
-                const Switches s = readMarkers(value);
-                if (blnRefreshList)
-                    rows.push_back({address, rs->text(QStringLiteral("name")), value, s, (uac & kAccountDisabled) != 0,
-                                    false});
-                if (s.anyOff()) result = 1;
-                if (!blnRefreshList && result == 1) break;
-            } catch (const platform::ComError&) {
-                // An unreadable record is left out; the others are listed.
+                    const QString value = rs->text(QStringLiteral("extensionAttribute10"));
+                    const Switches s = readMarkers(value);
+                    if (blnRefreshList)
+                        rows.push_back({address, rs->text(QStringLiteral("name")), value, s, (uac & kAccountDisabled) != 0,
+                                        false});
+                    if (s.anyOff()) result = 1;
+                    if (!blnRefreshList && result == 1) break;
+                } catch (const platform::ComError&) {
+                    // An unreadable record is left out; the others are listed.
+                }
             }
+        } catch (const platform::ComError& e) {
+            ctx.log.logWithoutContext(e.number(), e.description());
+            failed = true;
+        } catch (const std::exception& e) {
+            ctx.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
+            failed = true;
         }
-        if (!overtaken()) {
+        if (!overtaken() && !failed) {
             QList<QTreeWidgetItem*> items;
             items.reserve(static_cast<qsizetype>(rows.size()));
             for (const engine::UserRow& row : rows) items << newListRow(row);

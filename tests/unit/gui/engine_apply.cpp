@@ -160,6 +160,7 @@ TEST_F(Apply, FailedStoreWriteKeepsTheTagAndTheOldRegistration) {
     // the item of the unchanged settings is rebuilt as before
     EXPECT_EQ(calls.mid(1), (QStringList{"Remove(" + oldDn + ")", "Create(" + oldDn + ",ann@x,)"}));
     EXPECT_TRUE(prompt.asked.empty());
+    EXPECT_TRUE(log.text().contains("CN=S - ERROR: -2147024891 denied")) << log.text().toStdString();
 }
 
 TEST_F(Apply, RemovedJournalMailboxDeletesRecipientTagAndItem) {
@@ -221,9 +222,50 @@ TEST_F(Apply, EveryoneFullyJournaledLeavesNoItemUnlessAWriteWasDenied) {
     EXPECT_EQ(writes("Remove"), QStringList{"Remove(" + oldDn + ")"});
     EXPECT_TRUE(writes("Create").isEmpty());
 
-    setAnswers["a@x"] = -1;  // a denied user is not counted
+    setAnswers["a@x"] = -1;  // a denied user is not counted, and is named
     apply();
     EXPECT_EQ(writes("Create"), QStringList{"Create(" + oldDn + ",,)"});
+    EXPECT_TRUE(log.text().contains("] a@x - ERROR: ")) << log.text().toStdString();
+}
+
+// A directory lost during the apply: the users after it are not tried, none of
+// the unwritten ones is counted, and the log says who was written and who not.
+TEST_F(Apply, AnOutageDuringTheApplyIsReportedUserByUser) {
+    installed = true;
+    store("S", oldDn);
+    user("a@x", "", false, true, true);
+    user("b@x", "", true, true, true);
+    user("c@x", "", true, true, true);
+    s.SetAttribute = [this](const QString& mail, const QString&, const QVariant&) -> int16_t {
+        calls << "Set(" + mail + ")";
+        if (mail == "b@x") throw platform::ComError(platform::hr::ServerDown, "The server is not operational.");
+        return 1;
+    };
+    apply();
+    EXPECT_EQ(writes("Set"), (QStringList{"Set(a@x)", "Set(b@x)"}));
+    EXPECT_TRUE(log.text().contains("] b@x - ERROR: -2147016646 The server is not operational."));
+    EXPECT_TRUE(log.text().contains("] S - ERROR: -2147467259 1 of 3 users written. Written: a@x. Not written: b@x, c@x."))
+        << log.text().toStdString();
+    // b and c count as not fully journaled: the item stays needed
+    EXPECT_EQ(writes("Create"), QStringList{"Create(" + oldDn + ",,)"});
+}
+
+// A registration check that could not read the mailbox is neither answer:
+// nothing is removed from it or created in it, and the log says why.
+TEST_F(Apply, AnUnreadableJournalMailboxIsLeftAlone) {
+    installed = true;
+    items.insert(oldDn.toLower());
+    store("S", oldDn);
+    user("a@x", "", false, true, true);
+    m.pickJournal("New Archive", newDn);
+    s.CheckRegItem = [](const QString&) -> bool {
+        throw platform::ComError(platform::hr::ServerDown, "The server is not operational.");
+    };
+    apply();
+    EXPECT_TRUE(writes("Remove").isEmpty());
+    EXPECT_TRUE(writes("Create").isEmpty());
+    EXPECT_TRUE(log.text().contains("] " + newDn + " - ERROR: -2147016646 The journal mailbox could not be read"))
+        << log.text().toStdString();
 }
 
 TEST_F(Apply, WithoutTheApplicationNoItemIsCreated) {
