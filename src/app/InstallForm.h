@@ -4,12 +4,12 @@
 // on; the operations of those subsystems are reached through hooks, so each can
 // be replaced (tests) or left out.
 
-#include "app/InstallFormUi.h"
+#include "panel/InstallFormUi.h"
 #include "app/RefreshCycle.h"
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
-#include "app/state/Progress.h"
-#include "app/state/Prompt.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Progress.h"
+#include "state/Prompt.h"
 
 #include <QMainWindow>
 #include <cstdint>

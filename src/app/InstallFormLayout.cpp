@@ -2,9 +2,9 @@
 
 #include "users/SortArrowHeader.h"
 
-#include "app/CaptionLabel.h"
-#include "app/ProgressStrip.h"
-#include "app/StatusPanels.h"
+#include "kit/CaptionLabel.h"
+#include "kit/ProgressStrip.h"
+#include "kit/StatusPanels.h"
 
 #include <QDate>
 #include <QEvent>

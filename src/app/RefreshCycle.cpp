@@ -1,9 +1,9 @@
 #include "app/RefreshCycle.h"
 
-#include "app/CaptionLabel.h"
+#include "kit/CaptionLabel.h"
 #include "app/ComPlusPanelView.h"
-#include "app/MousePointer.h"
-#include "app/StatusPanels.h"
+#include "kit/MousePointer.h"
+#include "kit/StatusPanels.h"
 #include "complus/SinkLibrary.h"
 #include "complus/WindowsVersion.h"
 #include "platform/ComError.h"

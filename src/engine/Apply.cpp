@@ -1,15 +1,17 @@
 #include "engine/Apply.h"
 
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
-#include "app/state/Prompt.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "complus/WindowsVersion.h"
-#include "engine/StoreTag.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 
 #include <optional>
 
 namespace engine {
+
+using namespace store::tag;
 namespace {
 
 const QString kMarkerAttribute = QStringLiteral("extensionAttribute10");

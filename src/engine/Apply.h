@@ -7,7 +7,7 @@
 // store it names; the store is reloaded afterwards by ProcessMailboxStore.
 
 #include "engine/ApplyServices.h"
-#include "engine/PanelModel.h"
+#include "panel/PanelModel.h"
 
 #include <QStringList>
 #include <cstdint>

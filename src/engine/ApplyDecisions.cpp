@@ -1,8 +1,10 @@
 #include "engine/ApplyDecisions.h"
 
-#include "engine/StoreTag.h"
+#include "store/StoreTag.h"
 
 namespace engine {
+
+using namespace store::tag;
 
 JournalRecipientChange journalRecipientChange(const StagedRecipient& journal) {
     const QString dn = trimBlanks(journal.value);

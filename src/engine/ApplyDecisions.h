@@ -3,8 +3,8 @@
 // happens to the store's journal recipient and tag, what a user's
 // extensionAttribute10 becomes, and whether the registration item is created.
 
-#include "engine/PanelModel.h"
-#include "users/Markers.h"
+#include "panel/PanelModel.h"
+#include "panel/Markers.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,8 +1,8 @@
 #include "engine/ApplyServices.h"
 
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
-#include "app/state/Prompt.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "complus/ComPlus.h"
 #include "platform/exchange/MailboxStoreDB.h"
 #include "store/Registration.h"

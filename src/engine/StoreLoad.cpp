@@ -1,18 +1,20 @@
 #include "engine/StoreLoad.h"
 
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
-#include "app/MousePointer.h"
+#include "kit/CaptionLabel.h"
+#include "kit/Colors.h"
+#include "kit/MousePointer.h"
 #include "directory/tree/Node.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "engine/Directory.h"
-#include "engine/ForwardingText.h"
-#include "engine/StoreTag.h"
+#include "store/ForwardingText.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 #include "users/ListSort.h"
 #include "users/UserList.h"
 
 namespace engine {
+
+using namespace store::tag;
 namespace {
 
 const QString kInaccessible = QStringLiteral("The Message store is inaccessible. Please check your account rights.");

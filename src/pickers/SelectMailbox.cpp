@@ -1,11 +1,11 @@
 #include "pickers/SelectMailbox.h"
 
-#include "app/state/Prompt.h"
+#include "state/Prompt.h"
 #include "directory/Queries.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "engine/Directory.h"
-#include "engine/PanelEvents.h"
-#include "engine/StoreTag.h"
+#include "panel/PanelEvents.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 
 #include <QTreeWidgetItem>
@@ -40,7 +40,7 @@ std::optional<PickerRow> SelectMailbox::rowFor(const RecordFields& record) const
 bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
     if (!item) return true;
     platform::ResumeNext run;
-    if (!engine::trimBlanks(item->text(ForwardTo)).isEmpty()) {
+    if (!store::tag::trimBlanks(item->text(ForwardTo)).isEmpty()) {
         int answer = app::mb::Cancel;
         run([&] {
             answer = ctx_.prompt.ask(kForwardingQuestion, app::mb::OkCancel | app::mb::Exclamation,
@@ -49,7 +49,7 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
         if (answer != app::mb::Ok) return false;
         // A failed write is reported by the writer and does not stop the choice;
         // the recipient is only cleared once forwarding is switched off.
-        const QString address = engine::trimBlanks(item->text(Address));
+        const QString address = store::tag::trimBlanks(item->text(Address));
         if (!address.isEmpty() && setAttributeByMail_) {
             int16_t written = 0;
             run([&] { written = setAttributeByMail_(address, QStringLiteral("deliverAndRedirect"), QVariant(false)); });

@@ -1,9 +1,9 @@
 #include "pickers/SelectRecipient.h"
 
 #include "directory/Queries.h"
-#include "engine/Context.h"
-#include "engine/PanelEvents.h"
-#include "engine/StoreTag.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 
 #include <QTreeWidget>
@@ -21,7 +21,7 @@ QString SelectRecipient::queryText() const { return directory::queries::forwardi
 
 void SelectRecipient::beginRows() {
     // The loaded store's journal mailbox: the journal field of its tag.
-    journalDn_ = engine::trimBlanks(engine::journalPart(ctx_.panel.store().tag));
+    journalDn_ = store::tag::trimBlanks(store::tag::journalPart(ctx_.panel.store().tag));
 }
 
 std::optional<PickerRow> SelectRecipient::rowFor(const RecordFields& record) const {
@@ -31,9 +31,9 @@ std::optional<PickerRow> SelectRecipient::rowFor(const RecordFields& record) con
 bool SelectRecipient::takeChoice(QTreeWidgetItem* item) {
     if (!item) return true;
     platform::ResumeNext run;
-    const QString name = engine::trimBlanks(item->text(Name));
+    const QString name = store::tag::trimBlanks(item->text(Name));
     // With no name the recipient is gone; an earlier choice is dropped with it.
-    const QString text = name.isEmpty() ? QString() : nameWithAddress(name, engine::trimBlanks(item->text(Address)));
+    const QString text = name.isEmpty() ? QString() : nameWithAddress(name, store::tag::trimBlanks(item->text(Address)));
     run([&] { engine::pickForwardingRecipient(ctx_, name, text); });
     return true;
 }

@@ -1,7 +1,7 @@
 #include "users/AttributeWriter.h"
 
-#include "app/state/Globals.h"
-#include "app/state/Prompt.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "directory/Queries.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"

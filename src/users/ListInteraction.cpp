@@ -1,9 +1,9 @@
 #include "users/ListInteraction.h"
 
-#include "app/Colors.h"
-#include "app/MousePointer.h"
-#include "engine/Context.h"
-#include "engine/PanelEvents.h"
+#include "kit/Colors.h"
+#include "kit/MousePointer.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
 #include "users/ListItem.h"
 
 #include <QEvent>

@@ -1,13 +1,13 @@
 #include "users/UserList.h"
 
-#include "app/Freeze.h"
+#include "kit/Freeze.h"
 #include "directory/Queries.h"
-#include "engine/Context.h"
-#include "engine/StoreTag.h"
+#include "panel/Context.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"
 #include "users/ListItem.h"
-#include "users/Markers.h"
+#include "panel/Markers.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -69,7 +69,7 @@ int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, c
     std::optional<platform::directory::RecordSet> rs = runQuery(ctx, strHomeMDB);
     if (rs && !rs->eof()) {
         ctx.progress.begin(rs->recordCount());
-        const QString journal = engine::journalPart(engine::trimBlanks(journalDn));
+        const QString journal = store::tag::journalPart(store::tag::trimBlanks(journalDn));
         QSet<QString> keys;
         // Rows are put into the list together when the read ends: inserting them
         // one by one while the window processes its messages would lay out the

@@ -1,9 +1,9 @@
 #include "FormFixture.h"
 
-#include "app/CaptionLabel.h"
-#include "app/ImageLists.h"
-#include "app/ProgressStrip.h"
-#include "app/StatusPanels.h"
+#include "kit/CaptionLabel.h"
+#include "kit/ImageLists.h"
+#include "kit/ProgressStrip.h"
+#include "kit/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QImage>

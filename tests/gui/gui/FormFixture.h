@@ -4,8 +4,8 @@
 
 #include "app/InstallForm.h"
 #include "directory/tree/Node.h"
-#include "engine/Context.h"
-#include "app/state/Prompt.h"
+#include "panel/Context.h"
+#include "state/Prompt.h"
 #include "support/FakeProbes.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "FormFixture.h"
 
-#include "app/Colors.h"
-#include "app/MousePointer.h"
+#include "kit/Colors.h"
+#include "kit/MousePointer.h"
 #include "platform/store/StoreConnection.h"
 #include "users/ListItem.h"
 

@@ -1,8 +1,8 @@
 #include "FormFixture.h"
 
-#include "app/CaptionLabel.h"
-#include "app/MousePointer.h"
-#include "app/StatusPanels.h"
+#include "kit/CaptionLabel.h"
+#include "kit/MousePointer.h"
+#include "kit/StatusPanels.h"
 
 using namespace app;
 using testing_gui::FormTest;

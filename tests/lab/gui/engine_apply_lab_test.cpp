@@ -1,10 +1,10 @@
 // Change, through the whole window against the lab: the store's journal
 // recipient, users' markers, the registration item of a shared journal mailbox,
 // and the COM+ install. Every test puts the directory and the store back.
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
-#include "engine/Context.h"
-#include "engine/PanelEvents.h"
+#include "kit/CaptionLabel.h"
+#include "kit/Colors.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
 #include "users/ListItem.h"
 #include "window_lab.h"
 

@@ -1,8 +1,8 @@
 // The store tree and the store load against the lab: storage groups, stores,
 // images, caption, the remembered store, and what the panel shows.
-#include "app/state/ErrorLog.h"
+#include "state/ErrorLog.h"
 #include "directory/tree/Node.h"
-#include "directory/tree/StoreTree.h"
+#include "engine/StoreTree.h"
 #include "engine/StoreLoad.h"
 #include "tree_lab_form.h"
 #include "users/ListItem.h"

@@ -1,6 +1,6 @@
 // The attribute writer against the lab directory: writes, clears, addresses with
 // apostrophes, objects that are not persons, and a denied write.
-#include "app/state/Prompt.h"
+#include "state/Prompt.h"
 #include "tree_lab_form.h"
 #include "users/AttributeWriter.h"
 

@@ -1,9 +1,9 @@
 // The panel owns one store: with real mouse and keyboard events on the wired
 // window against the lab, whatever moves the tree's selection, Change writes
 // only the store the panel shows, and a load overtaken by another store stops.
-#include "app/CaptionLabel.h"
-#include "engine/Context.h"
-#include "engine/PanelEvents.h"
+#include "kit/CaptionLabel.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
 #include "window_lab.h"
 
 #include <QTest>

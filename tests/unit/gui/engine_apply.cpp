@@ -1,9 +1,9 @@
 // Applying the changes staged in the panel model over recorded writes: the
 // catalog, the store's journal recipient and tag, user attributes, and the
 // registration items.
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
-#include "app/state/Prompt.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "engine/Apply.h"
 #include "platform/ComError.h"
 

@@ -2,14 +2,14 @@
 // A minimal main window for tests of the store tree, user list and store load:
 // every control the engine touches, real widgets, in-memory log and prompt.
 
-#include "app/CaptionLabel.h"
-#include "app/InstallFormUi.h"
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
-#include "app/state/Progress.h"
-#include "app/state/Prompt.h"
+#include "kit/CaptionLabel.h"
+#include "panel/InstallFormUi.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Progress.h"
+#include "state/Prompt.h"
 #include "directory/tree/Node.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 
 #include <QVBoxLayout>
 #include <QWidget>

@@ -1,6 +1,6 @@
 // Loading a store into its node and the panel, with the directory unreachable
 // (empty directory base) and the other subsystems answered by hooks.
-#include "app/Colors.h"
+#include "kit/Colors.h"
 #include "directory/tree/Node.h"
 #include "engine/StoreLoad.h"
 #include "engine_form.h"

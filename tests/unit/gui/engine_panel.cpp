@@ -1,8 +1,8 @@
 // Staging by the panel's check boxes, name labels and Browse buttons.
 #include "engine_form.h"
 
-#include "app/Colors.h"
-#include "engine/PanelEvents.h"
+#include "kit/Colors.h"
+#include "panel/PanelEvents.h"
 #include "platform/ComError.h"
 
 #include <gtest/gtest.h>

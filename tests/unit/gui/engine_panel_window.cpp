@@ -1,10 +1,10 @@
 // The main window, wired as the program wires it, hands the administrator's panel
 // and list edits to the staging handlers and the Browse buttons to the pickers.
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
+#include "kit/CaptionLabel.h"
+#include "kit/Colors.h"
 #include "app/InstallForm.h"
 #include "app/Wiring.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "support/FakeProbes.h"
 #include "users/ListItem.h"
 

@@ -1,6 +1,6 @@
 // The picker dialogs with rows put in by hand: sorting and the arrow, and what
 // OK and Cancel hand back to the main window.
-#include "app/Colors.h"
+#include "kit/Colors.h"
 #include "engine_form.h"
 #include "pickers/SelectMailbox.h"
 #include "pickers/SelectRecipient.h"

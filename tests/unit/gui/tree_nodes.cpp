@@ -1,7 +1,7 @@
 // Store-tree nodes: what counts as a store, journal counting over the tree, and
 // the selection rules of clicks on other nodes.
 #include "directory/tree/Node.h"
-#include "directory/tree/StoreTree.h"
+#include "engine/StoreTree.h"
 #include "engine/Directory.h"
 #include "engine_form.h"
 

@@ -2,9 +2,9 @@
 // with real mouse and key events on a shown list.
 #include "engine_form.h"
 
-#include "app/Colors.h"
-#include "app/ImageLists.h"
-#include "app/MousePointer.h"
+#include "kit/Colors.h"
+#include "kit/ImageLists.h"
+#include "kit/MousePointer.h"
 #include "users/ListInteraction.h"
 #include "users/ListItem.h"
 #include "users/UserList.h"

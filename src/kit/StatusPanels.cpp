@@ -1,4 +1,4 @@
-#include "app/StatusPanels.h"
+#include "kit/StatusPanels.h"
 
 namespace app {
 namespace {

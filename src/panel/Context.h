@@ -4,12 +4,12 @@
 // the operations of other subsystems they call (as hooks, so each can be
 // replaced in tests). The main window owns one Context for its whole life.
 
-#include "app/InstallFormUi.h"
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
-#include "app/state/Progress.h"
-#include "app/state/Prompt.h"
-#include "engine/PanelModel.h"
+#include "panel/InstallFormUi.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Progress.h"
+#include "state/Prompt.h"
+#include "panel/PanelModel.h"
 
 #include <QString>
 #include <QStringList>

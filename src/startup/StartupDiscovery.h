@@ -5,7 +5,7 @@
 // the operating-system version. Every step runs with errors ignored; a step that
 // fails leaves its value empty and the next step runs.
 
-#include "app/state/Globals.h"
+#include "state/Globals.h"
 #include "platform/system/SystemProbes.h"
 
 #include <QString>

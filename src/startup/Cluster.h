@@ -2,7 +2,7 @@
 // Whether this computer is a cluster node, and the name of the Exchange virtual
 // server when it is.
 
-#include "app/state/Globals.h"
+#include "state/Globals.h"
 #include "platform/system/SystemProbes.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "engine/PanelModel.h"
+#include "panel/PanelModel.h"
 
 namespace engine {
 namespace {

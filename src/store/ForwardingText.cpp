@@ -1,8 +1,8 @@
-#include "engine/ForwardingText.h"
+#include "store/ForwardingText.h"
 
-#include "engine/StoreTag.h"
+#include "store/StoreTag.h"
 
-namespace engine {
+namespace store::tag {
 namespace {
 QString withoutAngles(QString text) {
     text.remove(QLatin1Char('<'));
@@ -25,4 +25,4 @@ ForwardingName splitForwardingText(const QString& text) {
     return r;
 }
 
-}  // namespace engine
+}  // namespace store::tag

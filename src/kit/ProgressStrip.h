@@ -4,7 +4,7 @@
 // running fill; each redraw prints the percentage in the middle and fills a box
 // from the left edge to the progress so far, inverting the text beneath it.
 
-#include "app/ProgressMath.h"
+#include "kit/ProgressMath.h"
 
 #include <QImage>
 #include <QPointer>

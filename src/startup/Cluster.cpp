@@ -1,4 +1,4 @@
-#include "app/startup/Cluster.h"
+#include "startup/Cluster.h"
 
 #include "directory/Queries.h"
 

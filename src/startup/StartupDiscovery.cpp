@@ -1,7 +1,7 @@
-#include "app/startup/StartupDiscovery.h"
+#include "startup/StartupDiscovery.h"
 
-#include "app/startup/Cluster.h"
-#include "app/startup/WindowsVersion.h"
+#include "startup/Cluster.h"
+#include "startup/WindowsVersion.h"
 #include "platform/directory/Directory.h"
 
 namespace app::startup {

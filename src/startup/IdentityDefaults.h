@@ -3,7 +3,7 @@
 // user qualified by a domain, DOMAIN\user. The NetBIOS domain of this computer
 // wins over the DNS form read from the user's object category.
 
-#include "app/state/Globals.h"
+#include "state/Globals.h"
 #include "platform/system/SystemProbes.h"
 
 #include <QString>

@@ -1,11 +1,11 @@
 // Store tag fields and the forwarding text.
-#include "engine/ForwardingText.h"
-#include "engine/StoreTag.h"
+#include "store/ForwardingText.h"
+#include "store/StoreTag.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
 
-using namespace engine;
+using namespace store::tag;
 
 namespace {
 const QString N(QChar(0));

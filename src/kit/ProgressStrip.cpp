@@ -1,4 +1,4 @@
-#include "app/ProgressStrip.h"
+#include "kit/ProgressStrip.h"
 
 #include <QEvent>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "app/ImageLists.h"
+#include "kit/ImageLists.h"
 
 #include <QHash>
 #include <QPainter>

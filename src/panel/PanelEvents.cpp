@@ -1,8 +1,8 @@
-#include "engine/PanelEvents.h"
+#include "panel/PanelEvents.h"
 
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
-#include "engine/Context.h"
+#include "kit/CaptionLabel.h"
+#include "kit/Colors.h"
+#include "panel/Context.h"
 #include "platform/ComError.h"
 
 namespace engine {

@@ -1,4 +1,4 @@
-#include "app/startup/WindowsVersion.h"
+#include "startup/WindowsVersion.h"
 
 namespace app::startup {
 

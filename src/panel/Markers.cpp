@@ -1,4 +1,4 @@
-#include "users/Markers.h"
+#include "panel/Markers.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "app/startup/IdentityDefaults.h"
+#include "startup/IdentityDefaults.h"
 
-#include "app/startup/Cluster.h"
+#include "startup/Cluster.h"
 #include "directory/Queries.h"
 
 namespace app::startup {

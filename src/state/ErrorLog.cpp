@@ -1,4 +1,4 @@
-#include "app/state/ErrorLog.h"
+#include "state/ErrorLog.h"
 
 #include <QLocale>
 

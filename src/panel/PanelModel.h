@@ -5,7 +5,7 @@
 // registration decisions read it, never a widget's colour or the tree's current
 // node. Plain C++: no widget is needed to build, edit or read it.
 
-#include "users/Markers.h"
+#include "panel/Markers.h"
 
 #include <QHash>
 #include <QString>

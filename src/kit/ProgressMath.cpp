@@ -1,4 +1,4 @@
-#include "app/ProgressMath.h"
+#include "kit/ProgressMath.h"
 
 #include "platform/ComError.h"
 

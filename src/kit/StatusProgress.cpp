@@ -1,6 +1,6 @@
-#include "app/StatusProgress.h"
+#include "kit/StatusProgress.h"
 
-#include "app/ProgressStrip.h"
+#include "kit/ProgressStrip.h"
 #include "platform/ComError.h"
 
 #include <QCoreApplication>

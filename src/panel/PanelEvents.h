@@ -7,7 +7,7 @@
 // The check-box and label handlers act only while Globals::blnEventsEnabled is
 // True, so values the program itself puts into the panel stage nothing.
 
-#include "app/state/Globals.h"
+#include "state/Globals.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "engine/Context.h"
+#include "panel/Context.h"
 
 #include "directory/ObjectType.h"
 #include "directory/tree/Node.h"

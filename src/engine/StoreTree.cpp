@@ -1,10 +1,10 @@
-#include "directory/tree/StoreTree.h"
+#include "engine/StoreTree.h"
 
-#include "app/MousePointer.h"
+#include "kit/MousePointer.h"
 #include "directory/tree/Node.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "engine/StoreLoad.h"
-#include "engine/StoreTag.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/MailboxStoreDB.h"
@@ -70,7 +70,7 @@ QTreeWidgetItem* buildTree(engine::Context& ctx) {
         for (const QString& storeEntry : group->MailboxStoreDBs()) {
             const MailboxStoreDB store = MailboxStoreDB::open(storeEntry);
             const QString recipient =
-                engine::trimBlanks(store.fieldText(MailboxStoreDB::kJournalRecipient));
+                store::tag::trimBlanks(store.fieldText(MailboxStoreDB::kJournalRecipient));
             const QString image = firstImage(ctx, recipient);
             QTreeWidgetItem* node = addChild(groupNode, store.fieldText(QStringLiteral("distinguishedName")),
                                              store.Name(), image);

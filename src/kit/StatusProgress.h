@@ -1,8 +1,8 @@
 #pragma once
 // Advancing a progress strip, and the list-fill protocol on top of it.
 
-#include "app/state/Globals.h"
-#include "app/state/Progress.h"
+#include "state/Globals.h"
+#include "state/Progress.h"
 
 #include <cstdint>
 
