@@ -5,12 +5,12 @@
 //   userlist: ours=SECONDS baseline=SECONDS ratio=R peak_mb=M
 // Exits 2 when the large lab is not available.
 
-#include "app/ProgressStrip.h"
-#include "app/StatusProgress.h"
-#include "app/state/ErrorLog.h"
-#include "app/state/Prompt.h"
+#include "kit/ProgressStrip.h"
+#include "kit/StatusProgress.h"
+#include "state/ErrorLog.h"
+#include "state/Prompt.h"
 #include "directory/tree/Node.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "platform/directory/Directory.h"
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/StorageGroup.h"
