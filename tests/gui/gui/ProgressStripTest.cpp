@@ -71,18 +71,3 @@ TEST_F(FormTest, ProgressStripIsShownOnlyDuringAFillAndDrawsThePercentage) {
     EXPECT_TRUE(isWhite(strip.picture().pixel(2, 2)));
 }
 
-TEST_F(FormTest, UpdateStatusOnAStripWithoutScaleCountsAndShowsNothingAndOverflowChangesNothing) {
-    form->Form_Load();
-    form->show();
-    ProgressStrip& strip = *ui().Picture1;
-    strip.setScaleWidth(0);
-    form->globals().lngProgress = 0;
-    form->UpdateStatus(3, &strip);
-    EXPECT_EQ(form->globals().lngProgress, 3);
-    EXPECT_TRUE(strip.shownText().isEmpty());
-    EXPECT_TRUE(isWhite(strip.picture().pixel(1, 1)));
-
-    strip.setScaleWidth(10);
-    EXPECT_THROW(form->UpdateStatus(std::numeric_limits<int32_t>::max(), &strip), platform::ComError);
-    EXPECT_EQ(form->globals().lngProgress, 3);
-}

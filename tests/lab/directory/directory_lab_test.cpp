@@ -1,5 +1,6 @@
 // The directory layer against the lab domain controller: every query of the
-// program, classification, escaping, writes and the access-denied path.
+// program, classification and escaping. Writes and the access-denied path are
+// driven through the attribute writer (tests/lab/gui/users_writer_lab_test.cpp).
 
 #include "directory/ObjectType.h"
 #include "directory/Queries.h"
@@ -177,41 +178,3 @@ TEST_F(DirectoryLab, RootDseBindAndSystemInfo) {
               platform::hr::NoSuchObject);
 }
 
-TEST_F(DirectoryLab, SetAndClearOneAttributeWithCommit) {
-    const QString dn = ldapsearchValues("(&(objectCategory=person)(mail=*)(!(extensionAttribute10=*))(!(sAMAccountName=Administrator)))",
-                                        "distinguishedName").value(0);
-    ASSERT_FALSE(dn.isEmpty());
-    DirectoryObject user = DirectoryObject::bind("LDAP://" + dn);
-    user.put("extensionAttribute10", "kept text###NoArcOut");
-    user.setInfo();
-    EXPECT_EQ(ldapsearchValues("(distinguishedName=" + escapeFilterValue(dn) + ")", "extensionAttribute10"),
-              QStringList{"kept text###NoArcOut"});
-    DirectoryObject again = DirectoryObject::bind("LDAP://" + dn);
-    again.putEx(DirectoryObject::ClearControl, "extensionAttribute10");
-    again.setInfo();
-    EXPECT_TRUE(ldapsearchValues("(distinguishedName=" + escapeFilterValue(dn) + ")", "extensionAttribute10").isEmpty());
-    // Clearing what is already clear is not a failure.
-    again.putEx(DirectoryObject::ClearControl, "extensionAttribute10");
-    EXPECT_NO_THROW(again.setInfo());
-}
-
-TEST_F(DirectoryLab, AWriteWithoutTheRightIsAccessDenied) {
-    const QString limitedDn = labEnv("LAB_LIMITED_BINDDN");
-    const QString limitedPw = labEnv("LAB_LIMITED_PASSWORD_FILE");
-    ASSERT_FALSE(limitedDn.isEmpty());
-    const QByteArray oldDn = qgetenv("LDAPBINDDN");
-    const QByteArray oldPw = qgetenv("TAVIMOR_BIND_PASSWORD_FILE");
-    qputenv("LDAPBINDDN", limitedDn.toUtf8());
-    qputenv("TAVIMOR_BIND_PASSWORD_FILE", limitedPw.toUtf8());
-    resetConnectionCache();
-    const int32_t number = errorOf([] {
-        DirectoryObject admin = DirectoryObject::bind("LDAP://" + adminDn());
-        admin.put("extensionAttribute10", "###NoArcIn");
-        admin.setInfo();
-    });
-    qputenv("LDAPBINDDN", oldDn);
-    qputenv("TAVIMOR_BIND_PASSWORD_FILE", oldPw);
-    resetConnectionCache();
-    EXPECT_EQ(number, platform::hr::AccessDenied);
-    EXPECT_EQ(number, static_cast<int32_t>(0x80070005));
-}

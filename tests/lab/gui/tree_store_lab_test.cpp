@@ -67,33 +67,6 @@ TEST(StoreTreeLab, GroupsAndStoresWithCaptionAndRecoveryGroupLeftOut) {
     EXPECT_EQ(findStore(f.ui.TreeView1, "First Storage Group", "Public Folder Store (" + server + ")"), nullptr);
 }
 
-TEST(StoreTreeLab, ImagesFollowJournalRegistrationAndComPlus) {
-    REQUIRE_LAB();
-    LabForm f;
-    f.state.blnComPlusInstalled = true;
-    // registration items in the two journal mailboxes of the first group's store and
-    // the shared pair; only the first store has users with exclusions
-    f.regItems.insert(userDn("journal.archive").toLower(), "");
-    f.regItems.insert(userDn("shared.archive").toLower(), "");
-    f.state.strLastSelectedMailboxStore = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
-    tree::GetMailboxStores(f.ctx);
-    ASSERT_EQ(f.log.text(), "");
-
-    QTreeWidget* t = f.ui.TreeView1;
-    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", f.state.strLastSelectedMailboxStore)), "mailboxstore");
-    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", "Journaled Store")), "mailboxstoreTavimor");
-    EXPECT_EQ(tree::image(findStore(t, "Second Storage Group", "Shared Journal A")), "mailboxstoreFullJournaling");
-    EXPECT_EQ(tree::image(findStore(t, "Second Storage Group", "Journaled Store")), "mailboxstoreFullJournaling");
-    // every refreshed store shows its journal mailbox as a child
-    EXPECT_EQ(childTexts(findStore(t, "First Storage Group", "Journaled Store")), QStringList{"Journal Archive"});
-    EXPECT_EQ(childTexts(findStore(t, "Second Storage Group", "Journaled Store")), QStringList{"Archive D'Arcy"});
-
-    // without the COM+ application nothing is journaled per user
-    f.state.blnComPlusInstalled = false;
-    tree::GetMailboxStores(f.ctx);
-    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", "Journaled Store")), "mailboxstoreFullJournaling");
-}
-
 TEST(StoreTreeLab, RememberedStoreIsSelectedAndShownAfterARefresh) {
     REQUIRE_LAB();
     LabForm f;
