@@ -15,11 +15,8 @@ using namespace testing_support;
 
 namespace {
 
-const QString N(QChar(0));
 const QString kJournal = QStringLiteral("msExchMessageJournalRecipient");
 const QString kMarkers = QStringLiteral("extensionAttribute10");
-
-QString mailOf(const QString& alias) { return ldapsearchValues("(mailNickname=" + filterValue(alias) + ")", "mail").value(0); }
 
 class ApplyLab : public WindowLabTest {
 protected:
