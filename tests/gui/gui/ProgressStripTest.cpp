@@ -51,19 +51,13 @@ TEST_F(FormTest, ProgressStripIsShownOnlyDuringAFillAndDrawsThePercentage) {
     for (int x = img.width() * 3 / 8; x < img.width() * 5 / 8; ++x) blueText = blueText || blueShare(img, x) > 0;
     EXPECT_TRUE(blueText);
 
-    form->progress().step();
-    form->progress().step();
-    EXPECT_EQ(strip.shownText(), QStringLiteral("75%"));
-    form->progress().step();
+    for (int i = 0; i < 4; ++i) form->progress().step();  // past the scale: clamped (ProgressMathTest)
     EXPECT_EQ(strip.shownText(), QStringLiteral("100%"));
     // Under the full box the text shows inverted: white on blue.
     bool invertedText = false;
     for (int x = img.width() / 3; x < img.width() * 2 / 3 && !invertedText; ++x)
         for (int y = 0; y < img.height() && !invertedText; ++y) invertedText = isWhite(img.pixel(x, y));
     EXPECT_TRUE(invertedText);
-
-    form->progress().step();  // more rows than the scale: clamped
-    EXPECT_EQ(form->globals().lngProgress, 4);
 
     form->progress().end();
     EXPECT_TRUE(strip.isHidden());
