@@ -30,6 +30,7 @@ void prepareFrame(Context& ctx, QTreeWidgetItem* node, bool show) {
     if (show) {
         ui.Frame1->setEnabled(true);
         ctx.form.strLastSelectedMailboxStore = tree::text(node);
+        ctx.form.lastShownStoreDn = tree::key(node);
         ui.Frame1->setTitle(tree::text(node));
         ui.Check3->setEnabled(true);
         if (!ctx.g.blnChangesPending) ui.ListView1->clear();

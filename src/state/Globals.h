@@ -35,6 +35,9 @@ struct FormState {
     QString DomainDNSName;
     QString strLastSelectedItemKey;
     QString strLastSelectedMailboxStore;
+    // Distinguished name of the store last shown in the panel. A refresh shows
+    // that very store again; two stores may share a name in different groups.
+    QString lastShownStoreDn;
     bool blnComPlusInstalled = false;  // private to the window in spirit
 };
 
