@@ -40,7 +40,7 @@ QStringList addresses(const QString& list) {
     return out;
 }
 
-int deliver(storetool::StoreEnvironment& env, const QMap<QString, QString>& opts, QTextStream& out) {
+int deliver(const QMap<QString, QString>& opts, QTextStream& out) {
     storetool::Message m;
     m.from = opts.value(QStringLiteral("--from")).trimmed();
     m.to = addresses(opts.value(QStringLiteral("--to")));
@@ -53,7 +53,8 @@ int deliver(storetool::StoreEnvironment& env, const QMap<QString, QString>& opts
     if (m.to.isEmpty() && m.cc.isEmpty() && m.bcc.isEmpty()) return usage(QStringLiteral("no recipient (--to, --cc or --bcc)"));
     if (!ok || count < 1) return usage(QStringLiteral("--count needs a positive number"));
 
-    storetool::Deliverer deliverer(env);
+    std::unique_ptr<storetool::StoreEnvironment> env = storetool::StoreEnvironment::open(true);
+    storetool::Deliverer deliverer(*env);
     int failures = 0;
     for (int i = 0; i < count; ++i) {
         const auto saved = deliverer.deliver(m);
@@ -99,8 +100,7 @@ int main(int argc, char** argv) {
                 opts.insert(args[i], args[i + 1]);
                 ++i;
             }
-            std::unique_ptr<storetool::StoreEnvironment> env = storetool::StoreEnvironment::open(true);
-            return deliver(*env, opts, out);
+            return deliver(opts, out);
         }
         return usage(QStringLiteral("unknown command %1").arg(command));
     } catch (const platform::ComError& e) {
