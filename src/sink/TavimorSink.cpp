@@ -14,7 +14,7 @@
 #define TV_EXPORT extern "C" __attribute__((visibility("default")))
 
 TV_EXPORT const TvComponentIdentity* tv_component_identity(void) {
-    static const TvComponentIdentity identity{TV_COMPONENT_ABI, "Tavimor.TavimorCls", "0.2"};
+    static const TvComponentIdentity identity{TV_COMPONENT_ABI, "Tavimor.TavimorCls", TAVIMOR_VERSION};
     return &identity;
 }
 
