@@ -13,7 +13,7 @@
 #include "platform/directory/Directory.h"
 #include "platform/directory/Session.h"
 #include "platform/store/Store.h"
-#include "platform/store/StoreBuilder.h"
+#include "lab/store/StoreBuilder.h"
 #include "store/Registration.h"
 #include "storetool/Delivery.h"
 
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
 
         platform::store::createStore("tavimor.lab");
         {
-            platform::store::StoreBuilder b("tavimor.lab");
+            lab::StoreBuilder b("tavimor.lab");
             b.ensureMailbox("journal.archive");
             b.ensureMailbox("baseline.archive");
             b.commit();

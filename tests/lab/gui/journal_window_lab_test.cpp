@@ -4,7 +4,7 @@
 // only the other user's report stays in the journal mailbox's inbox.
 
 #include "lab/platform_store/TempStore.h"
-#include "platform/store/StoreBuilder.h"
+#include "lab/store/StoreBuilder.h"
 #include "users/ListInteraction.h"
 #include "users/ListItem.h"
 #include "window_lab.h"
@@ -21,7 +21,7 @@ namespace {
 class JournalWindowLab : public WindowLabTest {
 protected:
     JournalWindowLab() {
-        platform::store::StoreBuilder b(testsupport::TempStore::domain());
+        lab::StoreBuilder b(testsupport::TempStore::domain());
         b.ensureMailbox("journal.archive");
         b.commit();
     }

@@ -48,7 +48,7 @@ protected:
                                        ")(!(extensionAttribute10=*))(userAccountControl=512)(!(cn=Journal*)))",
                                    "mail");
         ASSERT_GE(parties.size(), 16);
-        platform::store::StoreBuilder b(TempStore::domain());
+        lab::StoreBuilder b(TempStore::domain());
         b.ensureMailbox("journal.archive");
         b.ensureMailbox("marker.none");
         for (const QString& p : parties) b.ensureMailbox(p.section('@', 0, 0));
