@@ -74,6 +74,10 @@ TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheM
     const QStringList inbox = tool({"ls", "mbx/journal.archive/Inbox"}).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(inbox.size(), 1) << inbox.join('\n').toStdString();
     EXPECT_EQ(inbox[0].section('\t', 1), "urn:content-class:message\tJournaled");
+    // the report's properties, then its envelope naming the sender
+    const QString shown = tool({"show", kept.section(' ', 1).trimmed()});
+    EXPECT_TRUE(shown.contains("urn:schemas:httpmail:subject: Journaled\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Sender: " + other)) << shown.toStdString();
 }
 
 }  // namespace
