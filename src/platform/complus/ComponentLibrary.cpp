@@ -2,6 +2,7 @@
 
 #include "platform/complus/CatalogErrors.h"
 #include "platform/complus/ComponentIdentity.h"
+#include "platform/system/LibraryFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,18 +12,23 @@
 namespace platform::complus {
 
 std::shared_ptr<ComponentModule> ComponentModule::load(const QString& path) {
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.isFile())
+    // A relative path would depend on the working folder: the check refuses it.
+    const system::TrustedFile file(path);
+    if (path.isEmpty() || file.missing())
         fail(err::FileDoesNotExist, QStringLiteral("The file %1 does not exist").arg(path));
+    if (!file.ok())
+        fail(err::NotTrusted, QStringLiteral("The library %1 is not trusted: %2").arg(path, file.refusal()));
 
-    // A path without a slash would make the loader search its own folders.
     std::shared_ptr<ComponentModule> module(new ComponentModule);
-    module->path_ = file.absoluteFilePath();
-    module->handle_ = ::dlopen(QFile::encodeName(module->path_).constData(), RTLD_NOW | RTLD_LOCAL);
+    module->path_ = QFileInfo(path).absoluteFilePath();
+    // The open, checked file is what is loaded, not whatever the path names now.
+    const QString loadPath = file.loadPath();
+    module->handle_ = ::dlopen(QFile::encodeName(loadPath).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!module->handle_) {
         const char* why = ::dlerror();
-        fail(err::LoadLibraryFailed, QStringLiteral("The library %1 could not be loaded: %2")
-                                         .arg(path, QString::fromLocal8Bit(why ? why : "unknown reason")));
+        QString reason = QString::fromLocal8Bit(why ? why : "unknown reason");
+        reason.replace(loadPath, path);
+        fail(err::LoadLibraryFailed, QStringLiteral("The library %1 could not be loaded: %2").arg(path, reason));
     }
     auto identify = reinterpret_cast<TvComponentIdentityFn>(module->symbol(kComponentIdentitySymbol));
     const TvComponentIdentity* id = identify ? identify() : nullptr;

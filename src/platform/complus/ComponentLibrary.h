@@ -17,8 +17,10 @@ struct ComponentInfo {
 // loaded while the object lives.
 class ComponentModule {
 public:
-    // Throws FileDoesNotExist when the file is absent, LoadLibraryFailed when it
-    // is not a loadable library, NoClassIdentity when it names no class.
+    // The file must pass the trust check of platform/system/LibraryFolder.h
+    // first. Throws FileDoesNotExist when the file is absent, NotTrusted when it
+    // fails the check (then it is not loaded), LoadLibraryFailed when it is not a
+    // loadable library, NoClassIdentity when it names no class.
     static std::shared_ptr<ComponentModule> load(const QString& path);
     ~ComponentModule();
     ComponentModule(const ComponentModule&) = delete;
