@@ -6,8 +6,6 @@
 #include "journal/JournalReport.h"
 #include "platform/directory/Session.h"
 
-#include <ldap.h>
-
 using namespace testsupport;
 namespace ps = platform::store;
 
@@ -167,15 +165,12 @@ TEST_F(Journaling, TheEventHonoursCriteriaAndScopeAndAKeptReportSurvivesADirecto
     }
 
     // With the directory unreachable the sink keeps the report (and logs why).
-    char* uri = nullptr;
-    ASSERT_EQ(ldap_get_option(nullptr, LDAP_OPT_URI, &uri), LDAP_OPT_SUCCESS);
-    const QByteArray labUri(uri ? uri : "");
-    ldap_memfree(uri);
-    ldap_set_option(nullptr, LDAP_OPT_URI, "ldap://127.0.0.1:9");
+    const QByteArray labUri = qgetenv("LDAPURI");
+    qputenv("LDAPURI", "ldap://127.0.0.1:9");
     platform::directory::resetConnectionCache();
     e.sender = "nobody.known@tavimor.lab";
     EXPECT_NO_THROW(save(inbox("journal.archive") + "/unexamined.eml", false));
-    ldap_set_option(nullptr, LDAP_OPT_URI, labUri.constData());
+    qputenv("LDAPURI", labUri);
     platform::directory::resetConnectionCache();
     EXPECT_NO_THROW(ps::StoreRecord().open(inbox("journal.archive") + "/unexamined.eml"));
 }
