@@ -1,7 +1,7 @@
 #include "sink/Journaler.h"
 
 #include "journal/JournalReport.h"
-#include "users/Markers.h"
+#include "panel/Markers.h"
 
 namespace sink {
 namespace {

@@ -1,6 +1,6 @@
 #include "storetool/StoreEnvironment.h"
 
-#include "app/startup/StartupDiscovery.h"
+#include "startup/StartupDiscovery.h"
 #include "platform/directory/Session.h"
 #include "platform/store/Store.h"
 
