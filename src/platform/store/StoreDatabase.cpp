@@ -21,6 +21,7 @@ CREATE TABLE IF NOT EXISTS props(
   type INTEGER NOT NULL,
   value,
   PRIMARY KEY(item, fold));
+CREATE INDEX IF NOT EXISTS props_fold_value ON props(fold, value);
 INSERT OR IGNORE INTO items(id, parent, name, path, key, is_folder) VALUES(1, NULL, '', '', '', 1);
 )sql";
 
@@ -47,6 +48,8 @@ std::shared_ptr<Database> openDatabase(const QString& file, bool create) {
     // uncommitted one leaves no trace.
     db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;");
     if (create) db->exec(kSchema);
+    // Stores made before the save events looked properties up by value.
+    else db->exec("CREATE INDEX IF NOT EXISTS props_fold_value ON props(fold, value)");
     return db;
 }
 

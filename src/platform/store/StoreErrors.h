@@ -17,6 +17,7 @@
 //   NoTransaction    0x8004D00E  commit or rollback without a transaction
 //   TransactionOpen  0x8004D013  a transaction begun twice on one connection
 //   StoreFailure     0x80004005  the database underneath failed (its message follows)
+//   EventCancelled   0x80040E4E  an event sink cancelled the save
 
 #include "platform/ComError.h"
 
@@ -38,6 +39,7 @@ constexpr int32_t NoCurrentRecord = static_cast<int32_t>(0x800A0BCD);
 constexpr int32_t NoTransaction = static_cast<int32_t>(0x8004D00E);
 constexpr int32_t TransactionOpen = static_cast<int32_t>(0x8004D013);
 constexpr int32_t StoreFailure = static_cast<int32_t>(0x80004005);
+constexpr int32_t EventCancelled = static_cast<int32_t>(0x80040E4E);
 
 [[noreturn]] inline void raise(int32_t number, const QString& description) {
     throw ComError(number, description);

@@ -3,6 +3,7 @@
 #include "platform/store/Session.h"
 #include "platform/store/StoreConnection.h"
 #include "platform/store/StoreErrors.h"
+#include "platform/store/StoreEvents.h"
 #include "platform/store/Value.h"
 
 #include <algorithm>
@@ -47,6 +48,7 @@ void StoreRecord::open(const QString& url, StoreConnection* activeConnection, in
     auto session = activeConnection ? activeConnection->session() : detail::Session::forUrl(u);
     session->check(u);
     detail::Database& db = *session->db;
+    bool created = false;
 
     std::optional<detail::Item> item = detail::findItem(db, u.segments);
     if (createOptions == adCreate::FailIfNotExists) {
@@ -66,6 +68,7 @@ void StoreRecord::open(const QString& url, StoreConnection* activeConnection, in
                 if (item) detail::deleteItem(db, item->id);
                 item = createAt(db, u, folder);
             });
+            created = true;
         }
     }
     session_ = std::move(session);
@@ -73,6 +76,7 @@ void StoreRecord::open(const QString& url, StoreConnection* activeConnection, in
     url_ = url;
     mode_ = mode;
     pending_.clear();
+    unsaved_ = created;
 }
 
 void StoreRecord::close() {
@@ -176,13 +180,31 @@ void StoreRecord::update() {
     requireWritable();
     detail::Database& db = *session_->db;
     const int64_t id = view_->item().id;
+    // The save event comes first, with the item as it is about to be stored; a
+    // cancelled save writes nothing and takes back an item this record created.
+    std::vector<detail::FieldValue> fields;
+    for (const QString& n : fieldNames()) fields.push_back(*current(n));
+    bool aborted = false;
     detail::atomically(db, [&] {
+        if (detail::raiseSaveEvent(*session_, view_->item(), StoreUrl::parse(url_), fields) ==
+            detail::SaveVerdict::Abort) {
+            aborted = true;
+            if (unsaved_) detail::deleteItem(db, id);
+            return;
+        }
         for (const Pending& p : pending_) {
             detail::writeProp(db, id, {p.name, p.type, p.value});
             detail::fieldWritten(p.name);
         }
     });
     pending_.clear();
+    if (aborted) {
+        const bool gone = unsaved_;
+        if (gone) close();
+        err::raise(err::EventCancelled, gone ? QStringLiteral("An event sink cancelled the save of %1; the item was not stored").arg(url_)
+                                             : QStringLiteral("An event sink cancelled the save of %1; the item is unchanged").arg(url_));
+    }
+    unsaved_ = false;
     detail::Item item = view_->item();  // the view is rebuilt to read the saved fields
     view_.emplace(db, std::move(item), StoreUrl::parse(url_));
 }

@@ -77,7 +77,10 @@ public:
     // item's URL in the reader's form.
     void setLinkField(const QString& name, const QString& targetUrl);
 
-    // Saves the staged fields, all or none (Fields.Update).
+    // Saves the staged fields, all or none (Fields.Update). A save event sink of
+    // the item's folder (StoreEvents.h) runs first and may cancel the save: then
+    // nothing is written, an item created by this record's open() is removed
+    // again (the record is closed), and err::EventCancelled is thrown.
     void update();
     // Deletes the item (with everything below it); `url`, when given, must name
     // the record's own item. The record is closed afterwards.
@@ -100,6 +103,7 @@ private:
     QString url_;
     int mode_ = adMode::Read;
     std::vector<Pending> pending_;
+    bool unsaved_ = false;  // created by open() and not saved since
 };
 
 }  // namespace platform::store

@@ -1,0 +1,158 @@
+// Journaling 10,000 reports with the sink active, beside the same 10,000
+// deliveries into a journal folder without a registration item, in the same run
+// and in alternating blocks. The parties are users of one mailbox store with
+// mixed markers (the lab's marker users and generated users); while the bench
+// runs that store journals into Journal Archive, whose inbox holds the
+// registration. Prints details, then one line:
+//   journal: ours=SECONDS baseline=SECONDS ratio=R peak_mb=M
+// Exits 2 when the lab is not available.
+
+#include "BenchSupport.h"
+#include "journal/JournalReport.h"
+#include "platform/complus/Catalog.h"
+#include "platform/directory/Directory.h"
+#include "platform/directory/Session.h"
+#include "platform/store/Store.h"
+#include "lab/store/StoreBuilder.h"
+#include "store/Registration.h"
+#include "storetool/Delivery.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+constexpr int kReports = 10000;
+constexpr int kBlock = 500;
+
+int unavailable(const QString& why) {
+    std::fprintf(stderr, "journal: the lab is not available: %s\n", qPrintable(why));
+    return 2;
+}
+
+namespace dir = platform::directory;
+
+// Sets a single-valued attribute for the life of the object, then puts it back.
+class Borrowed {
+public:
+    Borrowed(const QString& dn, const QString& attr, const QString& value) : dn_(dn), attr_(attr) {
+        const auto rows = dir::search(QString(), dn, dir::Scope::Base, "(objectClass=*)", {attr});
+        if (!rows.empty() && !rows.front().value(attr).isNull()) old_ = rows.front().value(attr).toString();
+        if (old_ && old_->compare(value, Qt::CaseInsensitive) == 0) return;
+        set(value);
+        changed_ = true;
+    }
+    ~Borrowed() {
+        if (!changed_) return;
+        try {
+            set(old_);
+        } catch (const platform::ComError& e) {
+            std::fprintf(stderr, "journal: could not put back %s: %s\n", qPrintable(attr_), e.what());
+        }
+    }
+
+private:
+    void set(const std::optional<QString>& v) {
+        auto o = dir::DirectoryObject::bind("LDAP://" + dn_);
+        if (v) o.put(attr_, *v);
+        else o.putEx(dir::DirectoryObject::ClearControl, attr_);
+        o.setInfo();
+    }
+    QString dn_, attr_;
+    std::optional<QString> old_;
+    bool changed_ = false;
+};
+
+QString sinkLibrary() {
+    return QFileInfo(QFileInfo("/proc/self/exe").symLinkTarget()).path() + "/Tavimor.so";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir tmp;
+    qputenv("TAVIMOR_STORE_ROOT", tmp.filePath("store").toUtf8());
+    qputenv("TAVIMOR_COMPLUS_CATALOG", tmp.filePath("complus/catalog.db").toUtf8());
+    try {
+        const QString base = dir::Session::get(false, QString())->rootDse().defaultNamingContext;
+        auto one = [&](const QString& filter, const QString& attr) {
+            const auto rows = dir::search(QString(), base, dir::Scope::Subtree, filter, {attr});
+            return rows.empty() ? QString() : rows.front().value(attr).toString();
+        };
+        const QString journalDn = one("(&(cn=Journal Archive)(mail=*))", "distinguishedName");
+        const QString store = one("(mailNickname=marker.in)", "homeMDB");
+        if (journalDn.isEmpty() || store.isEmpty()) return unavailable("no Journal Archive or marker users");
+
+        // Parties: the marker users and generated users of that store.
+        QStringList pool;
+        for (const auto& r : dir::search(QString(), base, dir::Scope::Subtree,
+                                         "(&(homeMDB=" + dir::escapeFilterValue(store) + ")(mail=*)(mailNickname=marker.*))",
+                                         {"mail"}))
+            pool << r.value("mail").toString();
+        const int markerUsers = pool.size();
+        int generated = 0;
+        for (const auto& r : dir::search(QString(), base, dir::Scope::Subtree,
+                                         "(&(homeMDB=" + dir::escapeFilterValue(store) + ")(mail=*)(sn=*))", {"mail"})) {
+            if (generated++ >= 11) break;
+            pool << r.value("mail").toString();
+        }
+        if (pool.size() < 10) return unavailable("too few users on " + store);
+        const Borrowed journaling(store, "msExchMessageJournalRecipient", journalDn);
+
+        platform::store::createStore("tavimor.lab");
+        {
+            lab::StoreBuilder b("tavimor.lab");
+            b.ensureMailbox("journal.archive");
+            b.ensureMailbox("baseline.archive");
+            b.commit();
+        }
+        {
+            platform::complus::Catalog c(platform::complus::Catalog::defaultPath());
+            auto apps = c.GetCollection("Applications");
+            apps.Populate();
+            auto a = apps.Add();
+            a.SetValue("Name", "Tavimor");
+            apps.SaveChanges();
+            c.InstallComponent(a.Key(), sinkLibrary(), QString(), QString());
+        }
+        auto env = storetool::StoreEnvironment::open(true);
+        store::CreateRegItem(env->context(), journalDn, QString(), false);
+        if (!store::CheckRegItem(env->context(), journalDn, false)) return unavailable("the registration was not made");
+
+        const QString ours = "file://./backofficestorage/tavimor.lab/mbx/journal.archive/Inbox";
+        const QString baseline = "file://./backofficestorage/tavimor.lab/mbx/baseline.archive/Inbox";
+        storetool::Deliverer deliverer(*env);
+        double tOurs = 0, tBase = 0;
+        int kept = 0;
+        for (int start = 0; start < kReports; start += kBlock) {
+            for (const QString& folder : {baseline, ours}) {
+                QElapsedTimer t;
+                t.start();
+                for (int i = start; i < start + kBlock; ++i) {
+                    journal::Envelope e;
+                    e.sender = pool[i % pool.size()];
+                    // every ordered pair of parties comes up about equally often
+                    e.to = {pool[(i / pool.size() + i) % pool.size()]};
+                    if (i % 3 == 0) e.cc = {"partner@example.com"};
+                    e.subject = QString("Report %1").arg(i);
+                    e.messageId = QString("<bench.%1@tavimor.lab>").arg(i);
+                    const QByteArray original = journal::composeMessage(e.sender, e.to, e.cc, e.subject, e.messageId, "Figures.\n");
+                    const auto saved = deliverer.saveInto(folder, "journal.archive@tavimor.lab", e, original);
+                    if (folder == ours) kept += saved.kept;
+                }
+                (folder == ours ? tOurs : tBase) += t.nsecsElapsed() / 1e9;
+            }
+        }
+        std::printf("journal: %d reports each way; parties %d (%d marker users); sink kept %d, dropped %d\n", kReports,
+                    int(pool.size()), markerUsers, kept, kReports - kept);
+        bench::report("journal", tOurs, tBase);
+        return 0;
+    } catch (const platform::ComError& e) {
+        return unavailable(e.description());
+    }
+}

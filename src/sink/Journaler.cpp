@@ -1,0 +1,202 @@
+#include "sink/Journaler.h"
+
+#include "journal/JournalReport.h"
+#include "panel/Markers.h"
+
+namespace sink {
+namespace {
+
+const QString kForwardAddress = QStringLiteral("Tavimor_FWDAddress");
+const QString kForwardAndSave = QStringLiteral("Tavimor_FWDAndSave");
+
+bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+QString localPart(const QString& mail) {
+    const qsizetype at = mail.lastIndexOf(QLatin1Char('@'));
+    return at >= 1 ? mail.left(at) : mail;
+}
+
+// The directory could not answer: the report is kept whatever else is known.
+struct DirectoryDown {
+    QString what;
+};
+
+class Decision {
+public:
+    Decision(const SaveEvent& e, Services& s) : e_(e), s_(s) {}
+
+    // Whether the party counts for this folder; its markers go to `switches`.
+    bool counts(const DirObject& party, users::Switches& switches) {
+        if (party.kind != QLatin1String("user") || party.homeMdb.isEmpty()) return false;
+        QString journalDn;
+        const Status js = s_.journalRecipient(party.homeMdb, journalDn);
+        if (js == Status::NotFound) return false;
+        if (js != Status::Ok) throw DirectoryDown{QStringLiteral("the journal recipient of ") + party.homeMdb};
+        DirObject journal;
+        const Status os = s_.findDn(journalDn, journal);
+        if (os == Status::NotFound) return false;
+        if (os != Status::Ok) throw DirectoryDown{journalDn};
+        const bool isThisFolder =
+            e_.folderIsPublic
+                ? journal.kind == QLatin1String("pf") && same(journal.mail, e_.folderOwner)
+                : journal.kind != QLatin1String("pf") &&
+                      ((!journal.alias.isEmpty() && same(journal.alias, e_.folderOwner)) ||
+                       (!journal.mail.isEmpty() && same(localPart(journal.mail), e_.folderOwner)));
+        if (!isThisFolder) return false;
+        switches = users::readMarkers(party.markers);
+        return true;
+    }
+
+    // The parties an address stands for: the object itself, or a group's members.
+    std::vector<DirObject> parties(const QString& address) {
+        DirObject o;
+        const Status st = s_.findAddress(address, o);
+        if (st == Status::NotFound) return {};
+        if (st != Status::Ok) throw DirectoryDown{address};
+        if (o.kind != QLatin1String("group")) return {o};
+        std::vector<DirObject> members;
+        const Status ms = s_.groupMembers(o.dn, members);
+        if (ms == Status::NotFound) return {};
+        if (ms != Status::Ok) throw DirectoryDown{o.dn};
+        return members;
+    }
+
+    // Keep reason, or "" to drop.
+    QString keepReason(const journal::Envelope& env) {
+        users::Switches sw;
+        for (const DirObject& sender : parties(env.sender))
+            if (counts(sender, sw) && sw.outgoing) return QStringLiteral("sender %1 is journaled").arg(env.sender);
+        for (const QString& r : env.recipients())
+            for (const DirObject& party : parties(r))
+                if (counts(party, sw) && sw.ingoing)
+                    return QStringLiteral("recipient %1 is journaled").arg(party.mail.isEmpty() ? r : party.mail);
+        return QString();
+    }
+
+private:
+    const SaveEvent& e_;
+    Services& s_;
+};
+
+// The folders a forward goes to: (folder URL, address for the outbound queue or "").
+struct Target {
+    QString folder;
+    QString outsideAddress;
+    QString label;
+};
+
+Status targetOf(Services& s, const DirObject& o, const QString& address, std::vector<Target>& out, QString& why) {
+    QString url;
+    Status st;
+    if (o.kind == QLatin1String("pf")) {
+        st = s.publicFolder(o.mail, url);
+    } else if (o.kind == QLatin1String("user")) {
+        st = s.mailboxInbox(o.alias, url);
+        if (st == Status::NotFound) st = s.mailboxInbox(localPart(o.mail), url);
+    } else {
+        // A contact, or an address the directory does not know: it leaves the
+        // organisation through the outbound queue.
+        const QString outside = o.kind == QLatin1String("contact") && !o.mail.isEmpty() ? o.mail : address;
+        st = s.outboundQueue(url);
+        if (st == Status::Ok) out.push_back({url, outside, outside});
+        else why = QStringLiteral("the outbound queue cannot be reached");
+        return st;
+    }
+    if (st == Status::Ok) out.push_back({url, QString(), o.mail.isEmpty() ? address : o.mail});
+    else why = QStringLiteral("no store folder for %1").arg(o.mail.isEmpty() ? address : o.mail);
+    return st;
+}
+
+// Copies the report to the forwarding recipient; answers "" or what failed.
+QString forward(const SaveEvent& e, Services& s, const QString& address, Log& log) {
+    DirObject o;
+    const Status st = s.findAddress(address, o);
+    if (st != Status::Ok && st != Status::NotFound)
+        return QStringLiteral("the directory cannot answer for %1").arg(address);
+    std::vector<Target> targets;
+    QString why;
+    if (st == Status::NotFound) {
+        o = DirObject{};
+        o.kind = QStringLiteral("other");
+        if (targetOf(s, o, address, targets, why) != Status::Ok) return why;
+    } else if (o.kind == QLatin1String("group")) {
+        std::vector<DirObject> members;
+        if (s.groupMembers(o.dn, members) != Status::Ok) return QStringLiteral("the members of %1 cannot be read").arg(address);
+        for (const DirObject& m : members)
+            if (targetOf(s, m, m.mail, targets, why) != Status::Ok) return why;
+        if (targets.empty()) return QStringLiteral("the group %1 has no members").arg(address);
+    } else if (targetOf(s, o, address, targets, why) != Status::Ok) {
+        return why;
+    }
+    for (const Target& t : targets) {
+        std::vector<Property> copy = e.item;
+        if (!t.outsideAddress.isEmpty())
+            copy.push_back({QStringLiteral("urn:schemas:mailheader:to"), 8, t.outsideAddress});
+        QString result;
+        if (s.saveItem(t.folder, copy, result) != Status::Ok)
+            return QStringLiteral("saving in %1 failed: %2").arg(t.folder, result);
+        log.info(QStringLiteral("forwarded %1 to %2 as %3").arg(e.itemUrl, t.label, result));
+    }
+    return QString();
+}
+
+}  // namespace
+
+QString forwardingAddress(const QString& text) {
+    QString name, address;
+    const qsizetype lt = text.indexOf(QLatin1Char('<'));
+    if (lt >= 1) {
+        name = text.left(lt).trimmed();
+        address = text.mid(lt + 1).remove(QLatin1Char('<')).remove(QLatin1Char('>')).trimmed();
+    }
+    if (name.isEmpty()) address = QString(text).remove(QLatin1Char('<')).remove(QLatin1Char('>')).trimmed();
+    return address;
+}
+
+Verdict journal(const SaveEvent& e, Services& s, Log& log) {
+    const auto envelope = journal::readEnvelope(SaveEvent::valueOf(e.item, journal::kMimeProperty).toUtf8());
+    if (!envelope) return Verdict::Keep;  // not a journal report: nothing to decide
+
+    QString reason;
+    try {
+        reason = Decision(e, s).keepReason(*envelope);
+    } catch (const DirectoryDown& down) {
+        log.error(QStringLiteral("kept %1 unexamined: the directory cannot answer for %2").arg(e.itemUrl, down.what));
+        return Verdict::Keep;
+    }
+    if (reason.isEmpty()) {
+        log.info(QStringLiteral("dropped %1 (message %2): no journaled party").arg(e.itemUrl, envelope->messageId));
+        return Verdict::Drop;
+    }
+
+    const QString fwd = forwardingAddress(SaveEvent::valueOf(e.registration, kForwardAddress));
+    if (fwd.isEmpty()) {
+        log.info(QStringLiteral("kept %1 (message %2): %3").arg(e.itemUrl, envelope->messageId, reason));
+        return Verdict::Keep;
+    }
+    const QString failure = forward(e, s, fwd, log);
+    if (!failure.isEmpty()) {
+        log.error(QStringLiteral("kept %1 in the journal folder: forwarding to %2 failed: %3").arg(e.itemUrl, fwd, failure));
+        return Verdict::Keep;
+    }
+    if (SaveEvent::has(e.registration, kForwardAndSave)) {
+        log.info(QStringLiteral("kept %1 (message %2): %3; also forwarded").arg(e.itemUrl, envelope->messageId, reason));
+        return Verdict::Keep;
+    }
+    log.info(QStringLiteral("forwarded %1 (message %2) only: %3").arg(e.itemUrl, envelope->messageId, reason));
+    return Verdict::Drop;
+}
+
+QString SaveEvent::valueOf(const std::vector<Property>& props, const QString& name) {
+    for (const Property& p : props)
+        if (same(p.name, name)) return p.value.value_or(QString());
+    return QString();
+}
+
+bool SaveEvent::has(const std::vector<Property>& props, const QString& name) {
+    for (const Property& p : props)
+        if (same(p.name, name) && p.value) return true;
+    return false;
+}
+
+}  // namespace sink

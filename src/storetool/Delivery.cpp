@@ -1,0 +1,140 @@
+#include "storetool/Delivery.h"
+
+#include "journal/JournalReport.h"
+#include "platform/store/EventDirectory.h"
+#include "platform/store/Store.h"
+#include "store/Items.h"
+#include "store/JournalMailbox.h"
+
+#include <QUuid>
+
+namespace storetool {
+
+namespace rc = platform::store::recipients;
+namespace ps = platform::store;
+
+Deliverer::Deliverer(StoreEnvironment& env) : env_(env) {}
+Deliverer::~Deliverer() = default;
+
+std::vector<Deliverer::Party> Deliverer::expand(const QString& address) {
+    const auto r = rc::byAddress(address);
+    if (!r) return {{address, QString()}};
+    if (r->kind != QLatin1String("group")) return {{r->mail.isEmpty() ? address : r->mail, r->homeMdb}};
+    std::vector<Party> out;
+    if (const auto members = rc::membersOf(r->dn))
+        for (const rc::Recipient& m : *members)
+            if (!m.mail.isEmpty()) out.push_back({m.mail + QStringLiteral(", Expanded: ") + r->mail, m.homeMdb});
+    return out;
+}
+
+QString Deliverer::journalOf(const QString& homeMdb) {
+    if (homeMdb.isEmpty()) return QString();
+    const QString key = homeMdb.toLower();
+    if (!journals_.contains(key)) journals_.insert(key, rc::journalRecipientOf(homeMdb).value_or(QString()));
+    return journals_.value(key);
+}
+
+QString Deliverer::folderOf(const QString& journalDn, QString& journalMail) {
+    const QString key = journalDn.toLower();
+    if (!folders_.contains(key)) {
+        QString folder;
+        store::RegistrationContext ctx = env_.context();
+        if (const auto mailbox = store::resolveJournalMailbox(ctx, journalDn, true)) {
+            journalMail = mailbox->mail;
+            if (mailbox->publicFolder) {
+                folder = store::GetPublicFolderURL(ctx, store::publicFolderRoot(env_.globals()), mailbox->mail, false);
+            } else {
+                for (const QString& base : store::mailboxCandidates(env_.globals(), *mailbox)) {
+                    try {
+                        folder = store::folderUrlOf(base, mailbox->folderName(), nullptr);
+                        ps::StoreRecord probe;
+                        probe.open(folder);
+                        break;
+                    } catch (const platform::ComError&) {
+                        folder.clear();
+                    }
+                }
+            }
+        }
+        folders_.insert(key, {folder, journalMail});
+    }
+    journalMail = folders_.value(key).second;
+    return folders_.value(key).first;
+}
+
+SavedReport Deliverer::save(const QString& journalDn, const QByteArray& original, const journal::Envelope& envelope) {
+    QString journalMail;
+    const QString folder = folderOf(journalDn, journalMail);
+    if (folder.isEmpty()) {
+        SavedReport out;
+        out.journalDn = journalDn;
+        out.problem = QStringLiteral("the journal recipient has no folder in the store");
+        return out;
+    }
+    SavedReport out = saveInto(folder, journalMail, envelope, original);
+    out.journalDn = journalDn;
+    return out;
+}
+
+SavedReport Deliverer::saveInto(const QString& folderUrl, const QString& journalMail, const journal::Envelope& envelope,
+                                const QByteArray& original) {
+    SavedReport out;
+    out.folderUrl = folderUrl;
+    const QByteArray report = journal::buildReport(envelope, original, journalMail);
+    out.itemUrl = folderUrl + QLatin1Char('/') + QUuid::createUuid().toString(QUuid::WithoutBraces) +
+                  QStringLiteral(".eml");
+    // One connection for the run; each report is saved in one transaction, which
+    // also holds what the sink forwarded when it cancels the save.
+    if (!connection_) {
+        connection_ = std::make_unique<ps::StoreConnection>();
+        connection_->open(folderUrl);
+    }
+    connection_->beginTrans();
+    try {
+        ps::StoreRecord rec;
+        rec.open(out.itemUrl, connection_.get(), ps::adMode::ReadWrite, ps::adCreate::CreateNonCollection);
+        for (const journal::ReportProperty& p : journal::reportProperties(envelope, report))
+            rec.setField(p.name, platform::store::detail::coerce(p.value, p.type));
+        try {
+            rec.update();
+            out.kept = true;
+        } catch (const platform::ComError& e) {
+            if (e.number() != ps::err::EventCancelled) throw;
+            out.problem = QStringLiteral("the sink cancelled the save");
+        }
+        connection_->commitTrans();
+    } catch (...) {
+        connection_->rollbackTrans();
+        throw;
+    }
+    return out;
+}
+
+std::vector<SavedReport> Deliverer::deliver(const Message& m) {
+    journal::Envelope e;
+    e.sender = m.from;
+    e.subject = m.subject;
+    e.messageId = QStringLiteral("<%1@%2>").arg(QUuid::createUuid().toString(QUuid::WithoutBraces), env_.domainFolder());
+
+    QStringList journals;
+    auto note = [&](const QString& homeMdb) {
+        const QString j = journalOf(homeMdb);
+        if (!j.isEmpty() && !journals.contains(j, Qt::CaseInsensitive)) journals << j;
+    };
+    if (const auto sender = rc::byAddress(m.from)) note(sender->homeMdb);
+    const std::pair<const QStringList*, QStringList*> lists[] = {{&m.to, &e.to}, {&m.cc, &e.cc}, {&m.bcc, &e.bcc}};
+    for (const auto& [in, out] : lists)
+        for (const QString& a : *in)
+            for (const Party& p : expand(a)) {
+                *out << p.entry;
+                note(p.homeMdb);
+            }
+
+    const QByteArray original = journal::composeMessage(m.from, m.to, m.cc, m.subject, e.messageId,
+                                                        QStringLiteral("Delivered by tavimor-store.\n"));
+    std::vector<SavedReport> saved;
+    for (const QString& j : journals) saved.push_back(save(j, original, e));
+    return saved;
+}
+
+}  // namespace storetool

@@ -1,0 +1,67 @@
+#pragma once
+// Delivery as the message transfer agent does it for journaling: the recipients'
+// groups are expanded, and one journal report goes into the journal folder of
+// every journaled store on which a party (the sender or a recipient) is homed.
+// Saving the report raises the store's save event, so the journal folder's sink
+// decides whether it stays.
+
+#include "journal/JournalReport.h"
+#include "storetool/StoreEnvironment.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace platform::store { class StoreConnection; }
+
+namespace storetool {
+
+struct Message {
+    QString from;
+    QStringList to, cc, bcc;
+    QString subject;
+};
+
+struct SavedReport {
+    QString journalDn;   // the journal recipient
+    QString folderUrl;   // its journal folder ("" when it has none)
+    QString itemUrl;     // the report's URL
+    bool kept = false;   // still in the journal folder after the save
+    QString problem;     // why nothing could be saved, or why the sink cancelled
+};
+
+class Deliverer {
+public:
+    explicit Deliverer(StoreEnvironment& env);
+    ~Deliverer();
+
+    // Delivers one message: one report per journaled store a party is homed on.
+    // Throws ComError when the directory cannot answer.
+    std::vector<SavedReport> deliver(const Message& message);
+
+    // Saves one report for `original` into a journal folder, in a transaction of
+    // its own on the tool's store connection. Throws ComError on a store failure
+    // other than the sink's cancel.
+    SavedReport saveInto(const QString& folderUrl, const QString& journalMail, const journal::Envelope& envelope,
+                         const QByteArray& original);
+
+private:
+    struct Party {
+        QString entry;    // the envelope entry ("a@x" or "a@x, Expanded: g@x")
+        QString homeMdb;
+    };
+    std::vector<Party> expand(const QString& address);
+    QString journalOf(const QString& homeMdb);
+    QString folderOf(const QString& journalDn, QString& journalMail);
+    SavedReport save(const QString& journalDn, const QByteArray& original, const journal::Envelope& envelope);
+
+    StoreEnvironment& env_;
+    QHash<QString, QString> journals_;                      // store DN -> journal DN ("" none)
+    QHash<QString, std::pair<QString, QString>> folders_;   // journal DN -> (folder URL, mail)
+    std::unique_ptr<platform::store::StoreConnection> connection_;
+};
+
+}  // namespace storetool

@@ -1,0 +1,64 @@
+#include "storetool/Listing.h"
+
+#include "journal/JournalReport.h"
+#include "platform/store/Store.h"
+
+namespace storetool {
+
+namespace ps = platform::store;
+
+namespace {
+const QString kSubject = QStringLiteral("urn:schemas:httpmail:subject");
+
+QString oneLine(QString text) {
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+}  // namespace
+
+QStringList listFolder(const QString& folderUrl) {
+    ps::StoreConnection con;
+    con.open(folderUrl);
+    ps::StoreRecord folder;
+    folder.open(folderUrl, &con);
+    if (!folder.field(ps::schema::kIsFolder).toBool())
+        throw platform::ComError(ps::err::BadUrl, QStringLiteral("%1 is not a folder").arg(folderUrl));
+    const QString query = QStringLiteral("SELECT \"%1\", \"%2\", \"%3\" FROM SCOPE('shallow traversal of \"%4\"')")
+                              .arg(ps::schema::kDisplayName, ps::schema::kContentClass, kSubject,
+                                   ps::quoteLiteral(ps::quoteUrlForScope(folderUrl)));
+    ps::StoreRecordset rows;
+    rows.open(query, con);
+    QStringList out;
+    for (; !rows.eof(); rows.moveNext())
+        out << oneLine(rows.field(ps::schema::kDisplayName).toString()) + QLatin1Char('\t') +
+                   oneLine(rows.field(ps::schema::kContentClass).toString()) + QLatin1Char('\t') +
+                   oneLine(rows.field(kSubject).toString());
+    return out;
+}
+
+QStringList showItem(const QString& itemUrl) {
+    ps::StoreRecord rec;
+    rec.open(itemUrl);
+    QStringList out;
+    QString mime;
+    for (const QString& name : rec.fieldNames()) {
+        const QVariant v = rec.field(name);
+        if (name.compare(journal::kMimeProperty, Qt::CaseInsensitive) == 0) {
+            mime = v.toString();
+            continue;
+        }
+        const QString text = v.isNull() ? QStringLiteral("(null)")
+                             : v.typeId() == QMetaType::Bool ? (v.toBool() ? QStringLiteral("true") : QStringLiteral("false"))
+                                                             : v.toString();
+        out << name + QStringLiteral(": ") + oneLine(text);
+    }
+    if (!mime.isEmpty()) {
+        out << QString();
+        out << mime.split(QStringLiteral("\r\n")).join(QLatin1Char('\n')).split(QLatin1Char('\n'));
+    }
+    return out;
+}
+
+}  // namespace storetool

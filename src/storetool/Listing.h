@@ -1,0 +1,17 @@
+#pragma once
+// What `tavimor-store ls` and `show` print.
+
+#include <QString>
+#include <QStringList>
+
+namespace storetool {
+
+// One line per visible item of the folder, in creation order:
+// name TAB content class TAB subject. Throws ComError.
+QStringList listFolder(const QString& folderUrl);
+
+// One line per property of the item, "name: value"; the MIME text of a message
+// follows after a blank line. Throws ComError.
+QStringList showItem(const QString& itemUrl);
+
+}  // namespace storetool

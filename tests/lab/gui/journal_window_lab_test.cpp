@@ -1,0 +1,90 @@
+// Per-user journaling from the window to the journal folder: the administrator
+// installs the COM+ application and turns a user's "Journal outgoing" off with
+// Change, then the store tool delivers that user's and another user's mail, and
+// only the other user's report stays in the journal mailbox's inbox.
+
+#include "lab/platform_store/TempStore.h"
+#include "lab/store/StoreBuilder.h"
+#include "users/ListInteraction.h"
+#include "users/ListItem.h"
+#include "window_lab.h"
+
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+// The window over a store of its own, holding the journal mailbox.
+class JournalWindowLab : public WindowLabTest {
+protected:
+    JournalWindowLab() {
+        lab::StoreBuilder b(testsupport::TempStore::domain());
+        b.ensureMailbox("journal.archive");
+        b.ensureMailbox("archive.d'arcy");  // the other store of the same name journals here
+        b.commit();
+    }
+    // Runs the store tool with the test's environment; answers its output.
+    static QString tool(const QStringList& args) {
+        QProcess p;
+        p.start(qEnvironmentVariable("TAVIMOR_BUILD_DIR") + "/tavimor-store", args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    testsupport::TempStore store;  // before the window reads the store root
+};
+
+TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheMarkers) {
+    registered << "CN=Journal Archive,OU=Journal," + labBase() << "CN=Archive D'Arcy,OU=Journal," + labBase();
+
+    open();
+    app::InstallFormUi& ui = form->ui();
+    QTreeWidgetItem* node = findNode(ui.TreeView1, "First Storage Group", "Journaled Store");
+    ASSERT_NE(node, nullptr);
+    ui.TreeView1->setCurrentItem(node);
+    ui.CheckRegCom->setChecked(true);
+    // two listed users journaled both ways
+    QStringList both;
+    for (int i = 0; i < ui.ListView1->topLevelItemCount() && both.size() < 2; ++i) {
+        QTreeWidgetItem* r = ui.ListView1->topLevelItem(i);
+        if (users::subItemImage(r, 1) == users::kChecked && users::subItemImage(r, 2) == users::kChecked &&
+            users::smallIcon(r) == "user")
+            both << users::itemKey(r);
+    }
+    ASSERT_EQ(both.size(), 2);
+    const QString excluded = both[0], other = both[1];
+    attributes.keep(ldapsearchValues("(mail=" + filterValue(excluded) + ")", "distinguishedName").value(0),
+                    "extensionAttribute10");
+    // a click on the user's "Journal outgoing" switch, as the administrator does it
+    QTreeWidgetItem* row = users::findItem(ui.ListView1, excluded);
+    ASSERT_NE(row, nullptr);
+    ui.ListView1->scrollToItem(row);
+    QTest::mouseClick(ui.ListView1->viewport(), Qt::LeftButton, {},
+                      users::switchImageRect(ui.ListView1, row, 2).center());
+    ASSERT_EQ(users::subItemImage(row, 2), users::kUnchecked);
+    form->Command1_Click();
+    ASSERT_EQ(ui.txtErr->toPlainText().toStdString(), "");
+    ASSERT_TRUE(form->state().blnComPlusInstalled);
+    // the registration is in the journal mailbox's inbox now
+    QString tag;
+    ASSERT_TRUE(store::CheckRegItem(registration(tag), registered[0], false))
+        << "no registration in Journal Archive; in Archive D'Arcy: "
+        << store::CheckRegItem(registration(tag), registered[1], false);
+
+    const QString dropped = tool({"deliver", "--from", excluded, "--to", "someone@example.org", "--subject", "Excluded"});
+    EXPECT_TRUE(dropped.startsWith("not kept ")) << dropped.toStdString();
+    const QString kept = tool({"deliver", "--from", other, "--to", "someone@example.org", "--subject", "Journaled"});
+    EXPECT_TRUE(kept.startsWith("kept ")) << kept.toStdString();
+    const QStringList inbox = tool({"ls", "mbx/journal.archive/Inbox"}).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(inbox.size(), 1) << inbox.join('\n').toStdString();
+    EXPECT_EQ(inbox[0].section('\t', 1), "urn:content-class:message\tJournaled");
+    // the report's properties, then its envelope naming the sender
+    const QString shown = tool({"show", kept.section(' ', 1).trimmed()});
+    EXPECT_TRUE(shown.contains("urn:schemas:httpmail:subject: Journaled\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Sender: " + other)) << shown.toStdString();
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// The journaling sink's decisions over an in-memory directory and store: which
+// parties count, keep or drop by the markers as the user list reads them,
+// forwarding, and what happens when the directory or a forward fails.
+
+#include "FakeServices.h"
+#include "journal/JournalReport.h"
+#include "sink/DirectoryCache.h"
+#include "sink/Journaler.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+using sink::Verdict;
+
+namespace {
+
+const QString kJournaled = "CN=Journaled Store";
+const QString kOther = "CN=Other Journaled Store";
+const QString kPlain = "CN=Mailbox Store";
+const QString kInbox = "file://./backofficestorage/tavimor.lab/mbx/journal.archive/Inbox";
+
+class Journaler : public ::testing::Test {
+protected:
+    Journaler() {
+        fake.user("journal.archive", kJournaled);
+        fake.journals.insert(kJournaled, "CN=journal.archive,OU=Staff");
+        fake.user("other.archive", kOther);
+        fake.journals.insert(kOther, "CN=other.archive,OU=Staff");
+        sink::DirObject& pf = fake.byAddress["journal-folder@tavimor.lab"];
+        pf = {"CN=Journal Folder", "pf", "journal-folder@tavimor.lab", "journal-folder", "", ""};
+        fake.journals.insert("CN=Public Journal Store", pf.dn);
+        fake.publicFolders.insert("journal-folder@tavimor.lab", "file://./backofficestorage/tavimor.lab/public folders/Journal Folder");
+    }
+
+    sink::SaveEvent report(const QString& from, const QStringList& to, const QStringList& cc = {}) {
+        journal::Envelope e;
+        e.sender = from;
+        e.subject = "Quarterly figures";
+        e.messageId = "<m1@tavimor.lab>";
+        e.to = to;
+        e.cc = cc;
+        const QByteArray original = journal::composeMessage(from, to, cc, e.subject, e.messageId, "body\n");
+        const QByteArray mime = journal::buildReport(e, original, "journal.archive@tavimor.lab");
+        sink::SaveEvent ev;
+        ev.itemUrl = kInbox + "/r1.eml";
+        ev.folderUrl = kInbox;
+        ev.folderOwner = "journal.archive";
+        for (const auto& p : journal::reportProperties(e, mime)) ev.item.push_back({p.name, p.type, p.value});
+        ev.registration.push_back({"DAV:contentclass", 8, QString("urn:content-class:storeeventreg")});
+        if (!forwardTo.isEmpty()) ev.registration.push_back({"Tavimor_FWDAddress", 8, forwardTo});
+        if (both) ev.registration.push_back({"Tavimor_FWDAndSave", 8, QString("FWDAndSave")});
+        return ev;
+    }
+    Verdict run(const sink::SaveEvent& e) { return sink::journal(e, fake, log); }
+
+    FakeServices fake;
+    MemoryLog log;
+    QString forwardTo;
+    bool both = false;
+};
+
+TEST_F(Journaler, KeepsWhenTheSenderOrARecipientIsJournaledReadingMarkersAsTheUserListDoes) {
+    struct Case {
+        const char* senderMarkers;
+        const char* recipientMarkers;
+        bool kept;
+    } cases[] = {
+        {"", "", true},
+        {"###NoArcOut", "", true},
+        {"", "###NoArcIn", true},
+        {"###NoArcOut", "###NoArcIn", false},
+        {"###NoArcIn", "###NoArcOut", true},  // the other direction's marker does not matter
+        {"###NoArcIn###NoArcOut", "###NoArcIn###NoArcOut", false},
+        {"###noarcout", "###NoArcIn", true},  // another letter case is no marker
+        {"NoArcOut", "###NoArcIn", true},     // nor is a marker without its separator
+        {"free text###NoArcOut", "value###NoArcIn###", false},
+    };
+    for (const Case& c : cases) {
+        fake.user("alice", kJournaled, c.senderMarkers);
+        fake.user("bob", kJournaled, c.recipientMarkers);
+        log = {};
+        const Verdict v = run(report("alice@tavimor.lab", {"Bob@Tavimor.lab"}));
+        EXPECT_EQ(v, c.kept ? Verdict::Keep : Verdict::Drop) << c.senderMarkers << " / " << c.recipientMarkers;
+        EXPECT_TRUE(log.errors.isEmpty());
+        EXPECT_EQ(log.infos.size(), 1);
+        EXPECT_TRUE(log.infos.value(0).startsWith(c.kept ? "kept " : "dropped ")) << log.infos.value(0).toStdString();
+    }
+}
+
+TEST_F(Journaler, OnlyPartiesHomedOnAStoreJournaledIntoThisFolderCount) {
+    fake.user("excluded.in", kJournaled, "###NoArcIn");
+    fake.user("excluded.out", kJournaled, "###NoArcOut");
+    fake.user("elsewhere", kOther);
+    fake.user("unjournaled", kPlain);
+    fake.byAddress["partner@example.com"] = {"CN=Partner", "contact", "partner@example.com", "partner", "", ""};
+    // outside sender, contact, other journal, no journal: none of them counts
+    EXPECT_EQ(run(report("stranger@example.org", {"excluded.in@tavimor.lab"})), Verdict::Drop);
+    EXPECT_EQ(run(report("excluded.out@tavimor.lab", {"partner@example.com", "elsewhere@tavimor.lab"},
+                         {"unjournaled@tavimor.lab", "nobody@example.net"})),
+              Verdict::Drop);
+    // a Cc recipient counts like a To recipient
+    EXPECT_EQ(run(report("stranger@example.org", {"elsewhere@tavimor.lab"}, {"excluded.out@tavimor.lab"})), Verdict::Keep);
+
+    // a group's members each count on their own
+    fake.byAddress["staff@tavimor.lab"] = {"CN=Staff,OU=Groups", "group", "staff@tavimor.lab", "staff", "", ""};
+    fake.groups.insert("CN=Staff,OU=Groups", {fake.byAddress["excluded.in@tavimor.lab"], fake.byAddress["elsewhere@tavimor.lab"]});
+    EXPECT_EQ(run(report("stranger@example.org", {"staff@tavimor.lab"})), Verdict::Drop);
+    fake.groups["CN=Staff,OU=Groups"].push_back(fake.byAddress["excluded.out@tavimor.lab"]);
+    EXPECT_EQ(run(report("stranger@example.org", {"staff@tavimor.lab"})), Verdict::Keep);
+
+    // a public folder as journal recipient
+    fake.user("pf.user", "CN=Public Journal Store");
+    sink::SaveEvent e = report("pf.user@tavimor.lab", {"stranger@example.org"});
+    e.folderOwner = "JOURNAL-FOLDER@tavimor.lab";
+    e.folderIsPublic = true;
+    EXPECT_EQ(run(e), Verdict::Keep);
+    e.folderOwner = "sales-folder@tavimor.lab";
+    EXPECT_EQ(run(e), Verdict::Drop);
+
+    // an item that is no journal report is left alone
+    sink::SaveEvent note = report("stranger@example.org", {"excluded.in@tavimor.lab"});
+    note.item = {{"DAV:contentclass", 8, QString("urn:content-class:message")}};
+    EXPECT_EQ(run(note), Verdict::Keep);
+}
+
+TEST_F(Journaler, ForwardsAKeptReportAndKeepsItOnlyWithBoth) {
+    fake.user("alice", kJournaled);
+    fake.user("legal", kPlain);
+    fake.byAddress["partner@example.com"] = {"CN=Partner", "contact", "partner@example.com", "partner", "", ""};
+    fake.byAddress["legal-team@tavimor.lab"] = {"CN=Legal Team", "group", "legal-team@tavimor.lab", "legal-team", "", ""};
+    fake.groups.insert("CN=Legal Team", {fake.byAddress["legal@tavimor.lab"], fake.byAddress["partner@example.com"]});
+    const QString queue = "file://./backofficestorage/tavimor.lab/Outbound Queue";
+    struct Case {
+        QString forward;
+        bool both;
+        QStringList folders;
+        QStringList outside;  // mailheader:to of the queue copies
+    } cases[] = {
+        {"Legal <legal@tavimor.lab>", false, {fake.inboxes["legal"]}, {}},
+        {"journal-folder@tavimor.lab", true, {fake.publicFolders["journal-folder@tavimor.lab"]}, {}},
+        {"Auditor <auditor@example.org>", false, {queue}, {"auditor@example.org"}},
+        {"legal-team@tavimor.lab", true, {fake.inboxes["legal"], queue}, {"partner@example.com"}},
+    };
+    for (const Case& c : cases) {
+        fake.saved.clear();
+        forwardTo = c.forward;
+        both = c.both;
+        EXPECT_EQ(run(report("alice@tavimor.lab", {"stranger@example.org"})), c.both ? Verdict::Keep : Verdict::Drop)
+            << c.forward.toStdString();
+        EXPECT_EQ(QStringList(fake.saved.keys()), [&] { QStringList f = c.folders; f.sort(); return f; }());
+        QStringList outside;
+        for (const auto& item : fake.saved.value(queue))
+            outside << sink::SaveEvent::valueOf(item, "urn:schemas:mailheader:to");
+        EXPECT_EQ(outside, c.outside);
+        for (const auto& [folder, items] : fake.saved.toStdMap())
+            EXPECT_TRUE(sink::SaveEvent::valueOf(items.at(0), journal::kMimeProperty).contains("Sender: alice@tavimor.lab"));
+    }
+
+    // a dropped report is not forwarded
+    fake.saved.clear();
+    fake.user("alice", kJournaled, "###NoArcOut");
+    EXPECT_EQ(run(report("alice@tavimor.lab", {"stranger@example.org"})), Verdict::Drop);
+    EXPECT_TRUE(fake.saved.isEmpty());
+}
+
+TEST_F(Journaler, NeverLosesAReportWhenTheDirectoryOrAForwardFails) {
+    fake.user("alice", kJournaled, "###NoArcOut");
+    fake.user("legal", kPlain);
+    forwardTo = "legal@tavimor.lab";
+
+    fake.directoryDown = true;
+    EXPECT_EQ(run(report("alice@tavimor.lab", {"stranger@example.org"})), Verdict::Keep);
+    ASSERT_EQ(log.errors.size(), 1);
+    EXPECT_TRUE(log.errors[0].contains("the directory cannot answer")) << log.errors[0].toStdString();
+    EXPECT_TRUE(fake.saved.isEmpty());
+
+    fake.directoryDown = false;
+    fake.user("alice", kJournaled);
+    fake.failSavingIn = fake.inboxes["legal"];
+    log = {};
+    EXPECT_EQ(run(report("alice@tavimor.lab", {"stranger@example.org"})), Verdict::Keep);
+    ASSERT_EQ(log.errors.size(), 1);
+    EXPECT_TRUE(log.errors[0].contains("forwarding to legal@tavimor.lab failed")) << log.errors[0].toStdString();
+
+    // a forwarding recipient without a store folder
+    fake.failSavingIn.clear();
+    forwardTo = "journal.archive@tavimor.lab";
+    fake.inboxes.remove("journal.archive");
+    EXPECT_EQ(run(report("alice@tavimor.lab", {"stranger@example.org"})), Verdict::Keep);
+    EXPECT_EQ(log.errors.size(), 2);
+}
+
+TEST_F(Journaler, DirectoryAnswersAreKeptForAShortTimeButFailuresAreNot) {
+    fake.user("alice", kJournaled);
+    fake.user("bob", kJournaled, "###NoArcIn");
+    qint64 now = 1000;
+    sink::DirectoryCache cache(60000, [&] { return now; });
+    cache.setBackend(&fake);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab", "x@example.com"}), cache, log), Verdict::Keep);
+    const int firstRun = fake.directoryCalls;
+    EXPECT_LE(firstRun, 6);
+
+    // a changed marker is seen once the answer has expired
+    fake.user("alice", kJournaled, "###NoArcOut");
+    EXPECT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log), Verdict::Keep);
+    now += 60001;
+    EXPECT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log), Verdict::Drop);
+
+    // an unanswered question is asked again
+    now += 60001;
+    fake.directoryDown = true;
+    EXPECT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log), Verdict::Keep);
+    fake.directoryDown = false;
+    EXPECT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log), Verdict::Drop);
+}
+
+}  // namespace

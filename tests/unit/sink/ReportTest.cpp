@@ -1,0 +1,44 @@
+// Journal reports as MIME: what is written is read back, and the original
+// message travels unchanged as message/rfc822.
+
+#include "journal/JournalReport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(JournalReport, EnvelopeAndOriginalSurviveTheRoundTrip) {
+    journal::Envelope e;
+    e.sender = "jürgen.weiss@tavimor.lab";
+    e.subject = "Zoë's figures, part 2";
+    e.messageId = "<abc.123@tavimor.lab>";
+    e.to = {"anna.abbott@tavimor.lab", "ben.hoffmann@tavimor.lab, Expanded: all-hands@tavimor.lab"};
+    e.cc = {"partner@example.com"};
+    e.bcc = {"o'brien@tavimor.lab"};
+    const QByteArray original =
+        journal::composeMessage(e.sender, {"anna.abbott@tavimor.lab"}, {}, e.subject, e.messageId, "Hello\n");
+    const QByteArray mime = journal::buildReport(e, original, "journal.archive@tavimor.lab");
+
+    const auto back = journal::readEnvelope(mime);
+    ASSERT_TRUE(back.has_value()) << mime.constData();
+    EXPECT_EQ(back->sender, e.sender);
+    EXPECT_EQ(back->subject, e.subject);
+    EXPECT_EQ(back->messageId, e.messageId);
+    EXPECT_EQ(back->to, e.to);
+    EXPECT_EQ(back->cc, e.cc);
+    EXPECT_EQ(back->bcc, e.bcc);
+    EXPECT_EQ(back->recipients(), QStringList({"anna.abbott@tavimor.lab", "ben.hoffmann@tavimor.lab",
+                                               "partner@example.com", "o'brien@tavimor.lab"}));
+    EXPECT_TRUE(mime.contains("Content-Type: message/rfc822"));
+    EXPECT_TRUE(mime.contains("Message-Id: <abc.123@tavimor.lab>") || mime.contains("Message-ID: <abc.123@tavimor.lab>"));
+    EXPECT_TRUE(mime.contains("X-MS-Journal-Report:"));
+
+    // several entries on one line, display names and group notes are read too
+    EXPECT_EQ(journal::entryAddress("Anna Abbott <anna.abbott@tavimor.lab>, Expanded: staff@tavimor.lab"),
+              "anna.abbott@tavimor.lab");
+    // an ordinary message is no report
+    EXPECT_FALSE(journal::readEnvelope(original).has_value());
+    EXPECT_FALSE(journal::readEnvelope("garbage without headers").has_value());
+}
+
+}  // namespace
