@@ -1,5 +1,6 @@
 #include "platform/directory/Session.h"
 
+#include "platform/directory/KerberosBind.h"
 #include "platform/directory/LdapErrors.h"
 
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <unistd.h>
 #include <QRegularExpression>
 #include <ldap.h>
-#include <sasl/sasl.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -90,15 +90,6 @@ QString readPasswordFile(const QString& path) {
     QByteArray pw = f.readAll();
     while (pw.endsWith('\n') || pw.endsWith('\r')) pw.chop(1);
     return QString::fromUtf8(pw);
-}
-
-int saslInteract(LDAP*, unsigned, void*, void* in) {
-    // Kerberos needs no answers; take the defaults offered.
-    for (auto* i = static_cast<sasl_interact_t*>(in); i && i->id != SASL_CB_LIST_END; ++i) {
-        i->result = i->defresult ? i->defresult : "";
-        i->len = i->defresult ? static_cast<unsigned>(strlen(i->defresult)) : 0;
-    }
-    return LDAP_SUCCESS;
 }
 
 int ldapScope(Scope s) {
@@ -197,6 +188,13 @@ void Session::connect() {
     const int isServer = 0;
     ldap_set_option(ld_, LDAP_OPT_X_TLS_NEWCTX, &isServer);
 
+    const QString bindDn = env("LDAPBINDDN");
+    const QString pwFile = env("TAVIMOR_BIND_PASSWORD_FILE");
+    if (bindDn.isEmpty() || pwFile.isEmpty()) {
+        // Kerberos: plain LDAP, signed and sealed by the Kerberos layer.
+        boundAs_ = QStringLiteral("upn:") + bindWithKerberos(ld_, endpoint_);
+        return;
+    }
     if (!endpoint_.ldaps) {
         rc = ldap_start_tls_s(ld_, nullptr, nullptr);
         if (rc != LDAP_SUCCESS) {
@@ -209,32 +207,17 @@ void Session::connect() {
         }
     }
 
-    const QString bindDn = env("LDAPBINDDN");
-    const QString pwFile = env("TAVIMOR_BIND_PASSWORD_FILE");
-    if (!bindDn.isEmpty() && !pwFile.isEmpty()) {
-        const QByteArray pw = readPasswordFile(pwFile).toUtf8();
-        berval cred{static_cast<ber_len_t>(pw.size()), const_cast<char*>(pw.constData())};
-        rc = ldap_sasl_bind_s(ld_, bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
-    } else {
-        rc = ldap_sasl_interactive_bind_s(ld_, nullptr, "GSSAPI", nullptr, nullptr, LDAP_SASL_QUIET, saslInteract,
-                                          nullptr);
-    }
+    const QByteArray pw = readPasswordFile(pwFile).toUtf8();
+    berval cred{static_cast<ber_len_t>(pw.size()), const_cast<char*>(pw.constData())};
+    rc = ldap_sasl_bind_s(ld_, bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
     if (rc != LDAP_SUCCESS) {
         disconnect();
         throwLdapError(rc, QStringLiteral("(signing in to %1)").arg(endpoint_.host));
     }
     // Who this session signed in as, for servers that do not answer "Who am I?".
-    if (!bindDn.isEmpty() && !pwFile.isEmpty()) {
-        boundAs_ = bindDn.contains(u'=') ? QStringLiteral("dn:") + bindDn
-                   : bindDn.contains(u'\\') ? QStringLiteral("u:") + bindDn
-                                            : QStringLiteral("upn:") + bindDn;
-    } else {
-        char* user = nullptr;
-        if (ldap_get_option(ld_, LDAP_OPT_X_SASL_USERNAME, &user) == LDAP_OPT_SUCCESS && user) {
-            boundAs_ = QStringLiteral("upn:") + QString::fromUtf8(user);
-            ldap_memfree(user);
-        }
-    }
+    boundAs_ = bindDn.contains(u'=') ? QStringLiteral("dn:") + bindDn
+               : bindDn.contains(u'\\') ? QStringLiteral("u:") + bindDn
+                                        : QStringLiteral("upn:") + bindDn;
 }
 
 const RootDse& Session::rootDse() {
