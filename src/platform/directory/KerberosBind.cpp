@@ -5,6 +5,7 @@
 
 #include <gssapi/gssapi.h>
 #include <gssapi/gssapi_krb5.h>
+#include <krb5/krb5.h>
 #include <ldap.h>
 #include <sasl/sasl.h>
 
@@ -94,6 +95,28 @@ QString gssName(gss_name_t name) {
     return out;
 }
 
+// The principal a credential cache holds, whether or not its tickets are still valid.
+QString cachePrincipal() {
+    krb5_context context = nullptr;
+    if (krb5_init_context(&context) != 0) return QString();
+    QString out;
+    krb5_ccache cache = nullptr;
+    if (krb5_cc_default(context, &cache) == 0) {
+        krb5_principal principal = nullptr;
+        if (krb5_cc_get_principal(context, cache, &principal) == 0) {
+            char* name = nullptr;
+            if (krb5_unparse_name(context, principal, &name) == 0) {
+                out = QString::fromUtf8(name);
+                krb5_free_unparsed_name(context, name);
+            }
+            krb5_free_principal(context, principal);
+        }
+        krb5_cc_close(context, cache);
+    }
+    krb5_free_context(context);
+    return out;
+}
+
 }  // namespace
 
 TicketState currentTicket() {
@@ -108,13 +131,22 @@ TicketState currentTicket() {
     const OM_uint32 major = gss_acquire_cred(&minor, GSS_C_NO_NAME, GSS_C_INDEFINITE, GSS_C_NO_OID_SET,
                                              GSS_C_INITIATE, &cred, nullptr, &lifetime);
     if (GSS_ERROR(major)) {
-        t.kind = GSS_ROUTINE_ERROR(major) == GSS_S_CREDENTIALS_EXPIRED ? TicketState::Expired : TicketState::Missing;
+        // A cache that names its principal but gives no credential holds
+        // tickets that have run out.
+        t.principal = cachePrincipal();
+        t.kind = GSS_ROUTINE_ERROR(major) == GSS_S_CREDENTIALS_EXPIRED || !t.principal.isEmpty()
+                     ? TicketState::Expired
+                     : TicketState::Missing;
         return t;
     }
     gss_name_t name = GSS_C_NO_NAME;
+    // Expired credentials are acquired with no lifetime left, and cannot be asked for their name.
     if (gss_inquire_cred(&minor, cred, &name, &lifetime, nullptr, nullptr) == GSS_S_COMPLETE) {
         t.principal = gssName(name);
         gss_release_name(&minor, &name);
+    } else {
+        lifetime = 0;
+        t.principal = cachePrincipal();
     }
     gss_release_cred(&minor, &cred);
     t.kind = lifetime == 0 ? TicketState::Expired : TicketState::Valid;
