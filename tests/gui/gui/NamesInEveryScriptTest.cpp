@@ -55,12 +55,12 @@ TEST(NamesInEveryScript, ListsSortByTheLocaleNotByCodePoint) {
     if (!locale.startsWith("en"))
         GTEST_SKIP() << "the expected order is English's; names sort by " << locale.toStdString() << " here";
     const QStringList names{"Zoe Adams", "Örjan Holm", "Łukasz Nowak", "Åsa Berg", "oskar ek", "Anna Lind", "Lena Ek"};
-    const QStringList ascending{"Anna Lind", "Åsa Berg", "Lena Ek", "Łukasz Nowak", "oskar ek", "Örjan Holm",
+    const QStringList ascending{"Anna Lind", "Åsa Berg", "Lena Ek", "Łukasz Nowak", "Örjan Holm", "oskar ek",
                                 "Zoe Adams"};
-    EXPECT_EQ(sortedNames(names, 0), ascending);
+    EXPECT_EQ(sortedNames(names, 0).join(" | ").toStdString(), ascending.join(" | ").toStdString());
     QStringList descending = ascending;
     std::reverse(descending.begin(), descending.end());
-    EXPECT_EQ(sortedNames(names, 1), descending);
+    EXPECT_EQ(sortedNames(names, 1).join(" | ").toStdString(), descending.join(" | ").toStdString());
 }
 
 TEST(NamesInEveryScript, EveryScriptIsDrawnWithGlyphs) {
@@ -68,6 +68,6 @@ TEST(NamesInEveryScript, EveryScriptIsDrawnWithGlyphs) {
     for (const char* name : {"Łukasz Ångström", "Αλέξανδρος Παπαδόπουλος", "Дмитрий Смирнов", "王秀英",
                              "山田 はなこ", "김민준"}) {
         const QString text = QString::fromUtf8(name);
-        EXPECT_EQ(missingGlyphs(text, list.font()), "") << name;
+        EXPECT_EQ(missingGlyphs(text, list.font()).toStdString(), "") << name;
     }
 }
