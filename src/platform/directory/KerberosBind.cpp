@@ -95,6 +95,19 @@ QString gssName(gss_name_t name) {
     return out;
 }
 
+QString defaultRealm() {
+    krb5_context context = nullptr;
+    if (krb5_init_context(&context) != 0) return QString();
+    QString out;
+    char* realm = nullptr;
+    if (krb5_get_default_realm(context, &realm) == 0) {
+        out = QString::fromUtf8(realm);
+        krb5_free_default_realm(context, realm);
+    }
+    krb5_free_context(context);
+    return out;
+}
+
 // The principal a credential cache holds, whether or not its tickets are still valid.
 QString cachePrincipal() {
     krb5_context context = nullptr;
@@ -137,6 +150,7 @@ TicketState currentTicket() {
         t.kind = GSS_ROUTINE_ERROR(major) == GSS_S_CREDENTIALS_EXPIRED || !t.principal.isEmpty()
                      ? TicketState::Expired
                      : TicketState::Missing;
+        if (t.kind == TicketState::Missing) t.realm = defaultRealm();
         return t;
     }
     gss_name_t name = GSS_C_NO_NAME;
@@ -165,8 +179,9 @@ QString ticketProblem(const TicketState& ticket, const QString& host) {
         break;
     }
     return QStringLiteral("No Kerberos ticket for signing in to %1 (credential cache %2); run: kinit "
-                          "<account>@<REALM>, or set LDAPBINDDN and TAVIMOR_BIND_PASSWORD_FILE for a simple bind")
-        .arg(host, ticket.cache.isEmpty() ? QStringLiteral("default") : ticket.cache);
+                          "<account>@%3, or set LDAPBINDDN and TAVIMOR_BIND_PASSWORD_FILE for a simple bind")
+        .arg(host, ticket.cache.isEmpty() ? QStringLiteral("default") : ticket.cache,
+             ticket.realm.isEmpty() ? QStringLiteral("<REALM>") : ticket.realm);
 }
 
 QString kerberosUri(const QString& host, int port) {

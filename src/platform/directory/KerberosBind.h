@@ -18,6 +18,7 @@ struct TicketState {
     enum Kind { Valid, Missing, Expired } kind = Missing;
     QString principal;  // "user@REALM" when known
     QString cache;      // the credential cache looked at
+    QString realm;      // the default realm of the Kerberos configuration
 };
 TicketState currentTicket();
 

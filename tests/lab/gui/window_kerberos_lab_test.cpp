@@ -77,7 +77,7 @@ TEST_F(KerberosWindowLab, AMissingOrExpiredTicketIsOneLineSayingWhatToRun) {
     QStringList lines = errorLines();
     ASSERT_EQ(lines.size(), 1) << form->errorLog().text().toStdString();
     EXPECT_TRUE(lines[0].contains("No Kerberos ticket for signing in to " + labEnv("LAB_DC_HOST")));
-    EXPECT_TRUE(lines[0].contains("run: kinit"));
+    EXPECT_TRUE(lines[0].contains("run: kinit <account>@" + labEnv("LAB_REALM")));
     EXPECT_TRUE(lines[0].contains("-2146893042"));  // no credentials, as a Windows client numbers it
     EXPECT_EQ(form->ui().TreeView1->topLevelItemCount(), 0);
     form->Form_Unload();
