@@ -1,10 +1,11 @@
 #include "lab/platform_store/TempStore.h"
-#include "platform/store/LabSeed.h"
+#include "lab/store/LabSeed.h"
 #include "platform/store/Store.h"
 
 #include <gtest/gtest.h>
 
 using namespace platform::store;
+using namespace lab;
 using testsupport::TempStore;
 
 namespace {

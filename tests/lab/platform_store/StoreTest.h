@@ -11,4 +11,5 @@
 using namespace platform::store;
 using platform::ComError;
 using testsupport::TempStore;
+using lab::StoreBuilder;
 using testing_support::errorOf;

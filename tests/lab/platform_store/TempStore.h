@@ -2,13 +2,16 @@
 // A store root in a temporary directory for the duration of a test, with the
 // domain folder "tavimor.lab" and helpers for its URLs.
 
-#include "platform/store/StoreBuilder.h"
+#include "lab/store/StoreBuilder.h"
 #include "platform/store/StoreRoot.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace testsupport {
+
+// The lab's store builder, for the tests that lay out store contents.
+using lab::StoreBuilder;
 
 class TempStore {
 public:

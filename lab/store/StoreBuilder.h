@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
-namespace platform::store {
+namespace lab {
 
 class StoreBuilder {
 public:
@@ -48,7 +48,7 @@ public:
 
 private:
     QString domainFolder_;
-    mutable StoreConnection con_;  // reads go through it too
+    mutable platform::store::StoreConnection con_;  // reads go through it too
 };
 
-}  // namespace platform::store
+}  // namespace lab

@@ -1,4 +1,4 @@
-#include "platform/store/StoreBuilder.h"
+#include "lab/store/StoreBuilder.h"
 
 #include "platform/store/Schema.h"
 #include "platform/store/StoreErrors.h"
@@ -6,7 +6,9 @@
 #include "platform/store/StoreRoot.h"
 #include "platform/store/StoreUrl.h"
 
-namespace platform::store {
+namespace lab {
+using namespace platform::store;
+
 namespace {
 const char* kFilePrefix = "file://./backofficestorage/";
 
@@ -37,7 +39,7 @@ bool StoreBuilder::exists(const QStringList& path) const {
     try {
         rec.open(url(path), &con_);
         return true;
-    } catch (const ComError& e) {
+    } catch (const platform::ComError& e) {
         if (e.number() != err::ItemNotFound) throw;
         return false;
     }
@@ -82,7 +84,7 @@ QString StoreBuilder::inboxOf(const QString& alias) const {
     try {
         rec.open(url({mailboxFolder(), alias}), &con_);
         return rec.field(schema::kInbox).toString();
-    } catch (const ComError& e) {
+    } catch (const platform::ComError& e) {
         if (e.number() != err::ItemNotFound) throw;
         return {};
     }
@@ -113,4 +115,4 @@ bool StoreBuilder::ensurePublicFolder(const QStringList& path, const QString& em
     return ensureFolder(QStringList{publicFolders()} + path, props);
 }
 
-}  // namespace platform::store
+}  // namespace lab

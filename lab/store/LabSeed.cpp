@@ -1,10 +1,12 @@
-#include "platform/store/LabSeed.h"
+#include "lab/store/LabSeed.h"
 
-#include "platform/store/StoreBuilder.h"
+#include "lab/store/StoreBuilder.h"
 
 #include <algorithm>
 
-namespace platform::store {
+namespace lab {
+using namespace platform::store;
+
 namespace {
 bool byAlias(const SeedMailbox& a, const SeedMailbox& b) {
     return a.alias.compare(b.alias, Qt::CaseInsensitive) < 0;
@@ -79,4 +81,4 @@ SeedReport seedLabStore(const QString& domainFolder, QList<SeedMailbox> mailboxe
     return report;
 }
 
-}  // namespace platform::store
+}  // namespace lab

@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-namespace platform::store {
+namespace lab {
 
 struct SeedMailbox {
     QString alias;
@@ -42,4 +42,4 @@ QList<PublicFolderPlacement> placePublicFolders(QList<SeedPublicFolder> folders)
 SeedReport seedLabStore(const QString& domainFolder, QList<SeedMailbox> mailboxes,
                         const QList<SeedPublicFolder>& publicFolders);
 
-}  // namespace platform::store
+}  // namespace lab

@@ -5,7 +5,7 @@
 // what is missing, it can be run again at any time.
 
 #include "platform/directory/Directory.h"
-#include "platform/store/LabSeed.h"
+#include "lab/store/LabSeed.h"
 #include "platform/store/StoreRoot.h"
 
 #include <QCoreApplication>
@@ -56,24 +56,24 @@ int main(int argc, char** argv) {
         dir::DirectoryConnection con;
         con.open();
 
-        QList<ps::SeedMailbox> mailboxes;
+        QList<lab::SeedMailbox> mailboxes;
         auto users = con.execute(QStringLiteral("SELECT mail, mailNickname FROM '") + root +
                                      QStringLiteral("' WHERE mail='*' AND mailNickname='*' AND homeMDB='*'"),
                                  dir::PropertySet::B);
         for (; !users.eof(); users.moveNext())
-            mailboxes << ps::SeedMailbox{users.text(QStringLiteral("mailNickname")), users.text(QStringLiteral("mail"))};
+            mailboxes << lab::SeedMailbox{users.text(QStringLiteral("mailNickname")), users.text(QStringLiteral("mail"))};
 
-        QList<ps::SeedPublicFolder> folders;
+        QList<lab::SeedPublicFolder> folders;
         auto pfs = con.execute(QStringLiteral("SELECT mail, displayName, name FROM '") + root +
                                    QStringLiteral("' WHERE objectClass='publicFolder' AND mail='*'"),
                                dir::PropertySet::B);
         for (; !pfs.eof(); pfs.moveNext()) {
             QString name = pfs.text(QStringLiteral("displayName"));
             if (name.isEmpty()) name = pfs.text(QStringLiteral("name"));
-            folders << ps::SeedPublicFolder{name, pfs.text(QStringLiteral("mail"))};
+            folders << lab::SeedPublicFolder{name, pfs.text(QStringLiteral("mail"))};
         }
 
-        const ps::SeedReport r = ps::seedLabStore(domain, mailboxes, folders);
+        const lab::SeedReport r = lab::seedLabStore(domain, mailboxes, folders);
         std::printf("lab_seed_store: %s in %s: %d mailboxes (%d with a localised inbox, %d junk e-mail rules) "
                     "and %d mail-enabled public folders added; %lld mailbox users, %lld public folders in the "
                     "directory\n",
