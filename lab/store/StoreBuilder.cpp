@@ -30,7 +30,7 @@ void StoreBuilder::commit() { con_.commitTrans(); }
 
 QString StoreBuilder::url(const QStringList& path) const {
     QString u = QString::fromLatin1(kFilePrefix) + domainFolder_;
-    for (const QString& s : path) u += QLatin1Char('/') + s;
+    for (const QString& s : path) u += QLatin1Char('/') + encodeName(s);
     return u;
 }
 

@@ -155,7 +155,7 @@ RefreshSteps InstallForm::refreshSteps() {
         s.checkComPlusApp = [this](QString& identity) { return hooks_.checkComPlusApp(*this, identity); };
     if (hooks_.proposeIdentity) s.proposeIdentity = [this] { return hooks_.proposeIdentity(*this); };
     if (hooks_.getMailboxStores) s.getMailboxStores = [this] { hooks_.getMailboxStores(*this); };
-    s.currentDirectory = [this] { return probes_.currentDirectory(); };
+    s.libraryFolder = [this] { return probes_.libraryFolder(); };
     s.fileExists = [this](const QString& path) { return probes_.fileExists(path); };
     return s;
 }

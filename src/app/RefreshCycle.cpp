@@ -24,8 +24,8 @@ complus::ComPlusFacts comPlusFacts(const Globals& g, ErrorLog& log, const Refres
     facts.windows2000 = complus::isWindows2000(g.strWindowsVersion);
     if (!facts.installed) {
         guarded(log, [&] {
-            facts.currentDirectory = steps.currentDirectory ? steps.currentDirectory() : QString();
-            const QString library = complus::sinkLibraryPath(facts.currentDirectory, QString::fromLatin1(kAppName));
+            facts.libraryFolder = steps.libraryFolder ? steps.libraryFolder() : QString();
+            const QString library = complus::sinkLibraryPath(facts.libraryFolder, QString::fromLatin1(kAppName));
             facts.libraryPresent = steps.fileExists && steps.fileExists(library);
         });
         facts.stamp = timestamp();

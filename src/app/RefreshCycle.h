@@ -21,8 +21,8 @@ struct RefreshSteps {
     std::function<QString()> proposeIdentity;
     // Rebuilds the store tree (and loads the remembered store).
     std::function<void()> getMailboxStores;
-    // The process's current directory and whether a file exists (the sink library).
-    std::function<QString()> currentDirectory;
+    // The program's library folder and whether a file exists (the sink library).
+    std::function<QString()> libraryFolder;
     std::function<bool(const QString& path)> fileExists;
 };
 

@@ -11,12 +11,15 @@
 #include "engine/PanelEvents.h"
 #include "engine/StoreLoad.h"
 #include "pickers/Pickers.h"
+#include "platform/directory/LdapLibrary.h"
 #include "platform/store/StoreConnection.h"
 #include "store/Registration.h"
 #include "store/RegistrationContext.h"
 #include "directory/tree/Node.h"
 #include "users/ListInteraction.h"
 #include "users/ListSort.h"
+
+#include <QPointer>
 
 namespace app {
 
@@ -64,6 +67,13 @@ void wireSubsystems(InstallForm& form) {
     form.context().hooks.ShowSelectRecipient = [&form] { pickers::showSelectRecipient(form.context()); };
     h.closePickers = [](InstallForm&) { pickers::closeSelectRecipient(); };
     engine::connectPanel(form.context());
+    // What the directory layer notes on its own (a referral it would not follow).
+    platform::directory::setNoticeHandler([window = QPointer<InstallForm>(&form)](int32_t number,
+                                                                                 const QString& description) {
+        if (!window) return;
+        window->errorLog().logWithoutContext(number, description);
+        window->errorLog().show();
+    });
 }
 
 }  // namespace app

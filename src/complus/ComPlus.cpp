@@ -102,7 +102,7 @@ int16_t ComPlus::InstallComPlusApp(const QString& appName, const QString& identi
         // The new application is addressed by its ID: another application of
         // the same name may still be in the catalog.
         const QString appId = app.Key();
-        catalog->InstallComponent(appId, sinkLibraryPath(probes_.currentDirectory(), appName), QString(),
+        catalog->InstallComponent(appId, sinkLibraryPath(probes_.libraryFolder(), appName), QString(),
                                   QString());
         catalog->RefreshComponents();
         if (!windows2000)

@@ -18,7 +18,7 @@ QString label8Text(const char* state) {
 }
 
 QString missingLibraryEntry(const ComPlusFacts& f) {
-    return QLatin1Char('[') + f.stamp + QStringLiteral("] File ") + sinkLibraryPath(f.currentDirectory, kAppName) +
+    return QLatin1Char('[') + f.stamp + QStringLiteral("] File ") + sinkLibraryPath(f.libraryFolder, kAppName) +
            QStringLiteral(" not found. ") + QStringLiteral("COM+ object installation is impossible.") +
            QStringLiteral("\r\n\r\n");
 }
@@ -112,8 +112,8 @@ ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, app::ErrorLog& log, const app
     facts.installed = comPlus.CheckComPlusApp(kAppName, facts.identity);
     facts.windows2000 = isWindows2000(globals.strWindowsVersion);
     if (!facts.installed) {
-        facts.currentDirectory = probes.currentDirectory();
-        facts.libraryPresent = probes.fileExists(sinkLibraryPath(facts.currentDirectory, kAppName));
+        facts.libraryFolder = probes.libraryFolder();
+        facts.libraryPresent = probes.fileExists(sinkLibraryPath(facts.libraryFolder, kAppName));
         facts.stamp = app::timestamp();
     }
     ComPlusPanel panel = decideComPlusPanel(facts, proposeIdentity);

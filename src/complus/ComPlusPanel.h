@@ -44,7 +44,7 @@ struct ComPlusFacts {
     QString identity;                    // the application's identity when installed
     bool windows2000 = false;
     bool libraryPresent = false;
-    QString currentDirectory;            // where the sink library is looked for
+    QString libraryFolder;               // where the sink library is looked for
     QString stamp;                       // time stamp of a log entry
 };
 
@@ -53,8 +53,8 @@ struct ComPlusFacts {
 // present. When it fails the field keeps its text.
 ComPlusPanel decideComPlusPanel(const ComPlusFacts& facts, const std::function<QString()>& proposeIdentity);
 
-// Checks the application "Tavimor", looks for its library in the current
-// directory, decides the panel and puts its log entry in front of the log.
+// Checks the application "Tavimor", looks for its library in the program's
+// library folder, decides the panel and puts its log entry in front of the log.
 ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, app::ErrorLog& log, const app::Globals& globals,
                                  platform::system::SystemProbes& probes,
                                  const std::function<QString()>& proposeIdentity);

@@ -1,6 +1,6 @@
 #pragma once
-// Where the event-sink library of an application is looked for: the process's
-// current directory + "/" + application name + the platform's library suffix.
+// Where the event-sink library of an application is looked for: the program's
+// library folder + "/" + application name + the platform's library suffix.
 
 #include <QString>
 
@@ -8,8 +8,8 @@ namespace complus {
 
 inline constexpr const char* kSinkLibrarySuffix = ".so";
 
-inline QString sinkLibraryPath(const QString& currentDirectory, const QString& appName) {
-    return currentDirectory + QLatin1Char('/') + appName + QLatin1String(kSinkLibrarySuffix);
+inline QString sinkLibraryPath(const QString& libraryFolder, const QString& appName) {
+    return libraryFolder + QLatin1Char('/') + appName + QLatin1String(kSinkLibrarySuffix);
 }
 
 }  // namespace complus

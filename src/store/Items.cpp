@@ -27,7 +27,7 @@ QString folderUrlOf(const QString& baseUrl, const QString& folderName, ps::Store
         return url;
     }
     if (folderName.isEmpty()) return baseUrl;
-    return baseUrl + QLatin1Char('/') + folderName;
+    return baseUrl + QLatin1Char('/') + ps::encodeName(folderName);
 }
 
 int16_t FindRegItem(const RegistrationContext& ctx, const QString& baseUrl, const QString& folderName,

@@ -42,7 +42,9 @@ QString WriteRegItem(const RegistrationContext& ctx, const QString& baseUrl, con
 
 // The "DAV:href" (blanks trimmed) of the first folder below `rootUrl` whose
 // public-folder address equals `emailAddress` without regard to case, searching
-// folders with subfolders again from their permanent URL; "" when none matched
+// folders with subfolders again from their permanent URL (each folder at most
+// once, so the store calls grow with the folders, not the depth's powers of two);
+// "" when none matched
 // or the search failed first (logged, with the failing root as context, when
 // `logFailure`). Never throws.
 QString GetPublicFolderURL(const RegistrationContext& ctx, const QString& rootUrl, const QString& emailAddress,

@@ -1,6 +1,7 @@
 #include "store/JournalMailbox.h"
 
 #include "directory/Queries.h"
+#include "platform/store/StoreUrl.h"
 
 namespace store {
 
@@ -48,7 +49,8 @@ QStringList mailboxCandidates(const app::Globals& g, const JournalMailbox& mailb
     QStringList out;
     for (const QString& name : {mailbox.alias, mailbox.localPart}) {
         if (name.isEmpty()) continue;
-        out << g.strHttpMailboxRoot + QLatin1Char('/') + name << g.strFileMailboxRoot + QLatin1Char('/') + name;
+        const QString segment = QLatin1Char('/') + platform::store::encodeName(name);
+        out << g.strHttpMailboxRoot + segment << g.strFileMailboxRoot + segment;
     }
     return out;
 }

@@ -18,7 +18,9 @@ struct Switches {
     bool anyOff() const { return !ingoing || !outgoing; }
 };
 
-// Reads the switches from a stored value (an empty value: both on).
+// Reads the switches from a stored value (an empty value: both on). A switch is
+// off when its marker stands as a whole piece: followed by the end of the value
+// or by "###", however many "#" precede it.
 Switches readMarkers(const QString& value);
 
 // Composes the value to store: the first "###NoArcIn" and the first "###NoArcOut"

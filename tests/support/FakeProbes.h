@@ -18,7 +18,7 @@ public:
     QString computer = "VM";
     std::optional<QString> lanGroup;
     QStringList storeRoot;
-    QString cwd = "/opt/tavimor";
+    QString libraryDir = "/opt/tavimor";
     QSet<QString> files;
 
     QString userName() override { return user; }
@@ -34,7 +34,7 @@ public:
     QString computerName() override { return computer; }
     std::optional<QString> workstationLanGroup(const QString&) override { return lanGroup; }
     QStringList listStoreRoot() override { return storeRoot; }
-    QString currentDirectory() override { return cwd; }
+    QString libraryFolder() override { return libraryDir; }
     bool fileExists(const QString& path) override { return files.contains(path); }
 
     // Plays a Windows version: platform id, major, minor.

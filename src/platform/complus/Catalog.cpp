@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <optional>
 
 namespace platform::complus {
 namespace {
@@ -90,11 +91,15 @@ void Catalog::RefreshComponents() {
     apps.bind(1, applicationsSchema().name);
     while (apps.step())
         for (auto& c : rows::load(*db_, schema, apps.text(0))) components.push_back(std::move(c));
+    // A recorded library that fails the trust check is not loaded; the others are
+    // still refreshed, then the first refusal is reported.
+    std::optional<ComError> refused;
     for (auto& c : components) {
         ComponentInfo info;
         try {
             info = identifyComponentLibrary(c->values.at(QStringLiteral("DLL")).toString());
-        } catch (const ComError&) {
+        } catch (const ComError& e) {
+            if (e.number() == err::NotTrusted && !refused) refused = e;
             continue;
         }
         if (info.progId != c->values.at(QStringLiteral("Name")).toString() ||
@@ -104,6 +109,7 @@ void Catalog::RefreshComponents() {
         rows::update(*db_, *c);
     }
     tx.commit();
+    if (refused) throw *refused;
 }
 
 void Catalog::CreateServiceForApplication(const QString& appIdOrName, const QString& serviceName,

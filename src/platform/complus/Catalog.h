@@ -47,12 +47,14 @@ public:
 
     // Installs the component class of `dll` into the application named by its ID
     // or name (first match, letter case ignored). The type library and proxy/stub
-    // library are optional; when given they must exist.
+    // library are optional; when given they must exist. The library must pass
+    // the trust check before it is loaded or recorded (NotTrusted otherwise).
     void InstallComponent(const QString& appIdOrName, const QString& dll, const QString& tlb,
                           const QString& psdll);
     // Re-reads the installed components' libraries and records their current
     // version; a component whose library is gone or no longer names the same
-    // class keeps what was recorded.
+    // class keeps what was recorded. A recorded library that fails the trust
+    // check is not loaded: the others are refreshed, then NotTrusted is thrown.
     void RefreshComponents();
     // Registers a service that runs the application.
     void CreateServiceForApplication(const QString& appIdOrName, const QString& serviceName,

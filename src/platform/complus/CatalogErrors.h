@@ -13,6 +13,7 @@
 //   0x80070431  ServiceExists       the service name (or the application's service) exists
 //   0x80070057  InvalidArg          unknown or read-only property, bad index or argument
 //   0x80070005  AccessDenied        the catalog file or its folder may not be opened
+//   0x80070005  NotTrusted          a component library fails the trust check (not loaded)
 //   0x80004005  Fail                the catalog database failed
 
 #include "platform/ComError.h"
@@ -31,6 +32,7 @@ constexpr int32_t ComponentExists = static_cast<int32_t>(0x80110439);
 constexpr int32_t ObjectDoesNotExist = static_cast<int32_t>(0x80110809);
 constexpr int32_t ServiceExists = static_cast<int32_t>(0x80070431);
 constexpr int32_t NotImplemented = static_cast<int32_t>(0x80004001);
+constexpr int32_t NotTrusted = hr::AccessDenied;
 }  // namespace err
 
 [[noreturn]] inline void fail(int32_t number, const QString& description) {

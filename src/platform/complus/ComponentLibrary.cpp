@@ -2,6 +2,7 @@
 
 #include "platform/complus/CatalogErrors.h"
 #include "platform/complus/ComponentIdentity.h"
+#include "platform/system/LibraryFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,42 +10,40 @@
 #include <dlfcn.h>
 
 namespace platform::complus {
-namespace {
 
-class LoadedLibrary {
-public:
-    explicit LoadedLibrary(const QString& path) {
-        handle_ = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle_) {
-            const char* why = ::dlerror();
-            fail(err::LoadLibraryFailed, QStringLiteral("The library %1 could not be loaded: %2")
-                                             .arg(path, QString::fromLocal8Bit(why ? why : "unknown reason")));
-        }
-    }
-    ~LoadedLibrary() { ::dlclose(handle_); }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-
-    void* symbol(const char* name) const { return ::dlsym(handle_, name); }
-
-private:
-    void* handle_ = nullptr;
-};
-
-}  // namespace
-
-ComponentInfo identifyComponentLibrary(const QString& path) {
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.isFile())
+std::shared_ptr<ComponentModule> ComponentModule::load(const QString& path) {
+    // A relative path would depend on the working folder: the check refuses it.
+    const system::TrustedFile file(path);
+    if (path.isEmpty() || file.missing())
         fail(err::FileDoesNotExist, QStringLiteral("The file %1 does not exist").arg(path));
+    if (!file.ok())
+        fail(err::NotTrusted, QStringLiteral("The library %1 is not trusted: %2").arg(path, file.refusal()));
 
-    // A path without a slash would make the loader search its own folders.
-    const LoadedLibrary library(file.absoluteFilePath());
-    auto identify = reinterpret_cast<TvComponentIdentityFn>(library.symbol(kComponentIdentitySymbol));
+    std::shared_ptr<ComponentModule> module(new ComponentModule);
+    module->path_ = QFileInfo(path).absoluteFilePath();
+    // The open, checked file is what is loaded, not whatever the path names now.
+    const QString loadPath = file.loadPath();
+    module->handle_ = ::dlopen(QFile::encodeName(loadPath).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!module->handle_) {
+        const char* why = ::dlerror();
+        QString reason = QString::fromLocal8Bit(why ? why : "unknown reason");
+        reason.replace(loadPath, path);
+        fail(err::LoadLibraryFailed, QStringLiteral("The library %1 could not be loaded: %2").arg(path, reason));
+    }
+    auto identify = reinterpret_cast<TvComponentIdentityFn>(module->symbol(kComponentIdentitySymbol));
     const TvComponentIdentity* id = identify ? identify() : nullptr;
     if (!id || id->abi != TV_COMPONENT_ABI || !id->progId || !*id->progId)
         fail(err::NoClassIdentity, QStringLiteral("The library %1 does not identify a component class").arg(path));
-    return {QString::fromUtf8(id->progId), QString::fromUtf8(id->version ? id->version : "")};
+    module->info_ = {QString::fromUtf8(id->progId), QString::fromUtf8(id->version ? id->version : "")};
+    return module;
 }
+
+ComponentModule::~ComponentModule() {
+    if (handle_) ::dlclose(handle_);
+}
+
+void* ComponentModule::symbol(const char* name) const { return ::dlsym(handle_, name); }
+
+ComponentInfo identifyComponentLibrary(const QString& path) { return ComponentModule::load(path)->info(); }
 
 }  // namespace platform::complus

@@ -118,6 +118,10 @@ QString filterValue(const QString& v) {
     return out;
 }
 
+// Parentheses and NOTs nest the condition; the parser recurses once per level,
+// so the depth is bounded before it could run out of stack.
+constexpr int kMaxNesting = 64;
+
 class Parser {
 public:
     explicit Parser(std::vector<Token> t) : t_(std::move(t)) {}
@@ -230,10 +234,12 @@ private:
     }
     QString unary() {
         if (isKeyword(peek(), "NOT")) {
+            const Nesting level(*this);
             next();
             return QStringLiteral("(!") + unary() + u')';
         }
         if (peek().type == Token::Type::LParen) {
+            const Nesting level(*this);
             next();
             QString inner = orExpr();
             if (peek().type != Token::Type::RParen) fail(peek(), "')'");
@@ -242,6 +248,21 @@ private:
         }
         return comparison();
     }
+    // One level deeper for the life of the object; too deep is refused.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& p) : p_(p) {
+            if (++p_.depth_ > kMaxNesting)
+                throw QueryError("The condition is nested more than " + std::to_string(kMaxNesting) +
+                                 " levels deep at position " + std::to_string(p_.peek().pos + 1));
+        }
+        ~Nesting() { --p_.depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& p_;
+    };
     QString comparison() {
         const QString attr = attribute("an attribute name");
         const Token& op = next();
@@ -281,6 +302,7 @@ private:
 
     std::vector<Token> t_;
     size_t i_ = 0;
+    int depth_ = 0;
 };
 
 }  // namespace

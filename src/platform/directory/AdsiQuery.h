@@ -31,7 +31,8 @@ struct AdsiQuery {
     QString orderBy;         // empty: unordered
     bool descending = false;
 
-    // Throws QueryError with a description of what is wrong.
+    // Throws QueryError with a description of what is wrong, also when the
+    // condition nests parentheses and NOTs more than 64 levels deep.
     static AdsiQuery parse(const QString& text);
 };
 

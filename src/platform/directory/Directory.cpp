@@ -1,6 +1,7 @@
 #include "platform/directory/Directory.h"
 
 #include "platform/directory/AdsiQuery.h"
+#include "platform/directory/Referrals.h"
 #include "platform/directory/Session.h"
 
 #include <ldap.h>
@@ -32,46 +33,6 @@ AdsiUrl parsePath(const QString& path) {
 
 std::shared_ptr<Session> sessionFor(const AdsiUrl& url) {
     return Session::get(url.kind == AdsiUrl::Kind::GlobalCatalog, url.host, url.port);
-}
-
-// Follows continuation references the way a Windows client does: a naming
-// context the same server holds is searched there; another server is asked in
-// turn, and one that cannot be reached is passed over.
-void chase(Session& origin, const QStringList& references, const QString& filter, const QStringList& attrs,
-           const SearchLimits& limits, std::vector<Row>& rows, QSet<QString>& visited, int depth) {
-    if (depth > 3) return;
-    for (const QString& ref : references) {
-        LDAPURLDesc* url = nullptr;
-        if (ldap_url_parse(ref.toUtf8().constData(), &url) != LDAP_URL_SUCCESS) continue;
-        const QString host = QString::fromUtf8(url->lud_host ? url->lud_host : "");
-        const int port = url->lud_port;
-        const QString dn = QString::fromUtf8(url->lud_dn ? url->lud_dn : "");
-        ldap_free_urldesc(url);
-        if (dn.isEmpty() || visited.contains(dn.toLower())) continue;
-        visited.insert(dn.toLower());
-
-        SearchLimits sub = limits;
-        if (limits.sizeLimit > 0) {
-            sub.sizeLimit = limits.sizeLimit - static_cast<int>(rows.size());
-            if (sub.sizeLimit <= 0) return;
-        }
-        std::shared_ptr<Session> holder;
-        Session* target = &origin;
-        const bool local = std::any_of(origin.rootDse().namingContexts.begin(), origin.rootDse().namingContexts.end(),
-                                       [&](const QString& nc) { return nc.compare(dn, Qt::CaseInsensitive) == 0; });
-        try {
-            if (!local) {
-                holder = Session::get(origin.endpoint().globalCatalog, host,
-                                      port > 0 && port != LDAP_PORT ? port : 0);
-                target = holder.get();
-            }
-            Session::Result r = target->search(dn, Scope::Subtree, filter, attrs, sub);
-            for (Row& row : r.rows) rows.push_back(std::move(row));
-            chase(*target, r.references, filter, attrs, limits, rows, visited, depth + 1);
-        } catch (const ComError&) {
-            // An unreachable referral is left out, as the provider does.
-        }
-    }
 }
 
 void sortRows(std::vector<Row>& rows, const QString& attribute, bool descending) {
@@ -192,7 +153,7 @@ RecordSet DirectoryConnection::execute(const QString& commandText, PropertySet s
     Session::Result r = session->search(base, Scope::Subtree, q.filter, attrs, limits);
     if (limits.chaseReferrals && !r.references.isEmpty()) {
         QSet<QString> visited{base.toLower()};
-        chase(*session, r.references, q.filter, attrs, limits, r.rows, visited, 1);
+        followReferences(*session, r.references, q.filter, attrs, limits, r.rows, visited, 1);
     }
     if (!q.orderBy.isEmpty()) sortRows(r.rows, q.orderBy, q.descending);
     return RecordSet(q.attributes, std::move(r.rows));

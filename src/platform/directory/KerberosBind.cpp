@@ -62,27 +62,12 @@ QString dnsHostNameOf(LDAP* ld) {
     return name;
 }
 
-// Opens `ld` again at `uri`, keeping the protocol and time-out options it had.
-int reopen(LDAP*& ld, const QByteArray& uri) {
-    int version = LDAP_VERSION3;
-    int referrals = 0;
-    timeval* network = nullptr;
-    timeval* timeout = nullptr;
-    ldap_get_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
-    ldap_get_option(ld, LDAP_OPT_REFERRALS, &referrals);
-    ldap_get_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &network);
-    ldap_get_option(ld, LDAP_OPT_TIMEOUT, &timeout);
+// Opens `ld` again at `uri`, set up by `prepare`.
+int reopen(LDAP*& ld, const QByteArray& uri, const std::function<void(LDAP*)>& prepare) {
     ldap_unbind_ext_s(ld, nullptr, nullptr);
     ld = nullptr;
     const int rc = ldap_initialize(&ld, uri.constData());
-    if (rc == LDAP_SUCCESS) {
-        ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
-        ldap_set_option(ld, LDAP_OPT_REFERRALS, referrals ? LDAP_OPT_ON : LDAP_OPT_OFF);
-        if (network) ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, network);
-        if (timeout) ldap_set_option(ld, LDAP_OPT_TIMEOUT, timeout);
-    }
-    if (network) ldap_memfree(network);
-    if (timeout) ldap_memfree(timeout);
+    if (rc == LDAP_SUCCESS) prepare(ld);
     return rc;
 }
 
@@ -189,7 +174,7 @@ QString kerberosUri(const QString& host, int port) {
     return QStringLiteral("ldap://") + host + u':' + QString::number(plain);
 }
 
-QString bindWithKerberos(LDAP*& ld, const Endpoint& endpoint) {
+QString bindWithKerberos(LDAP*& ld, const Endpoint& endpoint, const std::function<void(LDAP*)>& prepare) {
     const QString problem = ticketProblem(currentTicket(), endpoint.host);
     if (!problem.isEmpty()) {
         if (ld) ldap_unbind_ext_s(ld, nullptr, nullptr);
@@ -203,7 +188,7 @@ QString bindWithKerberos(LDAP*& ld, const Endpoint& endpoint) {
     if (host.isEmpty()) host = endpoint.host;
     const QString uri = kerberosUri(host, endpoint.port);
     if (endpoint.ldaps || uri.compare(kerberosUri(endpoint.host, endpoint.port), Qt::CaseInsensitive) != 0) {
-        const int rc = reopen(ld, uri.toUtf8());
+        const int rc = reopen(ld, uri.toUtf8(), prepare);
         if (rc != LDAP_SUCCESS) fail(ld, rc, QStringLiteral("(opening %1)").arg(uri));
     }
 

@@ -6,6 +6,7 @@
 // sign-in never uses TLS; a layer weaker than 56 bits is refused.
 
 #include <QString>
+#include <functional>
 
 typedef struct ldap LDAP;
 
@@ -33,8 +34,9 @@ QString kerberosUri(const QString& host, int port);
 // Binds `ld` with GSSAPI. The service principal is ldap/<the server's
 // dnsHostName> as its RootDSE tells it (never a reverse DNS look-up), so `ld`
 // is opened again to that name when the endpoint names the server otherwise or
-// uses TLS. Answers the ticket's principal ("user@REALM"). Throws ComError with
-// `ld` unbound and null on any failure.
-QString bindWithKerberos(LDAP*& ld, const Endpoint& endpoint);
+// uses TLS; `prepare` sets the new handle's options as the session sets every
+// connection's. Answers the ticket's principal ("user@REALM"). Throws ComError
+// with `ld` unbound and null on any failure.
+QString bindWithKerberos(LDAP*& ld, const Endpoint& endpoint, const std::function<void(LDAP*)>& prepare);
 
 }  // namespace platform::directory

@@ -1,18 +1,17 @@
 #include "platform/directory/Session.h"
 
+#include "platform/directory/DomainControllers.h"
 #include "platform/directory/KerberosBind.h"
 #include "platform/directory/LdapErrors.h"
+#include "platform/directory/LdapLibrary.h"
+#include "platform/directory/PasswordFile.h"
+#include "platform/directory/TlsWatchdog.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QDeadlineTimer>
 #include <QHash>
-#include <netdb.h>
-#include <unistd.h>
-#include <QRegularExpression>
 #include <ldap.h>
-#include <sys/stat.h>
 
-#include <cstdlib>
+#include <cstring>
 
 namespace platform::directory {
 namespace {
@@ -22,74 +21,80 @@ QHash<QString, std::shared_ptr<Session>>& cache() {
     return c;
 }
 
+// Servers that let a call time out are left alone for a while, so that one
+// silent server costs one wait, not one per call.
+constexpr int kSilentServerPauseMs = 30000;
+
+QHash<QString, QDeadlineTimer>& silentServers() {
+    static QHash<QString, QDeadlineTimer> s;
+    return s;
+}
+
+bool isSilent(const Endpoint& server) {
+    auto it = silentServers().find(server.key());
+    if (it == silentServers().end()) return false;
+    if (!it->hasExpired()) return true;
+    silentServers().erase(it);
+    return false;
+}
+
 QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
-// The DNS domain of this host: its canonical name less the first label.
-QString localDomainName() {
-    char host[256] = {};
-    if (gethostname(host, sizeof host - 1) != 0) return QString();
-    addrinfo hints{};
-    hints.ai_flags = AI_CANONNAME;
-    addrinfo* info = nullptr;
-    QString fqdn = QString::fromLocal8Bit(host);
-    if (getaddrinfo(host, nullptr, &hints, &info) == 0 && info) {
-        if (info->ai_canonname) fqdn = QString::fromLocal8Bit(info->ai_canonname);
-        freeaddrinfo(info);
-    }
-    const int dot = fqdn.indexOf(u'.');
-    return dot > 0 ? fqdn.mid(dot + 1) : QString();
+
+// Results that say the server is gone or does not answer, rather than that it
+// refused what was asked.
+bool isConnectionLoss(int rc) { return rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR || rc == LDAP_TIMEOUT; }
+
+// The options of every connection: protocol, bounded waits, and verified TLS
+// for whatever goes over TLS.
+void prepareConnection(LDAP* ld, const Timeouts& bounds) {
+    const int version = LDAP_VERSION3;
+    ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
+    ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    timeval network{bounds.networkSeconds, 0};
+    timeval operation{bounds.operationSeconds, 0};
+    ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &network);
+    ldap_set_option(ld, LDAP_OPT_TIMEOUT, &operation);
+    watchConnectionSockets(ld);
+    // Certificates are always verified, whatever ldap.conf says.
+    const int demand = LDAP_OPT_X_TLS_DEMAND;
+    ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
+    const QByteArray caFile = qgetenv("LDAPTLS_CACERT");
+    if (!caFile.isEmpty()) ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE, caFile.constData());
+    const int isServer = 0;
+    ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &isServer);
 }
 
-struct DefaultServer {
-    QString host;
-    int port = 0;
-    bool ldaps = false;
-};
-
-// This computer's domain controller: LDAPURI or ldap.conf's URI, else the
-// domain's SRV records.
-DefaultServer defaultServer() {
-    DefaultServer d;
-    char* uris = nullptr;
-    if (ldap_get_option(nullptr, LDAP_OPT_URI, &uris) == LDAP_OPT_SUCCESS && uris) {
-        const QString first = QString::fromUtf8(uris).split(QRegularExpression(QStringLiteral("[\\s,]+")),
-                                                            Qt::SkipEmptyParts).value(0);
-        ldap_memfree(uris);
-        LDAPURLDesc* url = nullptr;
-        if (!first.isEmpty() && ldap_url_parse(first.toUtf8().constData(), &url) == LDAP_URL_SUCCESS) {
-            d.host = QString::fromUtf8(url->lud_host ? url->lud_host : "");
-            d.port = url->lud_port;
-            d.ldaps = QString::fromUtf8(url->lud_scheme).compare(QStringLiteral("ldaps"), Qt::CaseInsensitive) == 0;
-            ldap_free_urldesc(url);
-        }
-    }
-    if (d.host.isEmpty()) {
-        const QString domain = localDomainName();
-        char* list = nullptr;
-        if (!domain.isEmpty() && ldap_domain2hostlist(domain.toUtf8().constData(), &list) == LDAP_SUCCESS && list) {
-            const QString hostPort = QString::fromUtf8(list).split(u' ', Qt::SkipEmptyParts).value(0);
-            ldap_memfree(list);
-            d.host = hostPort.section(u':', 0, 0);
-        }
-    }
-    return d;
+int defaultPort(bool globalCatalog, bool ldaps) {
+    if (globalCatalog) return ldaps ? 3269 : 3268;
+    return ldaps ? 636 : 389;
 }
 
-QString readPasswordFile(const QString& path) {
-    struct stat st {};
-    const QByteArray native = QFile::encodeName(path);
-    if (::stat(native.constData(), &st) != 0)
-        throw ComError(hr::FileNotFound, QStringLiteral("The password file %1 cannot be read.").arg(path));
-    if (st.st_mode & (S_IRWXG | S_IRWXO))
-        throw ComError(hr::AccessDenied,
-                       QStringLiteral("The password file %1 may be read by others; it must be private to its owner.")
-                           .arg(path));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw ComError(hr::FileNotFound, QStringLiteral("The password file %1 cannot be read.").arg(path));
-    QByteArray pw = f.readAll();
-    while (pw.endsWith('\n') || pw.endsWith('\r')) pw.chop(1);
-    return QString::fromUtf8(pw);
+std::vector<ServerAddress> knownDomainControllers() {
+    try {
+        return domainControllers();
+    } catch (const ComError&) {
+        return {};
+    }
+}
+
+// The servers a session for `requested` may use, in order: the requested one
+// first; when it is one of this computer's domain controllers, the others
+// after it.
+std::vector<Endpoint> serversFor(const Endpoint& requested, const std::vector<ServerAddress>& dcs) {
+    std::vector<Endpoint> out{requested};
+    const auto same = [&](const ServerAddress& a) { return a.host.compare(requested.host, Qt::CaseInsensitive) == 0; };
+    if (std::none_of(dcs.begin(), dcs.end(), same)) return out;
+    for (const ServerAddress& dc : dcs) {
+        if (same(dc)) continue;
+        Endpoint e;
+        e.host = dc.host;
+        e.ldaps = dc.ldaps;
+        e.globalCatalog = requested.globalCatalog;
+        e.port = !requested.globalCatalog && dc.port > 0 ? dc.port : defaultPort(requested.globalCatalog, dc.ldaps);
+        out.push_back(std::move(e));
+    }
+    return out;
 }
 
 int ldapScope(Scope s) {
@@ -129,25 +134,38 @@ QString Endpoint::uri() const {
     return (ldaps ? QStringLiteral("ldaps://") : QStringLiteral("ldap://")) + host + u':' + QString::number(port);
 }
 
-QString Session::defaultHost() { return defaultServer().host; }
+bool isHostUnderDomains(const QString& host, const QStringList& domains) {
+    QString h = host.toLower();
+    while (h.endsWith(u'.')) h.chop(1);
+    if (h.isEmpty()) return false;
+    for (QString d : domains) {
+        d = d.toLower();
+        while (d.endsWith(u'.')) d.chop(1);
+        if (d.isEmpty()) continue;
+        if (h == d || h.endsWith(u'.' + d)) return true;
+    }
+    return false;
+}
 
 std::shared_ptr<Session> Session::get(bool globalCatalog, const QString& host, int port) {
-    const DefaultServer def = defaultServer();
+    prepareLdapLibrary();
     Endpoint ep;
-    ep.host = host.isEmpty() ? def.host : host;
-    if (ep.host.isEmpty())
-        throw ComError(numberForLdapResult(LDAP_SERVER_DOWN),
-                       QStringLiteral("The server is not operational. No domain controller is configured (LDAPURI)."));
-    ep.ldaps = def.ldaps;
     ep.globalCatalog = globalCatalog;
+    // This computer's domain controller, or the one named like it: its own
+    // address (port, TLS from the start) as configured.
+    const std::vector<ServerAddress> dcs = host.isEmpty() ? domainControllers() : knownDomainControllers();
+    const ServerAddress* dc = dcs.empty() ? nullptr : &dcs.front();
+    for (const ServerAddress& d : dcs)
+        if (!host.isEmpty() && d.host.compare(host, Qt::CaseInsensitive) == 0) dc = &d;
+    ep.host = host.isEmpty() ? dc->host : host;
+    ep.ldaps = dc && dc->ldaps;
+    const bool named = dc && dc->host.compare(ep.host, Qt::CaseInsensitive) == 0;
     if (port > 0)
         ep.port = port;
-    else if (globalCatalog)
-        ep.port = ep.ldaps ? 3269 : 3268;
-    else if (host.isEmpty() && def.port > 0)
-        ep.port = def.port;
+    else if (!globalCatalog && named && dc->port > 0)
+        ep.port = dc->port;
     else
-        ep.port = ep.ldaps ? 636 : 389;
+        ep.port = defaultPort(globalCatalog, ep.ldaps);
 
     auto& c = cache();
     const QString key = ep.key();
@@ -159,9 +177,12 @@ std::shared_ptr<Session> Session::get(bool globalCatalog, const QString& host, i
     return s;
 }
 
-void Session::dropAll() { cache().clear(); }
+void Session::dropAll() {
+    cache().clear();
+    silentServers().clear();
+}
 
-Session::Session(Endpoint endpoint) : endpoint_(std::move(endpoint)) {}
+Session::Session(Endpoint endpoint) : endpoint_(std::move(endpoint)), server_(endpoint_) {}
 
 Session::~Session() { disconnect(); }
 
@@ -170,54 +191,124 @@ void Session::disconnect() {
     ld_ = nullptr;
 }
 
+[[noreturn]] void Session::fail(int rc, const QString& detail) {
+    if (isConnectionLoss(rc)) {
+        // The connection's state is unknown now: the next call makes a new one.
+        if (rc == LDAP_TIMEOUT) silentServers().insert(server_.key(), QDeadlineTimer(kSilentServerPauseMs));
+        disconnect();
+    }
+    throwLdapError(rc == LDAP_CONNECT_ERROR ? LDAP_SERVER_DOWN : rc, detail);
+}
+
 void Session::connect() {
     disconnect();
-    const QByteArray uri = endpoint_.uri().toUtf8();
-    int rc = ldap_initialize(&ld_, uri.constData());
-    if (rc != LDAP_SUCCESS) throwLdapError(rc);
-    const int version = LDAP_VERSION3;
-    ldap_set_option(ld_, LDAP_OPT_PROTOCOL_VERSION, &version);
-    ldap_set_option(ld_, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-    timeval network{10, 0};
-    ldap_set_option(ld_, LDAP_OPT_NETWORK_TIMEOUT, &network);
-    // Certificates are always verified, whatever ldap.conf says.
-    const int demand = LDAP_OPT_X_TLS_DEMAND;
-    ldap_set_option(ld_, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
-    const QByteArray caFile = qgetenv("LDAPTLS_CACERT");
-    if (!caFile.isEmpty()) ldap_set_option(ld_, LDAP_OPT_X_TLS_CACERTFILE, caFile.constData());
-    const int isServer = 0;
-    ldap_set_option(ld_, LDAP_OPT_X_TLS_NEWCTX, &isServer);
-
-    const QString bindDn = env("LDAPBINDDN");
-    const QString pwFile = env("TAVIMOR_BIND_PASSWORD_FILE");
-    if (bindDn.isEmpty() || pwFile.isEmpty()) {
-        // Kerberos: plain LDAP, signed and sealed by the Kerberos layer.
-        boundAs_ = QStringLiteral("upn:") + bindWithKerberos(ld_, endpoint_);
-        return;
-    }
-    if (!endpoint_.ldaps) {
-        rc = ldap_start_tls_s(ld_, nullptr, nullptr);
-        if (rc != LDAP_SUCCESS) {
-            char* diag = nullptr;
-            ldap_get_option(ld_, LDAP_OPT_DIAGNOSTIC_MESSAGE, &diag);
-            const QString detail = QStringLiteral("(TLS to %1: %2)").arg(endpoint_.uri(), QString::fromUtf8(diag ? diag : ldap_err2string(rc)));
-            if (diag) ldap_memfree(diag);
-            disconnect();
-            throwLdapError(rc == LDAP_CONNECT_ERROR ? LDAP_SERVER_DOWN : rc, detail);
+    const std::vector<Endpoint> servers = serversFor(endpoint_, knownDomainControllers());
+    QStringList tried;
+    std::unique_ptr<ComError> last;
+    for (const Endpoint& server : servers) {
+        if (isSilent(server)) {
+            tried << server.host + u':' + QString::number(server.port) + QStringLiteral(" did not answer lately");
+            continue;
+        }
+        try {
+            connectTo(server);
+            return;
+        } catch (const ComError& e) {
+            // Only a server that cannot be reached hands over to the next one; a
+            // refused sign-in would be refused by every server of the domain.
+            if (e.number() != numberForLdapResult(LDAP_SERVER_DOWN) &&
+                e.number() != numberForLdapResult(LDAP_TIMEOUT))
+                throw;
+            tried << e.description();
+            last = std::make_unique<ComError>(e);
         }
     }
+    if (servers.size() == 1 && last) throw *last;
+    throw ComError(numberForLdapResult(LDAP_SERVER_DOWN),
+                   descriptionForLdapResult(LDAP_SERVER_DOWN) + QStringLiteral(" (no domain controller answered: ") +
+                       tried.join(QStringLiteral("; ")) + u')');
+}
 
-    const QByteArray pw = readPasswordFile(pwFile).toUtf8();
-    berval cred{static_cast<ber_len_t>(pw.size()), const_cast<char*>(pw.constData())};
-    rc = ldap_sasl_bind_s(ld_, bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
+void Session::connectTo(const Endpoint& server) {
+    disconnect();
+    server_ = server;
+    const QByteArray uri = server.uri().toUtf8();
+    int rc = ldap_initialize(&ld_, uri.constData());
     if (rc != LDAP_SUCCESS) {
+        ld_ = nullptr;
+        throwLdapError(rc);
+    }
+    const Timeouts bounds = ldapTimeouts();
+    prepareConnection(ld_, bounds);
+
+    if (env("LDAPBINDDN").isEmpty() || env("TAVIMOR_BIND_PASSWORD_FILE").isEmpty()) {
+        // Kerberos: plain LDAP, signed and sealed by the Kerberos layer.
+        boundAs_ = QStringLiteral("upn:") +
+                   bindWithKerberos(ld_, server, [bounds](LDAP* ld) { prepareConnection(ld, bounds); });
+        return;
+    }
+    startTls(bounds.networkSeconds + bounds.operationSeconds);
+    bind();
+}
+
+// Puts verified TLS under the connection: StartTLS, or the handshake of an
+// ldaps:// connection, within `seconds`. Credentials travel only over it.
+void Session::startTls(int seconds) {
+    int rc;
+    {
+        TlsWatchdog watchdog(seconds);
+        // ldaps: make the connection (and its handshake) now, within the bound.
+        rc = server_.ldaps ? ldap_connect(ld_) : ldap_start_tls_s(ld_, nullptr, nullptr);
+        if (watchdog.stop()) rc = LDAP_TIMEOUT;
+    }
+    if (rc != LDAP_SUCCESS) {
+        char* diag = nullptr;
+        ldap_get_option(ld_, LDAP_OPT_DIAGNOSTIC_MESSAGE, &diag);
+        const QString detail = QStringLiteral("(TLS to %1: %2)")
+                                   .arg(server_.uri(), QString::fromUtf8(diag && *diag ? diag : ldap_err2string(rc)));
+        if (diag) ldap_memfree(diag);
+        fail(rc == LDAP_TIMEOUT || rc == LDAP_SERVER_DOWN ? rc : LDAP_CONNECT_ERROR, detail);
+    }
+    if (!ldap_tls_inplace(ld_)) fail(LDAP_CONNECT_ERROR, QStringLiteral("(TLS to %1)").arg(server_.uri()));
+}
+
+// Signs the connection in with a simple bind (a bind DN and a password file
+// are given), over the verified TLS under it.
+void Session::bind() {
+    const QString bindDn = env("LDAPBINDDN");
+    const QString pwFile = env("TAVIMOR_BIND_PASSWORD_FILE");
+    Secret pw;
+    try {
+        readPasswordFile(pwFile, pw);
+    } catch (const ComError&) {
         disconnect();
-        throwLdapError(rc, QStringLiteral("(signing in to %1)").arg(endpoint_.host));
+        throw;
+    }
+    berval cred{static_cast<ber_len_t>(pw.size()), const_cast<char*>(pw.data())};
+    const int rc =
+        ldap_sasl_bind_s(ld_, bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
+    if (rc != LDAP_SUCCESS) {
+        if (!isConnectionLoss(rc)) disconnect();
+        fail(rc, QStringLiteral("(signing in to %1)").arg(server_.host));
     }
     // Who this session signed in as, for servers that do not answer "Who am I?".
     boundAs_ = bindDn.contains(u'=') ? QStringLiteral("dn:") + bindDn
                : bindDn.contains(u'\\') ? QStringLiteral("u:") + bindDn
                                         : QStringLiteral("upn:") + bindDn;
+}
+
+template <typename Op>
+auto Session::withConnection(Op op) -> decltype(op()) {
+    if (!ld_) connect();
+    try {
+        return op();
+    } catch (const ComError&) {
+        // fail() let go of a connection that died or went silent: make it
+        // again once (another domain controller when this one is silent).
+        if (ld_) throw;
+        connect();
+        return op();
+    }
 }
 
 const RootDse& Session::rootDse() {
@@ -246,19 +337,11 @@ const RootDse& Session::rootDse() {
 
 Session::Result Session::search(const QString& base, Scope scope, const QString& filter,
                                 const QStringList& attributes, const SearchLimits& limits) {
-    try {
-        return searchOnce(base, scope, filter, attributes, limits);
-    } catch (const ComError& e) {
-        // A connection the server dropped is made again once.
-        if (e.number() != numberForLdapResult(LDAP_SERVER_DOWN)) throw;
-        connect();
-        return searchOnce(base, scope, filter, attributes, limits);
-    }
+    return withConnection([&] { return searchOnce(base, scope, filter, attributes, limits); });
 }
 
 Session::Result Session::searchOnce(const QString& base, Scope scope, const QString& filter,
                                     const QStringList& attributes, const SearchLimits& limits) {
-    if (!ld_) connect();
     Result result;
     const QString scheme = endpoint_.globalCatalog ? QStringLiteral("GC://") : QStringLiteral("LDAP://");
     const QString pathPrefix = scheme + endpoint_.host + u'/';
@@ -283,6 +366,8 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
     const int pageSize = limits.pageSize > 0 ? limits.pageSize : 1000;
     timeval timeout{limits.timeLimitSeconds + 5, 0};
     berval* cookie = nullptr;
+    QByteArray previousCookie;
+    QString previousFirstDn;
     int total = 0;
 
     for (;;) {
@@ -304,9 +389,10 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
         if (rc != LDAP_SUCCESS && rc != LDAP_SIZELIMIT_EXCEEDED && rc != LDAP_REFERRAL &&
             rc != LDAP_PARTIAL_RESULTS) {
             if (res) ldap_msgfree(res);
-            if (rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR) disconnect();
-            throwLdapError(rc == LDAP_CONNECT_ERROR ? LDAP_SERVER_DOWN : rc);
+            fail(rc, isConnectionLoss(rc) ? QStringLiteral("(searching %1)").arg(server_.host) : QString());
         }
+        const int totalBefore = total;
+        QString firstDn;
 
         for (LDAPMessage* m = ldap_first_message(ld_, res); m; m = ldap_next_message(ld_, m)) {
             const int type = ldap_msgtype(m);
@@ -317,6 +403,7 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
                 const QString dnText = QString::fromUtf8(dn ? dn : "");
                 if (dn) ldap_memfree(dn);
                 row.set(QStringLiteral("distinguishedName"), dnText);
+                if (total == totalBefore) firstDn = dnText;
                 row.set(QStringLiteral("adspath"), pathPrefix + dnText);
                 BerElement* ber = nullptr;
                 for (char* a = ldap_first_attribute(ld_, m, &ber); a; a = ldap_next_attribute(ld_, m, ber)) {
@@ -357,13 +444,20 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
         ldap_msgfree(res);
         if (!cookie || rc == LDAP_SIZELIMIT_EXCEEDED || (limits.sizeLimit > 0 && total >= limits.sizeLimit))
             break;
+        // A server that answers a page without entries, or the same cookie with
+        // the same page again, would be asked for ever: the search ends with
+        // what it has. (A repeated cookie alone is no sign: Samba keeps one
+        // cookie for the whole search.)
+        const QByteArray next(cookie->bv_val, static_cast<qsizetype>(cookie->bv_len));
+        if (total == totalBefore || (next == previousCookie && firstDn == previousFirstDn)) break;
+        previousCookie = next;
+        previousFirstDn = firstDn;
     }
     ber_bvfree(cookie);
     return result;
 }
 
 void Session::modify(const QString& dn, const std::vector<Modification>& changes) {
-    if (!ld_) connect();
     std::vector<LDAPMod> mods(changes.size());
     std::vector<std::vector<QByteArray>> valueBytes(changes.size());
     std::vector<std::vector<berval>> bervals(changes.size());
@@ -388,33 +482,70 @@ void Session::modify(const QString& dn, const std::vector<Modification>& changes
     }
     modPtrs.push_back(nullptr);
     const QByteArray dnBytes = dn.toUtf8();
-    int rc = ldap_modify_ext_s(ld_, dnBytes.constData(), modPtrs.data(), nullptr, nullptr);
-    if (rc == LDAP_NO_SUCH_ATTRIBUTE) {
-        // Clearing an attribute that holds no value leaves it clear: not a failure.
-        bool onlyClears = true;
-        for (const auto& c : changes) onlyClears = onlyClears && c.clear;
-        if (onlyClears) return;
-    }
-    if (rc == LDAP_SERVER_DOWN) disconnect();
-    if (rc != LDAP_SUCCESS) throwLdapError(rc);
+    // Replacing and clearing give the same result when sent twice, so a write
+    // whose connection died may be sent again on a new one.
+    withConnection([&] {
+        const int rc = ldap_modify_ext_s(ld_, dnBytes.constData(), modPtrs.data(), nullptr, nullptr);
+        if (rc == LDAP_NO_SUCH_ATTRIBUTE) {
+            // Clearing an attribute that holds no value leaves it clear: not a failure.
+            bool onlyClears = true;
+            for (const auto& c : changes) onlyClears = onlyClears && c.clear;
+            if (onlyClears) return;
+        }
+        if (rc != LDAP_SUCCESS) fail(rc);
+    });
 }
 
 QString Session::whoAmI() {
-    if (!ld_) connect();
-    berval* authzid = nullptr;
-    const int rc = ldap_whoami_s(ld_, &authzid, nullptr, nullptr);
-    if (rc == LDAP_PROTOCOL_ERROR || rc == LDAP_UNWILLING_TO_PERFORM || rc == LDAP_NOT_SUPPORTED) {
-        // The server does not know the operation: the name the session signed in with.
-        if (boundAs_.isEmpty()) throwLdapError(rc);
-        return boundAs_;
+    return withConnection([&] {
+        berval* authzid = nullptr;
+        const int rc = ldap_whoami_s(ld_, &authzid, nullptr, nullptr);
+        if (rc == LDAP_PROTOCOL_ERROR || rc == LDAP_UNWILLING_TO_PERFORM || rc == LDAP_NOT_SUPPORTED) {
+            // The server does not know the operation: the name the session signed in with.
+            if (boundAs_.isEmpty()) throwLdapError(rc);
+            return boundAs_;
+        }
+        if (rc != LDAP_SUCCESS) fail(rc);
+        QString id;
+        if (authzid) {
+            id = QString::fromUtf8(authzid->bv_val, static_cast<qsizetype>(authzid->bv_len));
+            ber_bvfree(authzid);
+        }
+        return id;
+    });
+}
+
+const QStringList& Session::forestDomains() {
+    if (!forestDomains_) {
+        QStringList domains;
+        const RootDse& dse = rootDse();
+        for (const QString& nc : {dse.rootDomainNamingContext, dse.defaultNamingContext}) {
+            QStringList labels;
+            for (const QString& rdn : nc.split(u',', Qt::SkipEmptyParts))
+                if (rdn.trimmed().startsWith(QStringLiteral("DC="), Qt::CaseInsensitive)) labels << rdn.trimmed().mid(3);
+            if (!labels.isEmpty()) domains << labels.join(u'.');
+        }
+        // Every domain of the forest, as its cross-references name them.
+        if (!dse.configurationNamingContext.isEmpty()) {
+            SearchLimits limits;
+            limits.chaseReferrals = false;
+            try {
+                const Result r = search(QStringLiteral("CN=Partitions,") + dse.configurationNamingContext,
+                                        Scope::OneLevel, QStringLiteral("(&(objectClass=crossRef)(dnsRoot=*))"),
+                                        {QStringLiteral("dnsRoot")}, limits);
+                for (const Row& row : r.rows) {
+                    const QVariant v = row.value(QStringLiteral("dnsRoot"));
+                    domains << (v.typeId() == QMetaType::QStringList ? v.toStringList() : QStringList{v.toString()});
+                }
+            } catch (const ComError&) {
+                // The root and this domain remain.
+            }
+        }
+        domains.removeDuplicates();
+        domains.removeAll(QString());
+        forestDomains_ = std::make_unique<QStringList>(domains);
     }
-    if (rc != LDAP_SUCCESS) throwLdapError(rc);
-    QString id;
-    if (authzid) {
-        id = QString::fromUtf8(authzid->bv_val, static_cast<qsizetype>(authzid->bv_len));
-        ber_bvfree(authzid);
-    }
-    return id;
+    return *forestDomains_;
 }
 
 }  // namespace platform::directory

@@ -49,7 +49,8 @@ struct SelectQuery {
 };
 
 // Parses a query text; throws ComError (err::CommandError) with the position and
-// what was expected when the text is malformed.
+// what was expected when the text is malformed, or when its condition nests
+// parentheses and NOTs more than 64 levels deep.
 SelectQuery parse(const QString& text);
 
 // Evaluates a condition with three-valued logic: a comparison with an absent

@@ -8,6 +8,10 @@
 namespace platform::store::query {
 namespace {
 
+// Parentheses and NOTs nest the condition; the parser and the evaluator recurse
+// once per level, so the depth is bounded before either could run out of stack.
+constexpr int kMaxNesting = 64;
+
 class Parser {
 public:
     explicit Parser(const QString& text) : tokens_(tokenize(text)) {}
@@ -94,8 +98,28 @@ private:
     std::unique_ptr<Condition> disjunction() { return junction(Condition::Kind::Or, "OR", &Parser::conjunction); }
     std::unique_ptr<Condition> conjunction() { return junction(Condition::Kind::And, "AND", &Parser::negation); }
 
+    // One level deeper for the life of the object; too deep is a syntax error.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& p) : p_(p) {
+            if (++p_.depth_ > kMaxNesting)
+                err::raise(err::CommandError,
+                           QStringLiteral("Syntax error in the query at position %1: the condition is nested "
+                                          "more than %2 levels deep")
+                               .arg(p_.peek().pos)
+                               .arg(kMaxNesting));
+        }
+        ~Nesting() { --p_.depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& p_;
+    };
+
     std::unique_ptr<Condition> negation() {
         if (!isWord("NOT")) return primary();
+        const Nesting level(*this);
         next();
         auto node = std::make_unique<Condition>();
         node->kind = Condition::Kind::Not;
@@ -105,6 +129,7 @@ private:
 
     std::unique_ptr<Condition> primary() {
         if (peek().kind == Tok::LParen) {
+            const Nesting level(*this);
             next();
             auto inner = disjunction();
             expect(Tok::RParen, "\")\"");
@@ -152,6 +177,7 @@ private:
 
     std::vector<Token> tokens_;
     size_t pos_ = 0;
+    int depth_ = 0;
 };
 
 bool mentions(const Condition* c, const QString& property) {

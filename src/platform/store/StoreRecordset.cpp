@@ -6,8 +6,19 @@
 #include "platform/store/Session.h"
 #include "platform/store/StoreConnection.h"
 #include "platform/store/StoreErrors.h"
+#include "platform/store/TestHooks.h"
 
 namespace platform::store {
+namespace {
+std::function<void(const QString&)>& queryHook() {
+    static std::function<void(const QString&)> h;
+    return h;
+}
+}  // namespace
+
+namespace testing {
+void setQueryHook(std::function<void(const QString&)> h) { queryHook() = std::move(h); }
+}  // namespace testing
 
 StoreRecordset::StoreRecordset() = default;
 StoreRecordset::~StoreRecordset() = default;
@@ -25,6 +36,7 @@ void StoreRecordset::open(const QString& queryText, const QString& connectionStr
 }
 
 void StoreRecordset::run(const QString& queryText, StoreConnection& connection) {
+    if (queryHook()) queryHook()(queryText);
     const query::SelectQuery q = query::parse(queryText);
     const StoreUrl scope = StoreUrl::parse(q.scopeUrl);
     const auto session = connection.session();

@@ -93,8 +93,22 @@ StoreUrl StoreUrl::parse(const QString& url) {
 QString StoreUrl::withPath(const QStringList& path) const {
     QString out = form == Form::Web ? kWebPrefix + host + QLatin1Char('/') + kExadmin + QLatin1Char('/')
                                     : kFilePrefix;
-    out += domainFolder;
-    for (const QString& s : path) out += QLatin1Char('/') + s;
+    out += encodeName(domainFolder);
+    for (const QString& s : path) out += QLatin1Char('/') + encodeName(s);
+    return out;
+}
+
+QString encodeName(const QString& name) {
+    QString out;
+    out.reserve(name.size());
+    for (const QChar c : name) {
+        if (c == QLatin1Char('%'))
+            out += QStringLiteral("%25");
+        else if (c == QLatin1Char('/'))
+            out += QStringLiteral("%2F");
+        else
+            out += c;
+    }
     return out;
 }
 

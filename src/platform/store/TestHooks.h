@@ -10,6 +10,9 @@ namespace platform::store::testing {
 // Called after each single field has been written by StoreRecord::update().
 void setFieldWriteHook(std::function<void(const QString& fieldName)> hook);
 
+// Called with the text of every query a record set runs (tests count store calls).
+void setQueryHook(std::function<void(const QString& queryText)> hook);
+
 }  // namespace platform::store::testing
 
 namespace platform::store::detail {

@@ -2,6 +2,7 @@
 // and workstation service is read from the places a Linux system keeps it.
 
 #include "platform/directory/Directory.h"
+#include "platform/system/LibraryFolder.h"
 #include "platform/system/SystemProbes.h"
 
 #include <QDir>
@@ -90,7 +91,7 @@ public:
         return QDir(storeRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     }
 
-    QString currentDirectory() override { return QDir::currentPath(); }
+    QString libraryFolder() override { return programLibraryFolder(); }
 
     bool fileExists(const QString& path) override { return QFileInfo::exists(path); }
 };

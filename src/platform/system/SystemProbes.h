@@ -42,8 +42,9 @@ public:
     virtual std::optional<QString> workstationLanGroup(const QString& server) = 0;
     // Entry names of the Exchange store's file-system root, directories included.
     virtual QStringList listStoreRoot() = 0;
-    // The process's current directory, and whether a file exists.
-    virtual QString currentDirectory() = 0;
+    // The program's library folder (where the sink library is looked for; never
+    // the working folder), and whether a file exists.
+    virtual QString libraryFolder() = 0;
     virtual bool fileExists(const QString& path) = 0;
 };
 

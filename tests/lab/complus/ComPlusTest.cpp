@@ -7,6 +7,9 @@
 #include "platform/complus/CatalogErrors.h"
 #include "support/FakeProbes.h"
 #include "support/TempCatalog.h"
+#include "platform/system/SystemProbes.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -23,7 +26,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(QFileInfo::exists(sinkLibrary())) << "build the tavimor_sink target first";
         app::setClockForTesting([] { return QDateTime(QDate(2003, 4, 5), QTime(6, 7, 8)); });
-        probes.cwd = buildDir();
+        probes.libraryDir = buildDir();
         globals.strWindowsVersion = QStringLiteral("Windows XP");
     }
     void TearDown() override { app::setClockForTesting(nullptr); }
@@ -87,6 +90,28 @@ TEST_F(ComPlusLab, InstallOutsideWindows2000RunsTheSinkAsALocalSystemService) {
                            s.password}),
               QStringList({a.Key(), kTavimor, "SERVICE_AUTO_START", "SERVICE_ERROR_NORMAL", "", ".\\localsystem", ""}));
     EXPECT_FALSE(s.desktopOk);
+}
+
+TEST_F(ComPlusLab, ALibraryPlantedInTheWorkingFolderIsNeverLoaded) {
+    // Not a library at all: loading it would fail the install.
+    QTemporaryDir work;
+    QFile planted(work.filePath(QStringLiteral("Tavimor.so")));
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write("planted");
+    planted.close();
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(work.path()));
+    const auto host = platform::system::makeHostProbes();
+    const int result =
+        ComPlus(log, globals, *host, [this] { return std::make_unique<Catalog>(catalogPath); })
+            .InstallComPlusApp(kTavimor, {}, {}, {});
+    QDir::setCurrent(saved);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(log.text(), QString());
+    Catalog c = catalog();
+    ASSERT_EQ(components(c, 0).Count(), 1);
+    EXPECT_EQ(QFileInfo(components(c, 0).Item(0).Value(QStringLiteral("DLL")).toString()).canonicalFilePath(),
+              QFileInfo(sinkLibrary()).canonicalFilePath());
 }
 
 TEST_F(ComPlusLab, RemoveThenInstallAgainSucceedsEachTime) {
@@ -153,7 +178,7 @@ TEST_F(ComPlusLab, TheComponentGoesIntoTheNewApplicationWithItsConstructorString
 }
 
 TEST_F(ComPlusLab, InstallWithoutTheLibraryLeavesAnEmptyApplicationAndLogs) {
-    probes.cwd = temp.dir.path();
+    probes.libraryDir = temp.dir.path();
     EXPECT_EQ(install(), -1);
     EXPECT_EQ(log.text(), entry(err::FileDoesNotExist,
                                 QStringLiteral("The file %1/Tavimor.so does not exist").arg(temp.dir.path())));

@@ -36,7 +36,7 @@ protected:
         const QString build = qEnvironmentVariable("TAVIMOR_BUILD_DIR");
         probes.computer = labEnv("LAB_EXCHANGE_SERVER");
         probes.storeRoot = QDir(labEnv("TAVIMOR_STORE_ROOT")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        probes.cwd = build;
+        probes.libraryDir = build;
         probes.files.insert(build + "/Tavimor.so");
         form = std::make_unique<app::InstallForm>(probes, prompt);
         app::wireSubsystems(*form);

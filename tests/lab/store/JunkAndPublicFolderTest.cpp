@@ -2,6 +2,7 @@
 #include "store/Items.h"
 #include "store/JunkMail.h"
 #include "store/Registration.h"
+#include "platform/store/TestHooks.h"
 
 using namespace testsupport;
 using namespace platform::store;
@@ -82,6 +83,28 @@ TEST_F(JunkAndPublicFolderTest, NestedFolderFoundByAddressInAnyCase) {
               pfRoot() + "/Archive/Legal/O'Reilly Folder");
     EXPECT_EQ(store::GetPublicFolderURL(ctx(), pfRoot(), "nobody@tavimor.lab", true), QString());
     EXPECT_EQ(store::GetPublicFolderURL(ctx(), pfRoot(), "x' OR \"DAV:hassubs\" = false OR 'a'='a", true), QString());
+    EXPECT_EQ(log.text(), QString());
+}
+
+TEST_F(JunkAndPublicFolderTest, DeepChainCostsOneQueryPerFolderWithSubfolders) {
+    // Chain/L1/.../L16, the deepest one mail-enabled. Every folder's hierarchical
+    // search also lists all folders below it; searching each of those again from
+    // each ancestor would take 2^15 queries.
+    constexpr int kDepth = 16;
+    QStringList path{"Chain"};
+    for (int i = 1; i <= kDepth; ++i) path << QStringLiteral("L%1").arg(i);
+    StoreBuilder b(TempStore::domain());
+    b.ensurePublicFolder(path, "deep@tavimor.lab");
+    b.commit();
+    int queries = 0;
+    platform::store::testing::setQueryHook([&](const QString&) { ++queries; });
+    const QString chain = pfRoot() + "/Chain";
+    EXPECT_EQ(store::GetPublicFolderURL(ctx(), chain, "nobody@tavimor.lab", true), QString());
+    EXPECT_EQ(queries, kDepth);  // Chain and L1..L15
+    queries = 0;
+    EXPECT_EQ(store::GetPublicFolderURL(ctx(), chain, "DEEP@tavimor.lab", true), chain + "/" + path.mid(1).join("/"));
+    EXPECT_LE(queries, kDepth);
+    platform::store::testing::setQueryHook(nullptr);
     EXPECT_EQ(log.text(), QString());
 }
 

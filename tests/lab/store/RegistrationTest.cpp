@@ -127,6 +127,21 @@ TEST_F(RegistrationTest, ResolvesByAliasThenByLocalPart) {
     EXPECT_TRUE(store::CheckRegItem(ctx(), dnOf("noAlias")));
 }
 
+TEST_F(RegistrationTest, AnAliasHoldingPercentEscapesNamesItsOwnMailbox) {
+    // "ab%41" read as a URL escape would be "abA", another user's mailbox.
+    StoreBuilder b(TempStore::domain());
+    b.ensureMailbox("abA");
+    b.ensureMailbox("ab%41");
+    b.commit();
+    mailboxUser("percent", "ab%41", "ab%41@tavimor.lab");
+    store::CreateRegItem(ctx(), dnOf("percent"), "", false);
+    EXPECT_TRUE(exists(regUrl("ab%2541", "Inbox")));
+    EXPECT_FALSE(exists(regUrl("abA", "Inbox")));
+    EXPECT_TRUE(store::CheckRegItem(ctx(), dnOf("percent")));
+    store::RemoveRegItem(ctx(), dnOf("percent"));
+    EXPECT_FALSE(exists(regUrl("ab%2541", "Inbox")));
+}
+
 TEST_F(RegistrationTest, ReachedButEmptyFolderEndsTheSearch) {
     // The alias's mailbox exists without the item; the local part's mailbox has one.
     mailboxUser("split", "jarchive", "plain@tavimor.lab");

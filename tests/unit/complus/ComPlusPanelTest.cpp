@@ -15,7 +15,7 @@ ComPlusFacts facts(bool installed, bool windows2000, bool libraryPresent) {
     f.identity = QStringLiteral("DOM\\svc");
     f.windows2000 = windows2000;
     f.libraryPresent = libraryPresent;
-    f.currentDirectory = QStringLiteral("/opt/tav");
+    f.libraryFolder = QStringLiteral("/opt/tav");
     f.stamp = QStringLiteral("1/2/03 4:05:06 PM");
     return f;
 }

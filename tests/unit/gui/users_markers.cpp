@@ -21,7 +21,9 @@ TEST(MarkerReading, SwitchesFollowExactPieces) {
                           Read{"###noarcin", true, true}, Read{"NoArcIn###x", true, true},
                           // empty and unknown pieces mean nothing; repetitions do not matter
                           Read{"###NoArcIn###", false, true}, Read{"###NoArcIn###NoArcIn", false, true},
-                          Read{"###NoArcInX", true, true}, Read{"####NoArcIn", true, true}}) {
+                          Read{"###NoArcInX", true, true},
+                          // a marker after free text ending in "#" is still a whole piece
+                          Read{"####NoArcIn", false, true}, Read{"a#####NoArcOut###x", true, false}}) {
         const Switches s = readMarkers(QString::fromUtf8(r.value));
         EXPECT_EQ(s.ingoing, r.in) << r.value;
         EXPECT_EQ(s.outgoing, r.out) << r.value;
@@ -47,7 +49,7 @@ TEST(MarkerComposing, RemovesOnlyFirstOccurrenceWithoutRegardToCase) {
 }
 
 TEST(MarkerComposing, ComposedValueReadsBackAsTheSwitches) {
-    for (const char* stored : {"", "abc", "abc###NoArcIn", "###NoArcOut###other", "###"}) {
+    for (const char* stored : {"", "abc", "abc###NoArcIn", "###NoArcOut###other", "###", "note#", "##"}) {
         for (bool in : {true, false}) {
             for (bool out : {true, false}) {
                 const Switches s = readMarkers(composeMarkers(QString::fromUtf8(stored), {in, out}));

@@ -70,6 +70,26 @@ TEST_F(CatalogComponents, InstallRefusesMissingForeignAndUnloadableLibraries) {
     EXPECT_EQ(componentsOf(catalog, appId).Count(), 0);
 }
 
+TEST_F(CatalogComponents, ALibraryOthersCouldChangeIsNeitherRecordedNorLoaded) {
+    const QString appId = addApp(catalog, QStringLiteral("Tavimor"));
+    const QString copy = t.dir.filePath(QStringLiteral("Tavimor.so"));
+    ASSERT_TRUE(QFile::copy(sinkLibrary(), copy));
+    const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    ASSERT_TRUE(QFile::setPermissions(copy, owner | QFile::WriteGroup));
+    const auto refused = thrown([&] { catalog.InstallComponent(appId, copy, QString(), QString()); });
+    EXPECT_EQ(refused.number, err::NotTrusted);
+    EXPECT_TRUE(refused.description.startsWith("The library " + copy + " is not trusted: ")) << refused.description.toStdString();
+    EXPECT_EQ(componentsOf(catalog, appId).Count(), 0);
+
+    // Recorded while sound, then opened to others: the refresh refuses it.
+    ASSERT_TRUE(QFile::setPermissions(copy, owner));
+    catalog.InstallComponent(appId, copy, QString(), QString());
+    ASSERT_TRUE(QFile::setPermissions(copy, owner | QFile::WriteOther));
+    EXPECT_EQ(errorOf([&] { catalog.RefreshComponents(); }), err::NotTrusted);
+    ASSERT_TRUE(QFile::setPermissions(copy, owner));
+    EXPECT_EQ(errorOf([&] { catalog.RefreshComponents(); }), 0);
+}
+
 TEST_F(CatalogComponents, ServiceRegistrationKeepsItsArgumentsAndIsUniquePerNameAndApplication) {
     const QString appId = addApp(catalog, QStringLiteral("Tavimor"));
     const QString second = addApp(catalog, QStringLiteral("Second"));

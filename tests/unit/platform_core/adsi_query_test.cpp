@@ -85,6 +85,25 @@ TEST(AdsiQuery, MalformedTextsAreErrorsNotCrashes) {
     for (const char* text : bad) EXPECT_THROW(AdsiQuery::parse(QString::fromUtf8(text)), QueryError) << text;
 }
 
+TEST(AdsiQuery, NestingIsBoundedWithAClearError) {
+    auto nested = [](int levels) {
+        return "SELECT cn FROM 'LDAP://h' WHERE " + QString("NOT (").repeated(levels) + "cn='x'" +
+               QString(")").repeated(levels);
+    };
+    EXPECT_EQ(filterOf(nested(2)), "(!(!(cn=x)))");
+    EXPECT_NO_THROW(filterOf(nested(32)));  // 64 levels: the limit
+    try {
+        filterOf(nested(33));
+        ADD_FAILURE() << "65 levels accepted";
+    } catch (const QueryError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("nested more than 64 levels")) << e.what();
+    }
+    // Far past any stack: refused, not a crash.
+    EXPECT_THROW(filterOf("SELECT cn FROM 'LDAP://h' WHERE " + QString("NOT ").repeated(200000) + "cn='x'"),
+                 QueryError);
+    EXPECT_THROW(filterOf("SELECT cn FROM 'LDAP://h' WHERE " + QString("(").repeated(200000)), QueryError);
+}
+
 TEST(AdsiUrl, TellsServersFromDistinguishedNames) {
     EXPECT_EQ(AdsiUrl::parse("LDAP://RootDSE").dn, "RootDSE");
     EXPECT_TRUE(AdsiUrl::parse("LDAP://RootDSE").host.isEmpty());

@@ -99,3 +99,14 @@ TEST(StoreQuery, MalformedTextsNameWhatIsWrong) {
     // different query.
     EXPECT_FALSE(syntaxError(where("\"a\" = 'o'reilly'")).isEmpty());
 }
+
+TEST(StoreQuery, NestingIsBoundedWithAClearError) {
+    auto nested = [](int levels) {
+        return where(QString("NOT (").repeated(levels) + "\"a\" = 1" + QString(")").repeated(levels));
+    };
+    EXPECT_EQ(matches(nested(32), {{"a", 1}}), true);  // 32 NOTs and 32 parentheses: the limit
+    EXPECT_TRUE(syntaxError(nested(33)).contains("nested more than 64 levels"));
+    // Far past any stack: refused, not a crash.
+    EXPECT_TRUE(syntaxError(where(QString("NOT ").repeated(200000) + "\"a\" = 1")).contains("nested"));
+    EXPECT_TRUE(syntaxError(where(QString("(").repeated(200000))).contains("nested"));
+}

@@ -43,6 +43,11 @@ TEST(StoreUrl, SpacesPercentEncodingAndSlashes) {
 TEST(StoreUrl, RendersInTheFormItWasGiven) {
     const StoreUrl web = StoreUrl::parse(QStringLiteral("http://srv/exadmin/Tavimor.Lab/mbx"));
     EXPECT_EQ(web.withPath({"mbx", "a b", "Inbox"}), QStringLiteral("http://srv/exadmin/Tavimor.Lab/mbx/a b/Inbox"));
+    // Names holding "%" come back exactly; a slash in a name is refused, not a new level.
+    const QString encoded = web.withPath({"mbx", "ab%41", "100%"});
+    EXPECT_EQ(encoded, QStringLiteral("http://srv/exadmin/Tavimor.Lab/mbx/ab%2541/100%25"));
+    EXPECT_EQ(StoreUrl::parse(encoded).segments, (QStringList{"mbx", "ab%41", "100%"}));
+    EXPECT_EQ(errorOf([&] { StoreUrl::parse(web.withPath({"a/b"})); }), err::BadUrl);
     const StoreUrl file = StoreUrl::parse(QStringLiteral("file://./backofficestorage/d/x/"));
     EXPECT_EQ(file.toString(), QStringLiteral("file://./backofficestorage/d/x"));
 }

@@ -1,0 +1,150 @@
+// The window when its directory fails: the DC gone at start-up, in the middle
+// of the store-tree build or of a list fill, back then Refresh, none configured,
+// and the first DC stopped while the second carries on. (A silent server is
+// bounded in the directory layer's own tests.) The outages come from a relay
+// on a loopback port in front of the lab DC; only the failover case stops the
+// shared DC itself, and it starts it again whatever happens.
+
+#include "directory/tree/StoreTree.h"
+#include "platform/directory/Directory.h"
+#include "support/FaultProxy.h"
+#include "window_lab.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+class NetworkFaultsLab : public WindowLabTest {
+protected:
+    void SetUp() override {
+        WindowLabTest::SetUp();
+        savedUri = qgetenv("LDAPURI");
+        platform::directory::resetConnectionCache();
+    }
+    void TearDown() override {
+        WindowLabTest::TearDown();
+        qputenv("LDAPURI", savedUri);
+        platform::directory::resetConnectionCache();
+    }
+    void useServers(const QString& uris) {
+        qputenv("LDAPURI", uris.toUtf8());
+        platform::directory::resetConnectionCache();
+    }
+    QString relayUri(const FaultProxy& p) const {
+        return "ldap://" + labEnv("LAB_DC_HOST") + ":" + QString::number(p.port());
+    }
+    int storeNodes() const {
+        int n = 0;
+        tree::forEachNode(form->ui().TreeView1, [&](QTreeWidgetItem* node) {
+            if (node->parent() && !node->parent()->parent()) ++n;
+        });
+        return n;
+    }
+    QString errorText() const { return form->ui().txtErr->toPlainText(); }
+
+    QByteArray savedUri;
+};
+
+// Runs lab/lab with the given arguments; the lab DC is shared, so a stopped DC
+// is always started again by the guard below.
+bool lab(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(TAVIMOR_SOURCE_DIR "/lab/lab"), args);
+    return p.waitForFinished(180000) && p.exitCode() == 0;
+}
+
+struct RestartFirstDc {
+    ~RestartFirstDc() { lab({"start"}); }
+};
+
+}  // namespace
+
+TEST_F(NetworkFaultsLab, DcGoneAtStartUpOrDuringTheTreeBuildIsLoggedAndRefreshWorksOnceItIsBack) {
+    FaultProxy relay;
+    relay.down();
+    useServers(relayUri(relay));
+    QElapsedTimer t;
+    t.start();
+    open();
+    EXPECT_LT(t.elapsed(), 30000);
+    // Its LDAP service gone, start-up settles for the global catalog.
+    EXPECT_EQ(form->globals().strLDAPRoot, "GC://" + labEnv("LAB_DC_HOST"));
+    EXPECT_TRUE(errorText().contains("ERROR: "));
+    EXPECT_TRUE(form->ui().txtErr->isVisibleTo(form.get()));
+
+    relay.up();
+    form->ui().txtErr->clear();
+    form->RefreshLists();
+    const int all = storeNodes();
+    EXPECT_GT(all, 3);
+    EXPECT_EQ(errorText(), "");
+
+    // The tree reads the Exchange objects from this computer's DC: cut it mid-way.
+    relay.downAfterServerBytes(6000);
+    form->RefreshLists();
+    EXPECT_LT(storeNodes(), all);
+    EXPECT_TRUE(errorText().contains("ERROR: "));
+
+    relay.up();
+    form->ui().txtErr->clear();
+    form->RefreshLists();
+    EXPECT_EQ(storeNodes(), all);
+    EXPECT_EQ(errorText(), "");
+}
+
+TEST_F(NetworkFaultsLab, DcDyingDuringAUserListFillIsLoggedAndTheNextLoadFillsItAgain) {
+    FaultProxy relay;
+    useServers(relayUri(relay));
+    open();
+    QTreeWidgetItem* store = form->ui().TreeView1->currentItem();
+    ASSERT_NE(store, nullptr);
+    const int users = form->ui().ListView1->topLevelItemCount();
+    ASSERT_GT(users, 10);
+    form->ui().txtErr->clear();
+
+    relay.downAfterServerBytes(3000);
+    tree::NodeClick(form->context(), store);
+    EXPECT_LT(form->ui().ListView1->topLevelItemCount(), users);
+    EXPECT_TRUE(errorText().contains("ERROR: "));
+
+    relay.up();
+    form->ui().txtErr->clear();
+    tree::NodeClick(form->context(), store);
+    EXPECT_EQ(form->ui().ListView1->topLevelItemCount(), users);
+    EXPECT_EQ(errorText(), "");
+}
+
+TEST_F(NetworkFaultsLab, WithoutAnyDirectoryConfiguredOneLineSaysWhatToSet) {
+    qunsetenv("LDAPURI");
+    platform::directory::resetConnectionCache();
+    const QByteArray home = qgetenv("HOME");
+    QTemporaryDir emptyHome;
+    qputenv("HOME", emptyHome.path().toUtf8());
+    open();
+    qputenv("HOME", home);
+    EXPECT_EQ(errorText().count("ERROR: "), 1) << errorText().toStdString();
+    EXPECT_TRUE(errorText().contains("set LDAPURI")) << errorText().toStdString();
+}
+
+TEST_F(NetworkFaultsLab, WithTheFirstDcStoppedTheSecondKeepsTheStoreTree) {
+    const QString dc2 = labEnv("LAB_DC2_HOST");
+    ASSERT_TRUE(lab({"dc2", "start"})) << "the second DC did not start";
+    useServers(labEnv("LDAPURI") + " ldap://" + dc2);
+    open();
+    const int all = storeNodes();
+    ASSERT_GT(all, 3);
+    form->ui().txtErr->clear();
+    {
+        RestartFirstDc guard;
+        ASSERT_TRUE(lab({"stop"}));
+        form->RefreshLists();
+        EXPECT_EQ(storeNodes(), all);
+        EXPECT_EQ(errorText(), "");
+        EXPECT_GT(form->ui().ListView1->topLevelItemCount(), 10);
+    }
+    EXPECT_TRUE(lab({"status"}));
+}

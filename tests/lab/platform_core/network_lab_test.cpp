@@ -1,0 +1,163 @@
+// The directory layer when the network fails: a silent server, a server that
+// goes down and comes back, one that dies in the middle of a search, and
+// referrals that must not get the program's credentials. The faults come from a relay on a loopback port, so
+// the shared lab DC itself keeps running.
+
+#include "platform/directory/Directory.h"
+#include "platform/directory/LdapLibrary.h"
+#include "platform/directory/Referrals.h"
+#include "platform/directory/Session.h"
+#include "platform/directory/SrvRecords.h"
+#include "support/FaultProxy.h"
+#include "support/Lab.h"
+#include "support/Thrown.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <ldap.h>
+
+using namespace platform::directory;
+using namespace testing_support;
+
+namespace {
+
+QString relayUri(const FaultProxy& p) { return "ldap://" + labEnv("LAB_DC_HOST") + ":" + QString::number(p.port()); }
+
+class NetworkLab : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_LAB();
+        savedUri = qgetenv("LDAPURI");
+        resetConnectionCache();
+        setNoticeHandler([this](int32_t, const QString& d) { notices << d; });
+    }
+    void TearDown() override {
+        qputenv("LDAPURI", savedUri);
+        resetConnectionCache();
+        setNoticeHandler({});
+        if (savedTimeout.tv_sec > 0) ldap_set_option(nullptr, LDAP_OPT_TIMEOUT, &savedTimeout);
+    }
+    void useServers(const QString& uris) {
+        qputenv("LDAPURI", uris.toUtf8());
+        resetConnectionCache();
+    }
+    // A shorter wait for answers, as ldap.conf's TIMEOUT sets it.
+    void operationTimeout(int seconds) {
+        savedTimeout = {ldapTimeouts().operationSeconds, 0};
+        timeval tv{seconds, 0};
+        ldap_set_option(nullptr, LDAP_OPT_TIMEOUT, &tv);
+    }
+    static QString dnsHostName(const QString& path) {
+        return DirectoryObject::bind(path + "/RootDSE").get("dnsHostName").toString();
+    }
+    static int mailUsers() {
+        DirectoryConnection c;
+        c.open();
+        return c.execute("SELECT mail FROM '" + labRoot() + "' WHERE mail='*'", PropertySet::B).recordCount();
+    }
+    static QByteArray password() {
+        QFile f(labEnv("TAVIMOR_BIND_PASSWORD_FILE"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll().trimmed();
+    }
+
+    QByteArray savedUri;
+    timeval savedTimeout{0, 0};
+    QStringList notices;
+};
+
+}  // namespace
+
+TEST_F(NetworkLab, ASilentServerIsGivenUpWithinTheDefaultBoundThenAtOnceAndGetsNoPassword) {
+    const Timeouts bound = ldapTimeouts();
+    EXPECT_LE(bound.networkSeconds + bound.operationSeconds, 25) << "defaults beyond what the window may wait";
+    // StartTLS waits for an LDAP answer; ldaps:// for the TLS handshake itself.
+    for (const QString scheme : {"ldap", "ldaps"}) {
+        SCOPED_TRACE(scheme.toStdString());
+        FaultProxy silent;
+        silent.setMode(FaultProxy::Mode::Silent);
+        useServers(scheme + "://" + labEnv("LAB_DC_HOST") + ":" + QString::number(silent.port()));
+        QElapsedTimer t;
+        t.start();
+        const Thrown first = thrown([] { dnsHostName("LDAP://" + labEnv("LAB_DC_HOST")); });
+        const qint64 firstMs = t.restart();
+        EXPECT_EQ(first.number, static_cast<int32_t>(0x80072022)) << first.description.toStdString();  // timed out
+        EXPECT_LE(firstMs, (bound.networkSeconds + bound.operationSeconds + 3) * 1000);
+        EXPECT_GE(silent.accepted(), 1);
+        // The next call does not wait for the same silent server again.
+        errorOf([] { dnsHostName("LDAP://" + labEnv("LAB_DC_HOST")); });
+        EXPECT_LT(t.elapsed(), 2000);
+        EXPECT_FALSE(silent.received().contains(password()));
+    }
+}
+
+TEST_F(NetworkLab, AServerThatGoesDownFailsFastEvenInTheMiddleOfASearchAndWorksAgainWhenBack) {
+    FaultProxy relay;
+    useServers(relayUri(relay));
+    const QString root = "LDAP://" + labEnv("LAB_DC_HOST");
+    const int all = mailUsers();
+    ASSERT_GT(all, 200);
+
+    // A cut connection is made again once, without the caller noticing.
+    relay.down();
+    relay.up();
+    EXPECT_EQ(dnsHostName(root), labEnv("LAB_DC_HOST"));
+
+    relay.down();
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(errorOf([&] { dnsHostName(root); }), platform::hr::ServerDown);
+    EXPECT_LT(t.elapsed(), 3000);
+    relay.up();
+    EXPECT_EQ(dnsHostName(root), labEnv("LAB_DC_HOST"));
+
+    // Cut in the middle of a paged search: it fails as a whole, not with half its rows.
+    relay.downAfterServerBytes(30000);
+    const Thrown e = thrown([] { mailUsers(); });
+    EXPECT_EQ(e.number, platform::hr::ServerDown) << e.description.toStdString();
+    relay.up();
+    EXPECT_EQ(mailUsers(), all);
+}
+
+TEST_F(NetworkLab, ReferralsOutsideTheForestGetNothingAndAreNotedOncePerServer) {
+    FaultProxy listener;
+    listener.setMode(FaultProxy::Mode::Silent);
+    useServers(labEnv("LDAPURI"));
+    operationTimeout(2);
+    auto origin = Session::get(false, QString());
+    const QString port = QString::number(listener.port());
+    const QStringList outside{"ldap://127.0.0.1:" + port + "/DC=a," + labBase(),
+                              "ldaps://" + labEnv("LAB_DC_HOST") + ".evil.example:" + port + "/DC=b," + labBase()};
+    std::vector<Row> rows;
+    for (int round = 0; round < 2; ++round) {
+        QSet<QString> visited;
+        followReferences(*origin, outside, "(objectClass=*)", {"cn"}, SearchLimits{}, rows, visited, 1);
+    }
+    EXPECT_EQ(listener.accepted(), 0);
+    EXPECT_EQ(notices.size(), 2) << notices.join('\n').toStdString();
+    EXPECT_TRUE(notices.value(0).contains("127.0.0.1"));
+
+    // A server of the forest is asked, but only after TLS: a server that does
+    // not complete it never sees the bind.
+    QSet<QString> visited;
+    followReferences(*origin, {"ldap://" + labEnv("LAB_DC_HOST") + ":" + port + "/DC=c," + labBase()},
+                     "(objectClass=*)", {"cn"}, SearchLimits{}, rows, visited, 1);
+    EXPECT_EQ(listener.accepted(), 1);
+    EXPECT_FALSE(listener.received().isEmpty());
+    EXPECT_FALSE(listener.received().contains(password()));
+    EXPECT_TRUE(rows.empty());
+}
+
+TEST_F(NetworkLab, TheLabsDnsPublishesItsDomainControllersAsSrvTargets) {
+    // The lab DC is the domain's DNS server too; ask it directly, as the
+    // system resolver would on a machine of the domain.
+    const auto targets = lookupSrv("_ldap._tcp." + labEnv("LAB_DNS_DOMAIN"), "127.0.0.1");
+    QStringList hosts;
+    for (const SrvTarget& t : targets) {
+        hosts << t.host.toLower();
+        EXPECT_EQ(t.port, 389);
+    }
+    EXPECT_TRUE(hosts.contains(labEnv("LAB_DC_HOST"))) << hosts.join(' ').toStdString();
+    EXPECT_TRUE(lookupSrv("_ldap._tcp.nowhere." + labEnv("LAB_DNS_DOMAIN"), "127.0.0.1").empty());
+}

@@ -1,0 +1,146 @@
+// The directory layer's own rules about its surroundings, without a server:
+// the password file, the order of SRV targets, the hosts a referral may take
+// credentials to, and what libldap is allowed to read at start.
+
+#include "platform/directory/DomainControllers.h"
+#include "platform/directory/PasswordFile.h"
+#include "platform/directory/Session.h"
+#include "platform/directory/SrvRecords.h"
+#include "support/Thrown.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform::directory;
+
+namespace {
+
+QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& content, int mode) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
+    f.close();
+    ::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode));
+    return path;
+}
+
+QString refusal(const QString& path) {
+    Secret s;
+    return testing_support::thrown([&] { readPasswordFile(path, s); }).description;
+}
+
+QStringList hosts(const std::vector<SrvTarget>& targets) {
+    QStringList out;
+    for (const SrvTarget& t : targets) out << t.host;
+    return out;
+}
+
+}  // namespace
+
+TEST(PasswordFile, AnOwnerOnlyFileIsReadWithoutItsLineEnd) {
+    QTemporaryDir dir;
+    Secret s;
+    readPasswordFile(write(dir, "pw", "s3cret\r\n", 0600), s);
+    EXPECT_EQ(QByteArray(s.data(), static_cast<qsizetype>(s.size())), "s3cret");
+    readPasswordFile(write(dir, "ro", "x", 0400), s);
+    EXPECT_EQ(QByteArray(s.data(), static_cast<qsizetype>(s.size())), "x");
+}
+
+TEST(PasswordFile, EveryUnsafeOrUselessFileIsRefusedSayingWhy) {
+    QTemporaryDir dir;
+    const QString good = write(dir, "good", "pw", 0600);
+    ASSERT_EQ(::symlink(QFile::encodeName(good).constData(), QFile::encodeName(dir.filePath("link")).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+    QDir(dir.path()).mkdir("folder");
+
+    // A FIFO without a writer answers at once instead of waiting for one.
+    EXPECT_TRUE(refusal(dir.filePath("fifo")).contains("not a regular file"));
+    EXPECT_TRUE(refusal(dir.filePath("link")).contains("symbolic link"));
+    EXPECT_TRUE(refusal(dir.filePath("folder")).contains("not a regular file"));
+    EXPECT_TRUE(refusal(write(dir, "group", "pw", 0640)).contains("0640"));
+    EXPECT_TRUE(refusal(write(dir, "world", "pw", 0604)).contains("0600 or stricter"));
+    EXPECT_TRUE(refusal(write(dir, "empty", "", 0600)).contains("empty"));
+    EXPECT_TRUE(refusal(write(dir, "blank", "\n", 0600)).contains("empty"));
+    EXPECT_TRUE(refusal(write(dir, "big", QByteArray(kMaxPasswordFileSize + 1, 'a'), 0600)).contains("larger"));
+    EXPECT_TRUE(refusal(dir.filePath("missing")).startsWith("The password file " + dir.filePath("missing")));
+    if (::geteuid() == 0) {
+        const QString other = write(dir, "other", "pw", 0600);
+        ASSERT_EQ(::chown(QFile::encodeName(other).constData(), 65534, 65534), 0);
+        EXPECT_TRUE(refusal(other).contains("another user"));
+    }
+}
+
+TEST(SrvRecords, TargetsAreTriedByPriorityThenByAWeightedDraw) {
+    const std::vector<SrvTarget> records{{"dc3.tavimor.lab", 389, 10, 0},
+                                         {"dc1.tavimor.lab", 389, 0, 10},
+                                         {"dc2.tavimor.lab", 3890, 0, 90}};
+    // The draw is the RFC's running sum: 0..10 picks dc1, 11..100 picks dc2.
+    EXPECT_EQ(hosts(orderSrvTargets(records, [](uint32_t) { return 5u; })),
+              (QStringList{"dc1.tavimor.lab", "dc2.tavimor.lab", "dc3.tavimor.lab"}));
+    EXPECT_EQ(hosts(orderSrvTargets(records, [](uint32_t max) { return max; })),
+              (QStringList{"dc2.tavimor.lab", "dc1.tavimor.lab", "dc3.tavimor.lab"}));
+    // "." alone: the domain offers no such service.
+    EXPECT_TRUE(orderSrvTargets({{".", 0, 0, 0}}, [](uint32_t) { return 0u; }).empty());
+}
+
+TEST(Referrals, OnlyNamesUnderTheForestsDomainsMayReceiveCredentials) {
+    const QStringList forest{"tavimor.lab", "child.tavimor.lab", "other-tree.example"};
+    EXPECT_TRUE(isHostUnderDomains("dc1.tavimor.lab", forest));
+    EXPECT_TRUE(isHostUnderDomains("TAVIMOR.LAB.", forest));
+    EXPECT_TRUE(isHostUnderDomains("dc.other-tree.example", forest));
+    EXPECT_FALSE(isHostUnderDomains("tavimor.lab.evil.example", forest));
+    EXPECT_FALSE(isHostUnderDomains("eviltavimor.lab", forest));
+    EXPECT_FALSE(isHostUnderDomains("127.0.0.1", forest));
+    EXPECT_FALSE(isHostUnderDomains("", forest));
+}
+
+// libldap reads its configuration once per process, so each case runs in a
+// fresh process started in a folder that holds a planted "ldaprc".
+class LdapStart : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+
+    // Exits 0 when the servers found are exactly `expected` ("" for none configured).
+    [[noreturn]] static void discoverFrom(const QString& homeRc, const QString& expected) {
+        QTemporaryDir work, home;
+        QFile planted(work.filePath("ldaprc"));
+        planted.open(QIODevice::WriteOnly);
+        planted.write("URI ldap://planted.invalid\n");
+        planted.close();
+        if (!homeRc.isEmpty()) {
+            QFile rc(home.filePath(".ldaprc"));
+            rc.open(QIODevice::WriteOnly);
+            rc.write(homeRc.toUtf8());
+            rc.close();
+        }
+        qunsetenv("LDAPURI");
+        qunsetenv("LDAPRC");
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("LDAPCONF", "/nonexistent/ldap.conf");
+        if (::chdir(QFile::encodeName(work.path()).constData()) != 0) std::_Exit(3);
+        QString found;
+        try {
+            for (const ServerAddress& s : domainControllers()) found += s.host + u' ';
+        } catch (const platform::ComError& e) {
+            found = e.description() == noDirectoryConfiguredText() ? QString() : e.description();
+        }
+        std::_Exit(found.trimmed() == expected ? 0 : 1);
+    }
+};
+
+TEST_F(LdapStart, TheUsersLdaprcAppliesButNotTheOneInTheWorkingFolder) {
+    EXPECT_EXIT(discoverFrom("URI ldap://home.example\n", "home.example"), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(LdapStart, WithoutAnyServerConfiguredNothingFallsBackToLocalhost) {
+    QFile system("/etc/ldap/ldap.conf");
+    if (system.open(QIODevice::ReadOnly) && QString::fromUtf8(system.readAll()).contains(QRegularExpression("(?m)^\\s*URI\\s")))
+        GTEST_SKIP() << "this machine's ldap.conf names a server";
+    EXPECT_EXIT(discoverFrom(QString(), QString()), ::testing::ExitedWithCode(0), "");
+}
