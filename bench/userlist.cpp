@@ -5,12 +5,12 @@
 //   userlist: ours=SECONDS baseline=SECONDS ratio=R peak_mb=M
 // Exits 2 when the large lab is not available.
 
-#include "app/ProgressStrip.h"
-#include "app/StatusProgress.h"
-#include "app/state/ErrorLog.h"
-#include "app/state/Prompt.h"
+#include "kit/ProgressStrip.h"
+#include "kit/StatusProgress.h"
+#include "state/ErrorLog.h"
+#include "state/Prompt.h"
 #include "directory/tree/Node.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "platform/directory/Directory.h"
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/StorageGroup.h"
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
 
         QElapsedTimer t;
         t.start();
-        users::GetUsersWithMailboxes(ctx, store.dn, true);
+        users::GetUsersWithMailboxes(ctx, store.dn, QString(), true);
         QCoreApplication::processEvents();  // the list is drawn once the fill ends
         ours = std::min(ours, t.nsecsElapsed() / 1e9);
         listed = ui.ListView1->topLevelItemCount();

@@ -3,10 +3,9 @@
 // texts; what must hold is checked for each rule.
 
 #include "FuzzTarget.h"
-#include "engine/ForwardingText.h"
-#include "engine/StoreTag.h"
+#include "panel/Markers.h"
+#include "store/ForwardingText.h"
 #include "store/StoreTag.h"
-#include "users/Markers.h"
 
 #include <QStringList>
 
@@ -27,33 +26,33 @@ void markers(const QString& value) {
 }
 
 void forwarding(const QString& text, const QString& name, const QString& address) {
-    const engine::ForwardingName split = engine::splitForwardingText(text);
+    const store::tag::ForwardingName split = store::tag::splitForwardingText(text);
     TV_FUZZ_CHECK(!split.address.contains(u'<') && !split.address.contains(u'>'), split.address);
 
     // What the recipient picker writes splits back into its two parts.
-    const QString n = engine::trimBlanks(QString(name).remove(u'<').remove(u'>'));
-    const QString a = engine::trimBlanks(QString(address).remove(u'<').remove(u'>'));
+    const QString n = store::tag::trimBlanks(QString(name).remove(u'<').remove(u'>'));
+    const QString a = store::tag::trimBlanks(QString(address).remove(u'<').remove(u'>'));
     if (n.isEmpty() || a.isEmpty()) return;
-    const engine::ForwardingName back = engine::splitForwardingText(n + QStringLiteral(" <") + a + u'>');
+    const store::tag::ForwardingName back = store::tag::splitForwardingText(n + QStringLiteral(" <") + a + u'>');
     TV_FUZZ_CHECK(back.displayName == n && back.address == a, n + QStringLiteral(" | ") + a);
 }
 
 void storeTag(const QString& tag, const QString& journal, const QString& forwardingText) {
-    const engine::StoreTag read = engine::readStoreTag(tag);
-    TV_FUZZ_CHECK(read.journal == engine::journalPart(tag), tag);
-    TV_FUZZ_CHECK(!engine::readStoreTag(engine::withBoth(tag, false)).both, tag);
+    const store::tag::StoreTag read = store::tag::readStoreTag(tag);
+    TV_FUZZ_CHECK(read.journal == store::tag::journalPart(tag), tag);
+    TV_FUZZ_CHECK(!store::tag::readStoreTag(store::tag::withBoth(tag, false)).both, tag);
 
     const QString j = withoutNul(journal);
     const QString f = withoutNul(forwardingText);
     if (j.isEmpty()) return;
-    const QString composed = engine::composeStoreTag(j, f);
-    const engine::StoreTag t = engine::readStoreTag(composed);
+    const QString composed = store::tag::composeStoreTag(j, f);
+    const store::tag::StoreTag t = store::tag::readStoreTag(composed);
     TV_FUZZ_CHECK(t.journal == j && t.forwarding == f && !t.both, composed);
-    TV_FUZZ_CHECK(engine::readStoreTag(engine::withBoth(composed, true)).both == !f.isEmpty(), composed);
+    TV_FUZZ_CHECK(store::tag::readStoreTag(store::tag::withBoth(composed, true)).both == !f.isEmpty(), composed);
     if (f.isEmpty()) return;
     // A registration's settings copied into a node's tag read back as written.
-    const engine::StoreTag fromItem =
-        engine::readStoreTag(store::tag::fromRegistration(tag.isEmpty() ? j : composed, f, QStringLiteral("x")));
+    const store::tag::StoreTag fromItem =
+        store::tag::readStoreTag(store::tag::fromRegistration(tag.isEmpty() ? j : composed, f, QStringLiteral("x")));
     TV_FUZZ_CHECK(fromItem.journal == j && fromItem.forwarding == f && fromItem.both, f);
 }
 

@@ -2,7 +2,7 @@
 // Shows a COM+ panel decision on the main window's controls: the install and
 // uninstall boxes, the identity and password fields and the state label.
 
-#include "app/InstallFormUi.h"
+#include "panel/InstallFormUi.h"
 #include "complus/ComPlusPanel.h"
 
 namespace app {

@@ -1,15 +1,15 @@
 #include "app/InstallForm.h"
 
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
+#include "kit/CaptionLabel.h"
+#include "kit/Colors.h"
 #include "app/InstallFormLayout.h"
-#include "app/MousePointer.h"
-#include "app/ProgressStrip.h"
-#include "app/StatusPanels.h"
-#include "app/StatusProgress.h"
+#include "kit/MousePointer.h"
+#include "kit/ProgressStrip.h"
+#include "kit/StatusPanels.h"
+#include "kit/StatusProgress.h"
 #include "app/TextBoxErrorLog.h"
 #include "complus/ComCheckStaging.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "platform/ComError.h"
 #include "platform/store/StoreConnection.h"
 #include "users/ListItem.h"
@@ -113,6 +113,9 @@ void InstallForm::Form_Deactivate() { setMousePointer(this, vbDefault); }
 void InstallForm::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
+    // A load or tree build still running stops where it stands.
+    ++ctx_->loadGeneration;
+    ++ctx_->treeGeneration;
     platform::ResumeNext run;
     run([this] {
         if (g_.conAD) g_.conAD->close();
@@ -188,7 +191,7 @@ void InstallForm::Command1_Click() {
         setMousePointer(this, vbHourglass);
         Command5_Click();
         const int result =
-            hooks_.applyChanges ? hooks_.applyChanges(*this, ui_.TreeView1->currentItem()) : -1;
+            hooks_.applyChanges ? hooks_.applyChanges(*this, engine::loadedNode(*ctx_)) : -1;
         if (result > 0) RefreshLists();
         setMousePointer(this, vbDefault);
     });
@@ -205,7 +208,7 @@ void InstallForm::Command4_Click() {
     safely([this] {
         if (!ui_.TreeView1->isEnabled()) ui_.TreeView1->setEnabled(true);
         g_.blnChangesPending = false;
-        if (hooks_.nodeClick) hooks_.nodeClick(*this, ui_.TreeView1->currentItem());
+        if (hooks_.nodeClick) hooks_.nodeClick(*this, engine::loadedNode(*ctx_));
     });
 }
 
@@ -226,6 +229,11 @@ private:
 void InstallForm::stageComPlusBox(QCheckBox* box) {
     ComCheckControls view(box, ui_.Command1);
     complus::onComCheckClick(g_, box->isChecked() ? 1 : 0, view);
+    if (!g_.blnEventsEnabled) return;
+    if (box == ui_.CheckRegCom)
+        ctx_->panel.setInstallCom(box->isChecked());
+    else
+        ctx_->panel.setUninstallCom(box->isChecked());
 }
 
 void InstallForm::CheckRegCom_Click() { stageComPlusBox(ui_.CheckRegCom); }

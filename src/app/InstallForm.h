@@ -4,12 +4,12 @@
 // on; the operations of those subsystems are reached through hooks, so each can
 // be replaced (tests) or left out.
 
-#include "app/InstallFormUi.h"
+#include "panel/InstallFormUi.h"
 #include "app/RefreshCycle.h"
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
-#include "app/state/Progress.h"
-#include "app/state/Prompt.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Progress.h"
+#include "state/Prompt.h"
 
 #include <QMainWindow>
 #include <cstdint>
@@ -37,7 +37,7 @@ public:
         std::function<QString(InstallForm&)> proposeIdentity;
         // Rebuilds the store tree.
         std::function<void(InstallForm&)> getMailboxStores;
-        // Applies the staged changes to the selected store and reloads it; 1 done,
+        // Applies the staged changes to the loaded store and reloads it; 1 done,
         // -1 failed (nothing else follows).
         std::function<int(InstallForm&, QTreeWidgetItem* node)> applyChanges;
         // Loads a store as a click on its tree node does.

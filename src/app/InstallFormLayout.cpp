@@ -2,9 +2,9 @@
 
 #include "users/SortArrowHeader.h"
 
-#include "app/CaptionLabel.h"
-#include "app/ProgressStrip.h"
-#include "app/StatusPanels.h"
+#include "kit/CaptionLabel.h"
+#include "kit/ProgressStrip.h"
+#include "kit/StatusPanels.h"
 
 #include <QDate>
 #include <QEvent>
@@ -76,14 +76,10 @@ QGroupBox* storePanel(QWidget* parent, InstallFormUi& ui) {
     ui.Check3 = make<QCheckBox>("Check3", frame, QStringLiteral("Archive mailbox:"));
     ui.Label3 = nameLabel("Label3", frame);
     ui.Command3 = make<QPushButton>("Command3", frame, QStringLiteral("Browse"));
-    ui.Text3 = make<QLineEdit>("Text3", frame);
-    ui.Text3->hide();
 
     ui.Check4 = make<QCheckBox>("Check4", frame, QStringLiteral("Forward to:"));
     ui.Label4 = nameLabel("Label4", frame);
     ui.Command6 = make<QPushButton>("Command6", frame, QStringLiteral("Browse"));
-    ui.Text4 = make<QLineEdit>("Text4", frame);
-    ui.Text4->hide();
 
     ui.Check5 = make<QCheckBox>("Check5", frame,
                                 QStringLiteral("Deliver messages to both forwarding address and archive mailbox"));

@@ -3,7 +3,7 @@
 // out: store tree on the left; on the right the store panel, the COM+ group and
 // the Refresh/Exit buttons; the error log above the status bar.
 
-#include "app/InstallFormUi.h"
+#include "panel/InstallFormUi.h"
 
 class QMainWindow;
 

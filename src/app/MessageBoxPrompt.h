@@ -2,7 +2,7 @@
 // Message boxes on screen: the style's buttons, icon and default button map to a
 // QMessageBox, and the button pressed comes back as the answer value.
 
-#include "app/state/Prompt.h"
+#include "state/Prompt.h"
 
 #include <QPointer>
 #include <QWidget>

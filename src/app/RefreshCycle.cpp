@@ -1,9 +1,9 @@
 #include "app/RefreshCycle.h"
 
-#include "app/CaptionLabel.h"
+#include "kit/CaptionLabel.h"
 #include "app/ComPlusPanelView.h"
-#include "app/MousePointer.h"
-#include "app/StatusPanels.h"
+#include "kit/MousePointer.h"
+#include "kit/StatusPanels.h"
 #include "complus/SinkLibrary.h"
 #include "complus/WindowsVersion.h"
 #include "platform/ComError.h"
@@ -39,10 +39,8 @@ void resetStorePanel(InstallFormUi& ui) {
     ui.Command3->setEnabled(false);
     ui.Check1->setEnabled(false);
     ui.Check2->setEnabled(false);
-    ui.Text3->clear();
     ui.Label3->setCaption(QString());
     ui.Check3->setChecked(false);
-    ui.Text4->clear();
     ui.Label4->setCaption(QString());
     ui.Check4->setChecked(false);
     ui.Check5->setChecked(false);

@@ -4,9 +4,9 @@
 // another subsystem is guarded, so a failure there is logged and the cycle still
 // ends with the default pointer and the window's events enabled.
 
-#include "app/InstallFormUi.h"
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
+#include "panel/InstallFormUi.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
 
 #include <QString>
 #include <functional>

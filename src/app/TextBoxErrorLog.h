@@ -2,7 +2,7 @@
 // The error log of a window: entries live in a read-only text box; showing the log
 // makes the box and its "Clear Error Log" button visible.
 
-#include "app/state/ErrorLog.h"
+#include "state/ErrorLog.h"
 
 #include <QPointer>
 

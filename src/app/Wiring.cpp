@@ -1,14 +1,14 @@
 #include "app/Wiring.h"
 
 #include "app/InstallForm.h"
-#include "app/startup/IdentityDefaults.h"
-#include "app/startup/StartupDiscovery.h"
+#include "startup/IdentityDefaults.h"
+#include "startup/StartupDiscovery.h"
 #include "complus/ComPlus.h"
-#include "directory/tree/StoreTree.h"
+#include "engine/StoreTree.h"
 #include "engine/Apply.h"
 #include "engine/ApplyServices.h"
-#include "engine/Context.h"
-#include "engine/PanelEvents.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
 #include "engine/StoreLoad.h"
 #include "pickers/Pickers.h"
 #include "platform/directory/LdapLibrary.h"
@@ -41,23 +41,26 @@ void wireSubsystems(InstallForm& form) {
     h.applyChanges = [](InstallForm& f, QTreeWidgetItem* node) {
         return static_cast<int>(engine::ProcessMailboxStore(f.context(), node, true));
     };
-    // The registration check reads and rewrites the tag of the selected store node.
-    form.context().hooks.CheckRegItem = [&form](const QString& mailboxDn, bool refreshTag) {
-        QTreeWidget* treeView = form.ui().TreeView1;
+    // The registration check; with a tag, that tag is rewritten from the item.
+    form.context().hooks.CheckRegItem = [&form](const QString& mailboxDn, QString* tag) {
         store::RegistrationContext reg{
-            form.globals(), form.errorLog(),
-            [treeView] { return treeView->currentItem() ? tree::tag(treeView->currentItem()) : QString(); },
-            [treeView](const QString& t) {
-                if (treeView->currentItem()) tree::setTag(treeView->currentItem(), t);
+            form.globals(), form.errorLog(), [tag] { return tag ? *tag : QString(); },
+            [tag](const QString& t) {
+                if (tag) *tag = t;
             },
             {}};
-        return store::CheckRegItem(reg, mailboxDn, refreshTag);
+        return store::CheckRegItem(reg, mailboxDn, tag != nullptr);
     };
     // Change writes the staged edits through the real catalog, directory and store.
     form.context().hooks.ApplyStagedChanges =
-        [&form, services = engine::applyServices(form.context(), form.probes())](QTreeWidgetItem* node,
-                                                                                  int16_t& result) {
-            return engine::ApplyStagedChanges(form.context(), services, node, result);
+        [&form, services = engine::applyServices(form.globals(), form.state(), form.errorLog(), form.prompt(),
+                                                 form.probes())](int16_t& result) {
+            engine::Context& ctx = form.context();
+            const engine::ApplyEnv env{form.globals(), form.state(), form.prompt(), form.errorLog(),
+                                       form.ui().txtIdent ? form.ui().txtIdent->text() : QString(),
+                                       form.ui().txtPwd ? form.ui().txtPwd->text() : QString(),
+                                       [&ctx] { return engine::otherStoreTags(ctx); }};
+            return engine::ApplyStagedChanges(ctx.panel, services, env, result);
         };
     tree::connectTreeView(form.context());
     users::connectColumnClicks(form.context());

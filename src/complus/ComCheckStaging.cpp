@@ -1,6 +1,6 @@
 #include "complus/ComCheckStaging.h"
 
-#include "app/state/Globals.h"
+#include "state/Globals.h"
 
 namespace complus {
 

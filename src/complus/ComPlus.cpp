@@ -1,7 +1,7 @@
 #include "complus/ComPlus.h"
 
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
 #include "complus/SinkLibrary.h"
 #include "complus/WindowsVersion.h"
 #include "platform/ComError.h"

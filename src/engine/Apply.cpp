@@ -1,49 +1,42 @@
 #include "engine/Apply.h"
 
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
-#include "app/MousePointer.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "complus/WindowsVersion.h"
-#include "directory/tree/Node.h"
-#include "engine/ApplyDecisions.h"
-#include "engine/ApplyServices.h"
-#include "engine/Context.h"
-#include "engine/Directory.h"
-#include "engine/StoreTag.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
-#include "users/ListItem.h"
+
+#include <optional>
 
 namespace engine {
+
+using namespace store::tag;
 namespace {
 
 const QString kMarkerAttribute = QStringLiteral("extensionAttribute10");
 constexpr int kSharedJournalStyle = app::mb::YesNo | app::mb::Exclamation | app::mb::DefaultButton2;  // 308
 
-bool staged(const QWidget* w) { return isStagedColor(app::foreColor(w), app::backColor(w)); }
-bool stagedComBox(const QCheckBox* box) { return box && isStagedComBox(box->isChecked(), app::foreColor(box)); }
-QString textOf(const QLineEdit* edit) { return edit ? edit->text() : QString(); }
-
 class Apply {
 public:
-    Apply(Context& ctx, const ApplyServices& services, QTreeWidgetItem* node)
-        : ctx_(ctx), ui_(ctx.ui), s_(services), node_(node) {}
+    Apply(PanelModel& model, const ApplyServices& services, const ApplyEnv& env)
+        : m_(model), s_(services), env_(env) {}
 
     bool run(int16_t& result) {
-        if (stagedComBox(ui_.CheckRegCom)) {
+        if (m_.installCom()) {
             if (!credentialsComplete()) {
-                ctx_.prompt.ask(QString::fromLatin1(kFillIdentityText), app::mb::Exclamation,
+                env_.prompt.ask(QString::fromLatin1(kFillIdentityText), app::mb::Exclamation,
                                 QString::fromLatin1(app::kAppName));
-                app::setMousePointer(ui_.form, app::vbDefault);
-                ctx_.g.blnEventsEnabled = true;
+                env_.g.blnEventsEnabled = true;
                 result = -1;
                 return false;
             }
             installComPlus(result);
         }
-        if (stagedComBox(ui_.CheckUnRegCom)) resume_([&] { s_.RemoveComPlusApp(); });
-        resume_([&] { ctx_.form.blnComPlusInstalled = s_.CheckComPlusApp(); });
-        if (staged(ui_.Label3) || staged(ui_.Label4)) writeJournalRecipient();
-        if (staged(ui_.Check5)) resume_([&] { tree::setTag(node_, withBoth(tree::tag(node_), ui_.Check5->isChecked())); });
+        if (m_.uninstallCom()) resume_([&] { s_.RemoveComPlusApp(); });
+        resume_([&] { env_.form.blnComPlusInstalled = s_.CheckComPlusApp(); });
+        if (m_.journal().staged() || m_.forwarding().staged()) writeJournalRecipient();
+        if (m_.both()) m_.setTag(withBoth(m_.store().tag, *m_.both()));
         const UserCounts counts = writeUserMarkers();
         removeOldRegistration();
         rebuildRegistration(counts);
@@ -54,64 +47,106 @@ private:
     // On Windows 2000 the application runs under the typed account, so both fields
     // must be filled before anything is written.
     bool credentialsComplete() const {
-        if (!complus::isWindows2000(ctx_.g.strWindowsVersion)) return true;
-        return !trimBlanks(textOf(ui_.txtIdent)).isEmpty() && !trimBlanks(textOf(ui_.txtPwd)).isEmpty();
+        if (!complus::isWindows2000(env_.g.strWindowsVersion)) return true;
+        return !trimBlanks(env_.identity).isEmpty() && !trimBlanks(env_.password).isEmpty();
     }
 
     void installComPlus(int16_t& result) {
-        QString identity;
-        QString password;
-        if (complus::isWindows2000(ctx_.g.strWindowsVersion)) {
-            identity = textOf(ui_.txtIdent);
-            password = textOf(ui_.txtPwd);
-        }
+        const bool w2k = complus::isWindows2000(env_.g.strWindowsVersion);
+        const QString identity = w2k ? env_.identity : QString();
+        const QString password = w2k ? env_.password : QString();
         resume_([&] { s_.RemoveComPlusApp(); });
         resume_([&] { result = s_.InstallComPlusApp(identity, password); });
     }
 
     // The store's journal recipient; the tag follows only a write that succeeded.
+    // A failed write is logged with the store's name.
     void writeJournalRecipient() {
-        const QString chosenDn = trimBlanks(ui_.Text3->text());
-        const JournalRecipientChange change = journalRecipientChange(chosenDn, staged(ui_.Label3));
+        const JournalRecipientChange change = journalRecipientChange(m_.journal());
         platform::ResumeNext write;
-        if (!write([&] { s_.SaveJournalRecipient(tree::key(node_), change); })) return;
-        oldTag_ = tree::tag(node_);
-        tree::setTag(node_, rebuiltStoreTag(oldTag_, chosenDn, trimBlanks(ui_.Label3->caption()),
-                                            trimBlanks(ui_.Text4->text())));
+        if (!write([&] { s_.SaveJournalRecipient(m_.store().dn, change); })) {
+            env_.log.logWithContext(m_.store().dn, write.number(), write.description());
+            return;
+        }
+        oldTag_ = m_.store().tag;
+        m_.setTag(rebuiltStoreTag(oldTag_, m_.journal(), m_.forwarding()));
     }
 
-    // Writes the markers of the staged rows and counts every listed user.
+    // Writes the markers of the staged rows and counts every listed user that
+    // was not to be written or was written. Each user not written is named in the
+    // error log with the failure; once the directory is unreachable the users
+    // left are not tried, and one entry says which users were written and which
+    // were not.
     UserCounts writeUserMarkers() {
         UserCounts counts;
-        QTreeWidget* list = ui_.ListView1;
-        for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = list->topLevelItem(i);
-            const users::Switches switches{!users::switchOff(item, 1), !users::switchOff(item, 2)};
-            bool counted = true;
-            if (users::itemForeColor(item) == app::kRed) {
-                const QVariant value = markerValue(users::itemTag(item), switches);
-                int16_t written = 0;
-                resume_([&] { written = s_.SetAttribute(users::itemKey(item), kMarkerAttribute, value); });
-                counted = written > 0;
+        QStringList written, notWritten;
+        bool unreachable = false;
+        for (const UserRow& row : m_.users()) {
+            if (row.staged) {
+                if (unreachable) {
+                    notWritten << row.mail;
+                    continue;
+                }
+                const QVariant value = markerValue(row.stored, row.switches);
+                int16_t result = 0;
+                platform::ResumeNext write;
+                if (!write([&] { result = s_.SetAttribute(row.mail, kMarkerAttribute, value); }) || result <= 0) {
+                    const int32_t number = write.number() != 0 ? write.number() : platform::hr::Fail;
+                    const QString why = write.number() != 0 ? write.description() : QStringLiteral("Not written.");
+                    env_.log.logWithContext(row.mail, number, why);
+                    notWritten << row.mail;
+                    unreachable = number == platform::hr::ServerDown;
+                    continue;
+                }
+                written << row.mail;
             }
-            if (!counted) continue;
             // A user counts by the switches, also when other text stays in the value.
-            if (switches.anyOff())
+            if (row.switches.anyOff())
                 ++counts.marked;
             else
                 ++counts.fullyJournaled;
         }
+        if (!notWritten.isEmpty())
+            env_.log.logWithContext(
+                m_.store().name, platform::hr::Fail,
+                QStringLiteral("%1 of %2 users written. Written: %3. Not written: %4.")
+                    .arg(written.size())
+                    .arg(written.size() + notWritten.size())
+                    .arg(written.isEmpty() ? QStringLiteral("none") : written.join(QStringLiteral(", ")),
+                         notWritten.join(QStringLiteral(", "))));
         return counts;
+    }
+
+    // Fewer than `limit` stores (the loaded one with its new tag included) name
+    // this journal mailbox.
+    bool fewerStoresName(const QString& journal, int limit) const {
+        QStringList tags = env_.otherTags ? env_.otherTags() : QStringList();
+        tags << m_.store().tag;
+        int count = 0;
+        for (const QString& tag : tags)
+            if (journalPart(tag).compare(journal, Qt::CaseInsensitive) == 0) ++count;
+        return count < limit;
+    }
+
+    // Whether the mailbox holds the item; nothing when it could not be read
+    // (logged: then nothing is created in it or removed from it).
+    std::optional<bool> regItemExists(const QString& dn) {
+        if (!s_.CheckRegItem) return false;
+        bool exists = false;
+        platform::ResumeNext check;
+        if (check([&] { exists = s_.CheckRegItem(dn); })) return exists;
+        env_.log.logWithContext(dn, check.number(),
+                                QStringLiteral("The journal mailbox could not be read; its registration is left as it "
+                                               "is. ") + check.description());
+        return std::nullopt;
     }
 
     // The mailbox that journaled the store before loses its item when no store
     // names it any more.
     void removeOldRegistration() {
         if (oldTag_.isEmpty()) return;
-        QString oldJournal = journalPart(oldTag_);
-        bool exists = false;
-        resume_([&] { exists = checkRegItem(ctx_, oldJournal, false); });
-        if (exists && NoMoreSuchJournal(ui_.TreeView1, oldJournal, 1))
+        const QString oldJournal = journalPart(oldTag_);
+        if (regItemExists(oldJournal).value_or(false) && fewerStoresName(oldJournal, 1))
             resume_([&] { s_.RemoveRegItem(oldJournal); });
     }
 
@@ -119,40 +154,37 @@ private:
     // afresh. A journal mailbox that another store names is only touched when the
     // administrator agrees.
     void rebuildRegistration(const UserCounts& counts) {
-        const QString tag = tree::tag(node_);
+        const QString tag = m_.store().tag;
         if (tag.isEmpty()) return;
         const StoreTag parts = readStoreTag(tag);
-        bool exists = false;
-        resume_([&] { exists = checkRegItem(ctx_, parts.journal, false); });
-        if (exists) {
-            QString journal = parts.journal;
-            if (NoMoreSuchJournal(ui_.TreeView1, journal, 2) || askSharedJournal()) {
-                resume_([&] { s_.RemoveRegItem(parts.journal); });
-                resume_([&] { exists = checkRegItem(ctx_, parts.journal, false); });
-            }
+        std::optional<bool> exists = regItemExists(parts.journal);
+        if (!exists) return;
+        if (*exists && (fewerStoresName(journalPart(parts.journal), 2) || askSharedJournal())) {
+            resume_([&] { s_.RemoveRegItem(parts.journal); });
+            exists = regItemExists(parts.journal);
+            if (!exists) return;
         }
-        if (shouldCreateRegItem(exists, ctx_.form.blnComPlusInstalled, ui_.ListView1->topLevelItemCount(),
+        if (shouldCreateRegItem(*exists, env_.form.blnComPlusInstalled, static_cast<int>(m_.users().size()),
                                 counts.fullyJournaled, parts.forwarding))
             resume_([&] { s_.CreateRegItem(parts.journal, parts.forwarding, parts.both); });
     }
 
     bool askSharedJournal() {
-        return ctx_.prompt.ask(QString::fromLatin1(kSharedJournalText), kSharedJournalStyle,
+        return env_.prompt.ask(QString::fromLatin1(kSharedJournalText), kSharedJournalStyle,
                                QString::fromLatin1(app::kAppName)) == app::mb::Yes;
     }
 
-    Context& ctx_;
-    app::InstallFormUi& ui_;
+    PanelModel& m_;
     const ApplyServices& s_;
-    QTreeWidgetItem* node_;
+    const ApplyEnv& env_;
     platform::ResumeNext resume_;
     QString oldTag_;
 };
 
 }  // namespace
 
-bool ApplyStagedChanges(Context& ctx, const ApplyServices& services, QTreeWidgetItem* node, int16_t& result) {
-    return Apply(ctx, services, node).run(result);
+bool ApplyStagedChanges(PanelModel& model, const ApplyServices& services, const ApplyEnv& env, int16_t& result) {
+    return Apply(model, services, env).run(result);
 }
 
 }  // namespace engine

@@ -1,30 +1,26 @@
 #include "engine/ApplyDecisions.h"
 
-#include "engine/StoreTag.h"
+#include "store/StoreTag.h"
 
 namespace engine {
-namespace {
-constexpr uint32_t kStaged = 255;  // red, 0x00BBGGRR
-}
 
-bool isStagedColor(uint32_t foreColor, uint32_t backColor) { return foreColor == kStaged || backColor == kStaged; }
+using namespace store::tag;
 
-bool isStagedComBox(bool checked, uint32_t foreColor) { return checked && foreColor == kStaged; }
-
-JournalRecipientChange journalRecipientChange(const QString& chosenDn, bool journalStaged) {
-    if (!chosenDn.isEmpty()) return {JournalRecipientChange::Kind::Set, chosenDn};
-    if (journalStaged) return {JournalRecipientChange::Kind::Delete, {}};
+JournalRecipientChange journalRecipientChange(const StagedRecipient& journal) {
+    const QString dn = trimBlanks(journal.value);
+    if (journal.picked() && !dn.isEmpty()) return {JournalRecipientChange::Kind::Set, dn};
+    if (journal.staged()) return {JournalRecipientChange::Kind::Delete, {}};
     return {};
 }
 
-QString rebuiltStoreTag(const QString& oldTag, const QString& chosenDn, const QString& shownName,
-                        const QString& chosenForwarding) {
-    QString journal;
-    if (!chosenDn.isEmpty())
-        journal = chosenDn;
-    else if (!shownName.isEmpty())
-        journal = journalPart(oldTag);
-    return composeStoreTag(journal, chosenForwarding);
+QString rebuiltStoreTag(const QString& oldTag, const StagedRecipient& journal, const StagedRecipient& forwarding) {
+    const JournalRecipientChange change = journalRecipientChange(journal);
+    QString dn;
+    if (change.kind == JournalRecipientChange::Kind::Set)
+        dn = change.dn;
+    else if (change.kind == JournalRecipientChange::Kind::Keep)
+        dn = journalPart(oldTag);
+    return composeStoreTag(dn, forwarding.picked() ? trimBlanks(forwarding.value) : QString());
 }
 
 QVariant markerValue(const QString& storedValue, const users::Switches& switches) {

@@ -1,24 +1,17 @@
 #pragma once
-// The decisions of applying staged changes that need neither widgets nor the
-// directory: which controls count as staged, what happens to the store's journal
-// recipient and tag, what a user's extensionAttribute10 becomes, and whether the
-// registration item is to be created.
+// The decisions of applying staged changes, read from the panel model: what
+// happens to the store's journal recipient and tag, what a user's
+// extensionAttribute10 becomes, and whether the registration item is created.
 
-#include "users/Markers.h"
+#include "panel/PanelModel.h"
+#include "panel/Markers.h"
 
 #include <QString>
 #include <QVariant>
-#include <cstdint>
 
 namespace engine {
 
-// A control marks a staged change by a red fore colour (a value put in) or a red
-// back colour (a value taken out).
-bool isStagedColor(uint32_t foreColor, uint32_t backColor);
-// The COM+ boxes are staged when checked and red.
-bool isStagedComBox(bool checked, uint32_t foreColor);
-
-// What the store's journal recipient write does: set the newly chosen mailbox,
+// What the store's journal recipient write does: set the newly picked mailbox,
 // delete the recipient (journal mailbox removed), or leave it (only the
 // forwarding recipient changed).
 struct JournalRecipientChange {
@@ -26,15 +19,13 @@ struct JournalRecipientChange {
     Kind kind = Kind::Keep;
     QString dn;  // with Set
 };
-// `chosenDn`: the trimmed distinguished name picked since the store was loaded.
-JournalRecipientChange journalRecipientChange(const QString& chosenDn, bool journalStaged);
+JournalRecipientChange journalRecipientChange(const StagedRecipient& journal);
 
-// The store tag after a successful journal recipient write: the chosen mailbox,
-// else none when the shown name was cleared, else the journal field as it was;
-// then the newly picked forwarding text beside it. "Both" is dropped (it is put
-// back when its own box is staged). Inputs are trimmed by the caller.
-QString rebuiltStoreTag(const QString& oldTag, const QString& chosenDn, const QString& shownName,
-                        const QString& chosenForwarding);
+// The store tag after a successful journal recipient write: the picked mailbox,
+// none when it was removed, else the journal field as it was; then the newly
+// picked forwarding text beside it. "Both" is dropped (it is put back when its
+// own box is staged).
+QString rebuiltStoreTag(const QString& oldTag, const StagedRecipient& journal, const StagedRecipient& forwarding);
 
 // What one staged user's extensionAttribute10 becomes: the value as read with the
 // markers recomposed from the switches; a null value (clear the attribute) when

@@ -1,8 +1,9 @@
 #include "engine/ApplyServices.h"
 
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "complus/ComPlus.h"
-#include "directory/tree/Node.h"
-#include "engine/Context.h"
 #include "platform/exchange/MailboxStoreDB.h"
 #include "store/Registration.h"
 #include "store/RegistrationContext.h"
@@ -12,18 +13,6 @@ namespace engine {
 namespace {
 
 const QString kApplication = QString::fromLatin1(app::kAppName);
-
-// The registration routines work on the tag of the tree's selected node.
-store::RegistrationContext registration(Context& ctx) {
-    QTreeWidget* treeView = ctx.ui.TreeView1;
-    return store::RegistrationContext{
-        ctx.g, ctx.log,
-        [treeView] { return treeView->currentItem() ? tree::tag(treeView->currentItem()) : QString(); },
-        [treeView](const QString& t) {
-            if (treeView->currentItem()) tree::setTag(treeView->currentItem(), t);
-        },
-        {}};
-}
 
 void saveJournalRecipient(const QString& storeDn, const JournalRecipientChange& change) {
     using platform::exchange::MailboxStoreDB;
@@ -37,9 +26,10 @@ void saveJournalRecipient(const QString& storeDn, const JournalRecipientChange& 
 
 }  // namespace
 
-ApplyServices applyServices(Context& ctx, platform::system::SystemProbes& probes) {
+ApplyServices applyServices(app::Globals& g, app::FormState&, app::ErrorLog& log, app::Prompt& prompt,
+                            platform::system::SystemProbes& probes) {
     ApplyServices s;
-    auto comPlus = [&ctx, &probes] { return complus::ComPlus(ctx.log, ctx.g, probes); };
+    auto comPlus = [&log, &g, &probes] { return complus::ComPlus(log, g, probes); };
     s.RemoveComPlusApp = [comPlus] { comPlus().RemoveComPlusApp(kApplication); };
     s.InstallComPlusApp = [comPlus](const QString& identity, const QString& password) {
         return comPlus().InstallComPlusApp(kApplication, identity, password, QString());
@@ -49,12 +39,18 @@ ApplyServices applyServices(Context& ctx, platform::system::SystemProbes& probes
         return comPlus().CheckComPlusApp(kApplication, identity);
     };
     s.SaveJournalRecipient = saveJournalRecipient;
-    s.SetAttribute = [&ctx](const QString& mail, const QString& attribute, const QVariant& value) {
-        return users::SetAttribute(ctx.prompt, ctx.g.strLDAPRoot, mail, attribute, value);
+    s.SetAttribute = [&prompt, &g](const QString& mail, const QString& attribute, const QVariant& value) {
+        platform::ResumeNext failure;
+        const int16_t result = users::SetAttribute(prompt, g.strLDAPRoot, mail, attribute, value, &failure);
+        if (result <= 0 && failure.number() != 0) throw platform::ComError(failure.number(), failure.description());
+        return result;
     };
-    s.RemoveRegItem = [&ctx](const QString& dn) { store::RemoveRegItem(registration(ctx), dn); };
-    s.CreateRegItem = [&ctx](const QString& dn, const QString& forwarding, bool both) {
-        store::CreateRegItem(registration(ctx), dn, forwarding, both);
+    // The apply never refreshes a tag from the item: it decides the tag itself.
+    const auto registration = [&g, &log] { return store::RegistrationContext{g, log, {}, {}, {}}; };
+    s.CheckRegItem = [registration](const QString& dn) { return store::RegItemExists(registration(), dn); };
+    s.RemoveRegItem = [registration](const QString& dn) { store::RemoveRegItem(registration(), dn); };
+    s.CreateRegItem = [registration](const QString& dn, const QString& forwarding, bool both) {
+        store::CreateRegItem(registration(), dn, forwarding, both);
     };
     return s;
 }

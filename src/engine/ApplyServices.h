@@ -13,10 +13,14 @@
 namespace platform::system {
 class SystemProbes;
 }
+namespace app {
+struct Globals;
+struct FormState;
+class Prompt;
+class ErrorLog;
+}  // namespace app
 
 namespace engine {
-
-struct Context;
 
 struct ApplyServices {
     // The application "Tavimor": removal, installation (1 or -1) and check.
@@ -27,16 +31,20 @@ struct ApplyServices {
     // one change; throws platform::ComError when it is not written.
     std::function<void(const QString& storeDn, const JournalRecipientChange& change)> SaveJournalRecipient;
     // Sets (or, for a null value, clears) one attribute of the object with that
-    // mail address: 1, or -1 when the write was denied (the administrator is told).
+    // mail address: 1 when written; a write that failed answers -1 or throws
+    // platform::ComError with the failure (a denial is also shown to the
+    // administrator).
     std::function<int16_t(const QString& mail, const QString& attribute, const QVariant& value)> SetAttribute;
-    // The registration item in a journal mailbox (existence is asked through
-    // Context::hooks.CheckRegItem).
+    // Whether the registration item is in a journal mailbox; throws
+    // platform::ComError when the mailbox could not be read (neither answer holds).
+    std::function<bool(const QString& mailboxDn)> CheckRegItem;
     std::function<void(const QString& mailboxDn)> RemoveRegItem;
     std::function<void(const QString& mailboxDn, const QString& forwarding, bool both)> CreateRegItem;
 };
 
-// The real writes over the window's state: the catalog, the directory and the
-// store, with failures logged to the window's error log where their routines log.
-ApplyServices applyServices(Context& ctx, platform::system::SystemProbes& probes);
+// The real writes: the catalog, the directory and the store, with failures
+// logged to `log` where their routines log.
+ApplyServices applyServices(app::Globals& g, app::FormState& form, app::ErrorLog& log, app::Prompt& prompt,
+                            platform::system::SystemProbes& probes);
 
 }  // namespace engine

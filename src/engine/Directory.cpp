@@ -1,8 +1,6 @@
 #include "engine/Directory.h"
 
 #include "directory/Queries.h"
-#include "directory/tree/Node.h"
-#include "engine/StoreTag.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"
 
@@ -23,15 +21,6 @@ QString GetNameByDN(const QString& ldapRoot, const QString& strDN, QString& strM
     rs.close();
     connection.close();
     return result;
-}
-
-bool NoMoreSuchJournal(const QTreeWidget* tree, QString& strTag, int16_t intLimit) {
-    strTag = journalPart(strTag);
-    int count = 0;
-    tree::forEachNode(tree, [&](QTreeWidgetItem* node) {
-        if (journalPart(tree::tag(node)).compare(strTag, Qt::CaseInsensitive) == 0) ++count;
-    });
-    return count < intLimit;
 }
 
 }  // namespace engine

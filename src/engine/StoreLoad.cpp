@@ -1,18 +1,20 @@
 #include "engine/StoreLoad.h"
 
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
-#include "app/MousePointer.h"
+#include "kit/CaptionLabel.h"
+#include "kit/Colors.h"
+#include "kit/MousePointer.h"
 #include "directory/tree/Node.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "engine/Directory.h"
-#include "engine/ForwardingText.h"
-#include "engine/StoreTag.h"
+#include "store/ForwardingText.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 #include "users/ListSort.h"
 #include "users/UserList.h"
 
 namespace engine {
+
+using namespace store::tag;
 namespace {
 
 const QString kInaccessible = QStringLiteral("The Message store is inaccessible. Please check your account rights.");
@@ -28,9 +30,8 @@ void prepareFrame(Context& ctx, QTreeWidgetItem* node, bool show) {
     if (show) {
         ui.Frame1->setEnabled(true);
         ctx.form.strLastSelectedMailboxStore = tree::text(node);
-        const bool group = tree::image(node) == tree::kStorageGroupImage;
-        ui.Frame1->setTitle(group ? QString() : tree::text(node));
-        ui.Check3->setEnabled(!group);
+        ui.Frame1->setTitle(tree::text(node));
+        ui.Check3->setEnabled(true);
         if (!ctx.g.blnChangesPending) ui.ListView1->clear();
     } else {
         ui.Frame1->setEnabled(false);
@@ -59,7 +60,10 @@ void showMode(Context& ctx, QTreeWidgetItem* node, bool show, bool exists, int16
         label = QLatin1String(kModeDisabled);
         image = QStringLiteral("mailboxstore");
     }
-    if (show) ctx.ui.Frame1->setTitle(tree::text(node) + label);
+    if (show) {
+        ctx.ui.Frame1->setTitle(tree::text(node) + label);
+        ctx.panel.setMode(label);
+    }
     tree::setImage(node, image);
 }
 
@@ -68,6 +72,7 @@ void leaveStagedState(Context& ctx, int16_t result) {
     app::InstallFormUi& ui = ctx.ui;
     if (result > 0) {
         ctx.g.blnChangesPending = false;
+        ctx.panel.leaveStaged();
         for (QCheckBox* box : {ui.CheckRegCom, ui.CheckUnRegCom}) {
             box->setChecked(false);
             app::setForeColor(box, app::kBlack);
@@ -86,7 +91,6 @@ void showJournal(Context& ctx, const QString& name) {
     ui.Check3->setChecked(!name.isEmpty());
     ui.Check4->setEnabled(!name.isEmpty());
     resetMarkers(ui.Label3);
-    ui.Text3->clear();
 }
 
 // Steps 18 to 20: the journal and forwarding children of the store node.
@@ -117,7 +121,6 @@ void showForwarding(Context& ctx, bool both) {
     ui.Check4->setChecked(forwarding);
     ui.Check5->setEnabled(forwarding);
     resetMarkers(ui.Label4);
-    ui.Text4->clear();
     resetMarkers(ui.Check5);
     ui.Check5->setChecked(both);
     ui.Command3->setEnabled(ui.Check3->isChecked());
@@ -140,44 +143,58 @@ int16_t ProcessMailboxStore(Context& ctx, QTreeWidgetItem* node, bool blnShowInP
         app::setMousePointer(ctx.ui.form, app::vbDefault);
         return -1;
     }
+    // Storage groups and the journal and forwarding children are never loaded.
+    if (!tree::isMailboxStore(node)) return -1;
 
     platform::ResumeNext resume;
     int16_t result = 1;
     ctx.g.blnEventsEnabled = false;
     const uint64_t generation = ctx.treeGeneration;
-    // The node is gone when the tree was rebuilt while messages were processed.
-    const auto nodeAlive = [&] { return ctx.treeGeneration == generation; };
+    const uint64_t load = blnShowInPanel ? ++ctx.loadGeneration : ctx.loadGeneration;
+    // False once the tree was rebuilt (the node is gone) or, for the panel, once
+    // another load, a refresh or the window's closing has overtaken this one
+    // while the window processed messages. Nothing is touched after that.
+    const auto current = [&] {
+        return ctx.treeGeneration == generation && (!blnShowInPanel || ctx.loadGeneration == load);
+    };
+    const auto stop = [&] {
+        ctx.g.blnEventsEnabled = true;
+        return result;
+    };
+    const QString dn = tree::key(node);
 
     resume([&] { prepareFrame(ctx, node, blnShowInPanel); });
 
-    if (ctx.g.blnChangesPending && ctx.hooks.ApplyStagedChanges) {
+    if (ctx.g.blnChangesPending && ctx.hooks.ApplyStagedChanges && ctx.panel.isLoaded(dn)) {
         // Writing staged changes (COM+ application, journal recipient, store tag,
-        // exclusion markers, registration item) happens here.
+        // exclusion markers, registration item) to the loaded store happens here.
         bool go = true;
-        resume([&] { go = ctx.hooks.ApplyStagedChanges(node, result); });
+        resume([&] { go = ctx.hooks.ApplyStagedChanges(result); });
         if (!go) {
-            ctx.g.blnEventsEnabled = true;
-            return result;
+            app::setMousePointer(ctx.ui.form, app::vbDefault);
+            return stop();
         }
+        if (!current()) return stop();
+        tree::setTag(node, ctx.panel.store().tag);
     }
+    if (blnShowInPanel) ctx.panel.load(dn, tree::text(node), tree::tag(node));
 
     // Load.
     StoreTag tag = readStoreTag(tree::tag(node));
     tag.forwarding.clear();
     tag.both = false;
-    if (tree::image(node) != tree::kStorageGroupImage) {
-        int16_t exclusions = 0;
-        resume([&] { exclusions = users::GetUsersWithMailboxes(ctx, tree::key(node), blnShowInPanel); });
-        if (blnShowInPanel) resume([&] { users::SortByFirstColumn(ctx); });
-        if (!nodeAlive()) {
-            ctx.g.blnEventsEnabled = true;
-            return result;
-        }
-        bool exists = false;
-        resume([&] { exists = checkRegItem(ctx, tag.journal, true); });
-        tag = readStoreTag(tree::tag(node));
-        resume([&] { showMode(ctx, node, blnShowInPanel, exists, exclusions, tag); });
-    }
+    int16_t exclusions = 0;
+    resume([&] { exclusions = users::GetUsersWithMailboxes(ctx, dn, tree::tag(node), blnShowInPanel); });
+    if (!current()) return stop();
+    if (blnShowInPanel) resume([&] { users::SortByFirstColumn(ctx); });
+    if (!current()) return stop();
+    bool exists = false;
+    QString refreshed = tree::tag(node);
+    resume([&] { exists = checkRegItem(ctx, tag.journal, &refreshed); });
+    tree::setTag(node, refreshed);
+    if (blnShowInPanel) ctx.panel.setTag(refreshed);
+    tag = readStoreTag(refreshed);
+    resume([&] { showMode(ctx, node, blnShowInPanel, exists, exclusions, tag); });
 
     if (blnShowInPanel) resume([&] { leaveStagedState(ctx, result); });
 

@@ -16,10 +16,13 @@ inline constexpr const char* kModeTavimor = " - Tavimor";
 inline constexpr const char* kModeFull = " - Full journaling";
 inline constexpr const char* kModeDisabled = " - Journaling disabled";
 
-// `node` must be the tree's selected node. Answers -1 when nothing could be done
-// (no node, or the apply refused to start), otherwise 1 or the apply's result.
-// Errors of single steps are skipped; the run always ends with the window's
-// events enabled again.
+// `node` is a mailbox-store node; with `blnShowInPanel` it becomes the loaded
+// store of the panel model (staged edits are written first only when it already
+// is). Answers -1 when nothing could be done (no node, a node that is not a
+// store, or the apply refused to start), otherwise 1 or the apply's result.
+// Errors of single steps are skipped; a load overtaken while the window
+// processed messages stops before it touches a node, tag or the panel again. The
+// run always ends with the window's events enabled again.
 int16_t ProcessMailboxStore(Context& ctx, QTreeWidgetItem* node, bool blnShowInPanel);
 
 }  // namespace engine

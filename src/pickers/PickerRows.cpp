@@ -1,7 +1,7 @@
 #include "pickers/PickerRows.h"
 
 #include "directory/ObjectType.h"
-#include "engine/StoreTag.h"
+#include "store/StoreTag.h"
 
 #include <cstdint>
 
@@ -27,7 +27,7 @@ bool isSystemMailboxAlias(const QString& alias) {
 }
 
 QString nameWithAddress(const QString& name, const QString& address) {
-    if (engine::trimBlanks(address).isEmpty()) return name;
+    if (store::tag::trimBlanks(address).isEmpty()) return name;
     return name + QStringLiteral(" <") + address + QStringLiteral(">");
 }
 

@@ -1,7 +1,7 @@
 #include "pickers/Pickers.h"
 
 #include "pickers/SelectRecipient.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "platform/ComError.h"
 #include "users/AttributeWriter.h"
 

@@ -2,8 +2,8 @@
 // Opening the two pickers from the main window. Each is a modal dialog created
 // for the showing and closed by its OK or Cancel; its sort orders and the row
 // selected after its last sort are kept for the next showing. What the
-// administrator picks goes straight into the main window's fields (Label3/Text3,
-// Label4/Text4) and disables its store tree; nothing is returned.
+// administrator picks is staged in the panel model and shown in Label3 / Label4,
+// and disables the store tree; nothing is returned.
 
 #include "pickers/SelectMailbox.h"
 

@@ -1,15 +1,13 @@
 #include "pickers/SelectMailbox.h"
 
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
-#include "app/state/Prompt.h"
+#include "state/Prompt.h"
 #include "directory/Queries.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "engine/Directory.h"
-#include "engine/StoreTag.h"
+#include "panel/PanelEvents.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 
-#include <QLineEdit>
 #include <QTreeWidgetItem>
 
 namespace pickers {
@@ -42,7 +40,7 @@ std::optional<PickerRow> SelectMailbox::rowFor(const RecordFields& record) const
 bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
     if (!item) return true;
     platform::ResumeNext run;
-    if (!engine::trimBlanks(item->text(ForwardTo)).isEmpty()) {
+    if (!store::tag::trimBlanks(item->text(ForwardTo)).isEmpty()) {
         int answer = app::mb::Cancel;
         run([&] {
             answer = ctx_.prompt.ask(kForwardingQuestion, app::mb::OkCancel | app::mb::Exclamation,
@@ -51,16 +49,14 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
         if (answer != app::mb::Ok) return false;
         // A failed write is reported by the writer and does not stop the choice;
         // the recipient is only cleared once forwarding is switched off.
-        const QString address = engine::trimBlanks(item->text(Address));
+        const QString address = store::tag::trimBlanks(item->text(Address));
         if (!address.isEmpty() && setAttributeByMail_) {
             int16_t written = 0;
             run([&] { written = setAttributeByMail_(address, QStringLiteral("deliverAndRedirect"), QVariant(false)); });
             if (written == 1) run([&] { setAttributeByMail_(address, QStringLiteral("altRecipient"), QVariant()); });
         }
     }
-    run([&] { ctx_.ui.Label3->setCaption(item->text(Name)); });
-    run([&] { ctx_.ui.Text3->setText(item->text(DistinguishedName)); });
-    run([&] { app::setBackColor(ctx_.ui.Label3, app::kButtonFace); });
+    run([&] { engine::pickJournalMailbox(ctx_, item->text(Name), item->text(DistinguishedName)); });
     return true;
 }
 

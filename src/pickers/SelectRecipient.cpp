@@ -1,13 +1,11 @@
 #include "pickers/SelectRecipient.h"
 
-#include "app/CaptionLabel.h"
 #include "directory/Queries.h"
-#include "directory/tree/Node.h"
-#include "engine/Context.h"
-#include "engine/StoreTag.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 
-#include <QLineEdit>
 #include <QTreeWidget>
 
 namespace pickers {
@@ -22,8 +20,8 @@ SelectRecipient::SelectRecipient(engine::Context& ctx, PickerMemory& memory)
 QString SelectRecipient::queryText() const { return directory::queries::forwardingCandidates(ctx_.g.strLDAPRoot); }
 
 void SelectRecipient::beginRows() {
-    // The selected store's journal mailbox: the journal field of its tag.
-    journalDn_ = engine::trimBlanks(engine::journalPart(tree::tag(ctx_.ui.TreeView1->currentItem())));
+    // The loaded store's journal mailbox: the journal field of its tag.
+    journalDn_ = store::tag::trimBlanks(store::tag::journalPart(ctx_.panel.store().tag));
 }
 
 std::optional<PickerRow> SelectRecipient::rowFor(const RecordFields& record) const {
@@ -33,12 +31,10 @@ std::optional<PickerRow> SelectRecipient::rowFor(const RecordFields& record) con
 bool SelectRecipient::takeChoice(QTreeWidgetItem* item) {
     if (!item) return true;
     platform::ResumeNext run;
-    const QString name = engine::trimBlanks(item->text(Name));
-    run([&] { ctx_.ui.Label4->setCaption(name); });
-    // With no name the label says the recipient is gone; an earlier choice left
-    // in the forwarding text would otherwise still be applied.
-    const QString text = name.isEmpty() ? QString() : nameWithAddress(name, engine::trimBlanks(item->text(Address)));
-    run([&] { ctx_.ui.Text4->setText(text); });
+    const QString name = store::tag::trimBlanks(item->text(Name));
+    // With no name the recipient is gone; an earlier choice is dropped with it.
+    const QString text = name.isEmpty() ? QString() : nameWithAddress(name, store::tag::trimBlanks(item->text(Address)));
+    run([&] { engine::pickForwardingRecipient(ctx_, name, text); });
     return true;
 }
 

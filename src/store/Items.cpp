@@ -32,7 +32,8 @@ QString folderUrlOf(const QString& baseUrl, const QString& folderName, ps::Store
 
 int16_t FindRegItem(const RegistrationContext& ctx, const QString& baseUrl, const QString& folderName,
                     const QString& itemName, const QString& extraCondition,
-                    const std::shared_ptr<ps::StoreConnection>& connection, bool refreshTag) {
+                    const std::shared_ptr<ps::StoreConnection>& connection, bool refreshTag,
+                    platform::ResumeNext* failure) {
     int16_t result = -1;
     const std::shared_ptr<ps::StoreConnection> con =
         connection ? connection : std::make_shared<ps::StoreConnection>();
@@ -65,7 +66,10 @@ int16_t FindRegItem(const RegistrationContext& ctx, const QString& baseUrl, cons
         if (rows.state() == ps::adState::Open) cleanup([&] { rows.close(); });
         if (folder.state() == ps::adState::Open) cleanup([&] { folder.close(); });
         if (con->state() == ps::adState::Open) cleanup([&] { con->close(); });
-        if (handler.number() != 0) result = -1;
+        if (handler.number() != 0) {
+            result = -1;
+            if (failure) *failure = handler;
+        }
     }
     return result;
 }

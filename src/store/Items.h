@@ -3,6 +3,7 @@
 // opening (and releasing) its own store objects: find, delete and write the item,
 // and find a mail-enabled public folder by its address.
 
+#include "platform/ComError.h"
 #include "store/RegistrationContext.h"
 
 #include <QString>
@@ -23,10 +24,12 @@ QString folderUrlOf(const QString& baseUrl, const QString& folderName,
 // item named `itemName` matching `extraCondition`, 1 when it does. `connection`
 // is reused when given (opened on the base URL and closed again), else one is
 // made. With `refreshTag`, a found item's forwarding settings are copied into the
-// selected node's tag. Never logs, never throws.
+// checked store's tag. Never logs, never throws; with `failure`, the failure of a
+// −1 is copied there.
 int16_t FindRegItem(const RegistrationContext& ctx, const QString& baseUrl, const QString& folderName,
                     const QString& itemName, const QString& extraCondition,
-                    const std::shared_ptr<platform::store::StoreConnection>& connection, bool refreshTag);
+                    const std::shared_ptr<platform::store::StoreConnection>& connection, bool refreshTag,
+                    platform::ResumeNext* failure = nullptr);
 
 // True when the item was opened and deleted; false on any failure. Never logs.
 bool DeleteRegItem(const QString& baseUrl, const QString& folderName, const QString& itemName);

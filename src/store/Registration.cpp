@@ -4,11 +4,18 @@
 #include "store/JournalMailbox.h"
 #include "store/JunkMail.h"
 #include "store/StoreQueries.h"
+#include "platform/store/StoreErrors.h"
 
 namespace store {
 namespace {
 QString appName() { return QString::fromLatin1(app::kAppName); }
 QString itemName() { return appName() + QStringLiteral(".reg"); }
+
+// Failures that say the folder is not there, as opposed to a store that could not be read.
+bool isAbsence(int32_t number) {
+    namespace err = platform::store::err;
+    return number == err::ItemNotFound || number == err::StoreNotFound || number == err::BadUrl;
+}
 
 // The journal mailbox, or nothing when the look-up fails or finds no object.
 std::optional<JournalMailbox> resolve(const RegistrationContext& ctx, const QString& dn, bool requireMail) {
@@ -34,6 +41,27 @@ bool CheckRegItem(const RegistrationContext& ctx, const QString& strMbxDistingui
             if (code != -1) break;  // the folder was reached: the answer stands
         }
     }
+    return code > 0;
+}
+
+bool RegItemExists(const RegistrationContext& ctx, const QString& dn) {
+    const auto mailbox = resolveJournalMailbox(ctx, dn, true);  // a failed look-up throws
+    if (!mailbox) return false;
+    platform::ResumeNext failure;
+    int16_t code = -1;
+    if (mailbox->publicFolder) {
+        const QString folder = GetPublicFolderURL(ctx, publicFolderRoot(ctx.g), mailbox->mail, false);
+        code = FindRegItem(ctx, folder, QString(), itemName(), queries::hiddenItemCondition(), ctx.g.conExOLEDB,
+                           false, &failure);
+    } else {
+        for (const QString& base : mailboxCandidates(ctx.g, *mailbox)) {
+            code = FindRegItem(ctx, base, mailbox->folderName(), itemName(), queries::hiddenItemCondition(),
+                               ctx.g.conExOLEDB, false, &failure);
+            if (code != -1) break;
+        }
+    }
+    if (code == -1 && failure.number() != 0 && !isAbsence(failure.number()))
+        throw platform::ComError(failure.number(), failure.description());
     return code > 0;
 }
 

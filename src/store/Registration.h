@@ -15,6 +15,12 @@ namespace store {
 // by alias then by local part; a folder reached without the item ends the search.
 bool CheckRegItem(const RegistrationContext& ctx, const QString& strMbxDistinguishedName, bool blnRefreshTag = false);
 
+// The same check for a decision that writes: true or false only when the answer
+// was read. A journal mailbox that could not be read (the directory look-up
+// failed, or no candidate folder could be opened for another reason than its
+// absence) is neither: that failure is thrown as ComError.
+bool RegItemExists(const RegistrationContext& ctx, const QString& strMbxDistinguishedName);
+
 // Deletes the item from the first candidate that holds it. Reports nothing.
 void RemoveRegItem(const RegistrationContext& ctx, const QString& strMbxDistinguishedName);
 

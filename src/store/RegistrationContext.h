@@ -5,8 +5,8 @@
 // the directory over Globals::conAD; it can be replaced (tests, or callers that
 // already hold the directory row).
 
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
 #include "platform/directory/Directory.h"
 
 #include <QString>

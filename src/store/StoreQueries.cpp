@@ -1,6 +1,6 @@
 #include "store/StoreQueries.h"
 
-#include "app/state/Globals.h"
+#include "state/Globals.h"
 #include "platform/store/Schema.h"
 #include "platform/store/StoreUrl.h"
 

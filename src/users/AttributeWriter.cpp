@@ -1,7 +1,7 @@
 #include "users/AttributeWriter.h"
 
-#include "app/state/Globals.h"
-#include "app/state/Prompt.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "directory/Queries.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"
@@ -17,13 +17,16 @@ using platform::directory::RecordSet;
 
 // Runs the search, binds the first object found and writes the attribute, each
 // statement with errors ignored; a denial on any of them is reported.
-int16_t writeFirstFound(app::Prompt& prompt, const QString& query, const QString& name, const QVariant& value) {
+int16_t writeFirstFound(app::Prompt& prompt, const QString& query, const QString& name, const QVariant& value,
+                        platform::ResumeNext* failure) {
     int16_t result = 1;
     platform::ResumeNext resume;
     DirectoryConnection connection;
     RecordSet rs;
     resume([&] { connection.open(); });
     resume([&] { rs = connection.execute(query); });
+    if (resume.number() == 0 && rs.eof())
+        resume([] { throw platform::ComError(platform::hr::NoSuchObject, QStringLiteral("No object has this address.")); });
     if (!rs.eof()) {
         std::optional<DirectoryObject> object;
         resume([&] { object = DirectoryObject::bind(rs.text(QStringLiteral("adspath"))); });
@@ -39,6 +42,8 @@ int16_t writeFirstFound(app::Prompt& prompt, const QString& query, const QString
         prompt.ask(QString::fromLatin1(kAccessDeniedText), app::mb::Critical, QString::fromLatin1(app::kAppName));
         result = -1;
     }
+    if (resume.number() != 0) result = -1;
+    if (failure) *failure = resume;
     rs.close();
     connection.close();
     return result;
@@ -47,15 +52,16 @@ int16_t writeFirstFound(app::Prompt& prompt, const QString& query, const QString
 }  // namespace
 
 int16_t SetAttribute(app::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
-                     const QString& varAttrName, const QVariant& varAttrValue) {
+                     const QString& varAttrName, const QVariant& varAttrValue, platform::ResumeNext* failure) {
     return writeFirstFound(prompt, directory::queries::pathByMail(ldapRoot, strEmailAddress), varAttrName,
-                           varAttrValue);
+                           varAttrValue, failure);
 }
 
 int16_t SetAttributeByMail(app::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
-                           const QString& varAttrName, const QVariant& varAttrValue) {
+                           const QString& varAttrName, const QVariant& varAttrValue,
+                           platform::ResumeNext* failure) {
     return writeFirstFound(prompt, directory::queries::personPathByMail(ldapRoot, strEmailAddress), varAttrName,
-                           varAttrValue);
+                           varAttrValue, failure);
 }
 
 }  // namespace users

@@ -4,11 +4,14 @@
 // the path found, and the attribute set (or cleared, for a null value) and
 // committed. Only the first object found is written.
 //
-// The result is 1, or -1 when the directory denied the write; a denial is also
-// shown to the administrator in a message box, once per call. Every other failure
-// (no such object, a bind that fails, an attribute or value the directory refuses,
-// an unreachable directory) is silent and leaves the result at 1. Nothing is
-// written to the error log. Neither function throws.
+// The result is 1 when the attribute was written, -1 for every failure: no such
+// object, a search or bind that fails, an attribute or value the directory
+// refuses, an unreachable directory, a denied write. Only a denial is shown to the
+// administrator, in a message box, once per call; the caller learns the failure
+// through `failure` (number and description) and reports it. Nothing is written
+// to the error log. Neither function throws.
+
+#include "platform/ComError.h"
 
 #include <QString>
 #include <QVariant>
@@ -27,12 +30,14 @@ inline constexpr const char* kAccessDeniedText =
 // when `ldapRoot` is a global-catalog base, so the path found is writable. Used
 // for the users' exclusion markers.
 int16_t SetAttribute(app::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
-                     const QString& varAttrName, const QVariant& varAttrValue);
+                     const QString& varAttrName, const QVariant& varAttrValue,
+                     platform::ResumeNext* failure = nullptr);
 
 // Only objects of category person are found, searched under `ldapRoot` as it is
 // (a global catalog included) and bound by the path found there. Used by the
 // journal-mailbox picker to take a forwarding rule off the chosen mailbox.
 int16_t SetAttributeByMail(app::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
-                           const QString& varAttrName, const QVariant& varAttrValue);
+                           const QString& varAttrName, const QVariant& varAttrValue,
+                           platform::ResumeNext* failure = nullptr);
 
 }  // namespace users

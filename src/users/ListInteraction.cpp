@@ -1,9 +1,9 @@
 #include "users/ListInteraction.h"
 
-#include "app/Colors.h"
-#include "app/MousePointer.h"
-#include "engine/Context.h"
-#include "engine/PanelEvents.h"
+#include "kit/Colors.h"
+#include "kit/MousePointer.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
 #include "users/ListItem.h"
 
 #include <QEvent>
@@ -38,6 +38,7 @@ void followWindowPointer(engine::Context& ctx, QWidget* control) {
 void setAllSwitches(engine::Context& ctx, const QCheckBox* box, int subItem) {
     if (!ctx.g.blnEventsEnabled) return;
     enableTree(ctx);
+    ctx.panel.setAllSwitches(subItem, box->isChecked());
     const QString image = box->isChecked() ? kChecked : kUnchecked;
     QTreeWidget* list = ctx.ui.ListView1;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
@@ -114,11 +115,9 @@ void ListView1_MouseDown(engine::Context& ctx, Qt::MouseButton button, const QPo
     if (button == Qt::LeftButton && (column == 1 || column == 2) &&
         switchImageRect(list, row, column).contains(pos)) {
         stageRow(row);
-        const QString image = subItemImage(row, column);
-        if (image == kChecked)
-            setSubItemImage(row, column, kUnchecked);
-        else if (image == kUnchecked)
-            setSubItemImage(row, column, kChecked);
+        if (const engine::UserRow* user = ctx.panel.toggleSwitch(itemKey(row), column))
+            setSubItemImage(row, column, (column == 1 ? user->switches.ingoing : user->switches.outgoing) ? kChecked
+                                                                                                        : kUnchecked);
         changed = true;
     }
     list->setCurrentItem(row);

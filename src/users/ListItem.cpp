@@ -1,7 +1,7 @@
 #include "users/ListItem.h"
 
-#include "app/Colors.h"
-#include "app/ImageLists.h"
+#include "kit/Colors.h"
+#include "kit/ImageLists.h"
 #include "platform/NameOrder.h"
 
 #include <QApplication>

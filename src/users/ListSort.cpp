@@ -1,6 +1,6 @@
 #include "users/ListSort.h"
 
-#include "engine/Context.h"
+#include "panel/Context.h"
 #include "users/ListItem.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "users/SortArrowHeader.h"
 
-#include "app/ImageLists.h"
+#include "kit/ImageLists.h"
 
 #include <QPainter>
 #include <QProxyStyle>

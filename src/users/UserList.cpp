@@ -1,18 +1,16 @@
 #include "users/UserList.h"
 
-#include "app/Freeze.h"
+#include "kit/Freeze.h"
 #include "directory/Queries.h"
-#include "engine/Context.h"
-#include "engine/StoreTag.h"
-#include "directory/tree/Node.h"
+#include "panel/Context.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"
 #include "users/ListItem.h"
-#include "users/Markers.h"
+#include "panel/Markers.h"
 
 #include <QCoreApplication>
 #include <QSet>
-#include <memory>
 #include <optional>
 
 namespace users {
@@ -39,23 +37,28 @@ std::optional<platform::directory::RecordSet> runQuery(engine::Context& ctx, con
     return std::nullopt;
 }
 
-QTreeWidgetItem* newRow(const QString& key, const QString& name, const QString& icon, const QString& tag,
-                        const Switches& s) {
+}  // namespace
+
+QTreeWidgetItem* newListRow(const engine::UserRow& row) {
     auto* item = new ListItem;
-    item->setText(0, name);
-    setItemKey(item, key);
-    setSmallIcon(item, icon);
-    setItemTag(item, tag);
-    setSwitch(item, 1, s.ingoing);
-    setSwitch(item, 2, s.outgoing);
+    item->setText(0, row.name);
+    setItemKey(item, row.mail);
+    setSmallIcon(item, row.disabled ? QStringLiteral("userdisabled") : QStringLiteral("user"));
+    setItemTag(item, row.stored);
+    setSwitch(item, 1, row.switches.ingoing);
+    setSwitch(item, 2, row.switches.outgoing);
     return item;
 }
 
+namespace {
+
 }  // namespace
 
-int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, bool blnRefreshList) {
+int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, const QString& journalDn,
+                              bool blnRefreshList) {
     QTreeWidget* list = ctx.ui.ListView1;
     list->clear();
+    ctx.panel.clearUsers();
     const qulonglong fill = list->property(kFillGeneration).toULongLong() + 1;
     list->setProperty(kFillGeneration, fill);
     const auto overtaken = [&] { return list->property(kFillGeneration).toULongLong() != fill; };
@@ -66,50 +69,61 @@ int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, b
     std::optional<platform::directory::RecordSet> rs = runQuery(ctx, strHomeMDB);
     if (rs && !rs->eof()) {
         ctx.progress.begin(rs->recordCount());
-        const QString journal =
-            engine::journalPart(engine::trimBlanks(tree::tag(ctx.ui.TreeView1->currentItem())));
+        const QString journal = store::tag::journalPart(store::tag::trimBlanks(journalDn));
         QSet<QString> keys;
         // Rows are put into the list together when the read ends: inserting them
         // one by one while the window processes its messages would lay out the
         // whole list again for every row.
-        std::vector<std::unique_ptr<QTreeWidgetItem>> rows;
-        for (; !rs->eof(); rs->moveNext()) {
-            ctx.progress.step();
-            if (overtaken()) break;
-            try {
-                const QString alias = rs->text(QStringLiteral("mailNickName"));
-                if (alias.left(kSystemMailboxPrefix.size()).compare(kSystemMailboxPrefix, Qt::CaseInsensitive) == 0)
-                    continue;
-                if (rs->text(QStringLiteral("distinguishedName")).compare(journal, Qt::CaseInsensitive) == 0)
-                    continue;
-                const auto uac = static_cast<int32_t>(rs->text(QStringLiteral("userAccountControl")).toLongLong());
-                const QString icon = (uac & kAccountDisabled) ? QStringLiteral("userdisabled") : QStringLiteral("user");
-                const QVariant mail = rs->field(QStringLiteral("mail"));
-                if (isNull(mail)) continue;
-                const QString address = rs->text(QStringLiteral("mail"));
+        std::vector<engine::UserRow> rows;
+        // A read that fails on the way (the directory lost mid-list) is logged
+        // and lists nobody: a part of the users would pass for all of them.
+        bool failed = false;
+        try {
+            for (; !rs->eof(); rs->moveNext()) {
+                ctx.progress.step();
+                if (overtaken()) break;
+                try {
+                    const QString alias = rs->text(QStringLiteral("mailNickName"));
+                    if (alias.left(kSystemMailboxPrefix.size()).compare(kSystemMailboxPrefix, Qt::CaseInsensitive) == 0)
+                        continue;
+                    if (rs->text(QStringLiteral("distinguishedName")).compare(journal, Qt::CaseInsensitive) == 0)
+                        continue;
+                    const auto uac = static_cast<int32_t>(rs->text(QStringLiteral("userAccountControl")).toLongLong());
+                    const QVariant mail = rs->field(QStringLiteral("mail"));
+                    if (isNull(mail)) continue;
+                    const QString address = rs->text(QStringLiteral("mail"));
 
-                if (!ctx.form.blnNotFirstTime && ctx.form.strLastSelectedItemKey.isEmpty() &&
-                    address.compare(ctx.form.strCurrentUserEmailAddress, Qt::CaseInsensitive) == 0)
-                    ctx.form.strLastSelectedItemKey = ctx.form.strCurrentUserEmailAddress;
+                    if (!ctx.form.blnNotFirstTime && ctx.form.strLastSelectedItemKey.isEmpty() &&
+                        address.compare(ctx.form.strCurrentUserEmailAddress, Qt::CaseInsensitive) == 0)
+                        ctx.form.strLastSelectedItemKey = ctx.form.strCurrentUserEmailAddress;
 
-                const QString lowered = address.toLower();
-                if (keys.contains(lowered)) continue;
-                keys.insert(lowered);
+                    const QString lowered = address.toLower();
+                    if (keys.contains(lowered)) continue;
+                    keys.insert(lowered);
 
-                const QString value = rs->text(QStringLiteral("extensionAttribute10"));
-                const Switches s = readMarkers(value);
-                if (blnRefreshList)
-                    rows.emplace_back(newRow(address, rs->text(QStringLiteral("name")), icon, value, s));
-                if (s.anyOff()) result = 1;
-                if (!blnRefreshList && result == 1) break;
-            } catch (const platform::ComError&) {
-                // An unreadable record is left out; the others are listed.
+                    const QString value = rs->text(QStringLiteral("extensionAttribute10"));
+                    const Switches s = readMarkers(value);
+                    if (blnRefreshList)
+                        rows.push_back({address, rs->text(QStringLiteral("name")), value, s, (uac & kAccountDisabled) != 0,
+                                        false});
+                    if (s.anyOff()) result = 1;
+                    if (!blnRefreshList && result == 1) break;
+                } catch (const platform::ComError&) {
+                    // An unreadable record is left out; the others are listed.
+                }
             }
+        } catch (const platform::ComError& e) {
+            ctx.log.logWithoutContext(e.number(), e.description());
+            failed = true;
+        } catch (const std::exception& e) {
+            ctx.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
+            failed = true;
         }
-        if (!overtaken()) {
+        if (!overtaken() && !failed) {
             QList<QTreeWidgetItem*> items;
             items.reserve(static_cast<qsizetype>(rows.size()));
-            for (auto& row : rows) items << row.release();
+            for (const engine::UserRow& row : rows) items << newListRow(row);
+            ctx.panel.setUsers(std::move(rows));
             list->addTopLevelItems(items);
         }
         ctx.progress.end();

@@ -5,13 +5,18 @@
 #include <QString>
 #include <cstdint>
 
-namespace engine { struct Context; }
+class QTreeWidgetItem;
+
+namespace engine {
+struct Context;
+struct UserRow;
+}  // namespace engine
 
 namespace users {
 
 // Fills ListView1 with the users of the store `strHomeMDB` (its distinguished
 // name), leaving out system mailboxes, the store's own journal mailbox (the
-// journal field of the selected tree node's tag) and users without a mail
+// journal field of `journalDn`, a store tag) and users without a mail
 // address. With `blnRefreshList` false the list is only emptied and the users
 // are read until the first one with an exclusion marker.
 //
@@ -21,7 +26,11 @@ namespace users {
 // the list empty, answers 0 and writes one entry to the error log. When the
 // list is refilled while this fill lets the window process its messages, this
 // fill stops and the newer one owns the list. The rows appear in the list
-// together when the read ends.
-int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, bool blnRefreshList = false);
+// together when the read ends; the panel model holds the same rows.
+int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, const QString& journalDn,
+                              bool blnRefreshList = false);
+
+// The list row showing one user.
+QTreeWidgetItem* newListRow(const engine::UserRow& row);
 
 }  // namespace users

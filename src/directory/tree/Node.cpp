@@ -1,7 +1,7 @@
 #include "directory/tree/Node.h"
 
-#include "app/Colors.h"
-#include "app/ImageLists.h"
+#include "kit/Colors.h"
+#include "kit/ImageLists.h"
 
 #include <QApplication>
 

@@ -21,8 +21,11 @@ std::shared_ptr<ComponentModule> ComponentModule::load(const QString& path) {
 
     std::shared_ptr<ComponentModule> module(new ComponentModule);
     module->path_ = QFileInfo(path).absoluteFilePath();
-    // The open, checked file is what is loaded, not whatever the path names now.
-    const QString loadPath = file.loadPath();
+    // The file is loaded by the real path of the checked file. Every folder on
+    // that path is writable by this user or root only, so nobody else can swap
+    // the file in between. (Loading by the descriptor's name would not do: the
+    // loader matches libraries by name, and a descriptor number is reused.)
+    const QString loadPath = QFileInfo(file.loadPath()).symLinkTarget();
     module->handle_ = ::dlopen(QFile::encodeName(loadPath).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!module->handle_) {
         const char* why = ::dlerror();

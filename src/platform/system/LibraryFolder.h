@@ -20,8 +20,8 @@ QString libraryFolder(const QString& exeFolder, const QString& fileName);
 inline constexpr const char* kSinkLibraryFile = "Tavimor.so";
 QString programLibraryFolder();
 
-// A library file opened after the checks below, held open so that what is loaded
-// is exactly the file that was checked (loadPath() names the open descriptor).
+// A library file opened after the checks below. Its loadPath() names the open
+// descriptor, whose link names the real path of the file that was checked.
 //
 // The file must be reached from "/" through folders owned by root or this user
 // and writable by nobody else, except that a sticky folder (such as /tmp) may be

@@ -1,9 +1,9 @@
 #include "FormFixture.h"
 
-#include "app/CaptionLabel.h"
-#include "app/ImageLists.h"
-#include "app/ProgressStrip.h"
-#include "app/StatusPanels.h"
+#include "kit/CaptionLabel.h"
+#include "kit/ImageLists.h"
+#include "kit/ProgressStrip.h"
+#include "kit/StatusPanels.h"
 
 #include <QAbstractButton>
 #include <QImage>
@@ -51,7 +51,7 @@ TEST_F(FormTest, EveryControlIsThereByNameWithItsCaption) {
         EXPECT_EQ(l->text(), e.caption) << e.name;
     }
     EXPECT_TRUE(ui().LabelIdentityHelp->text().contains(QLatin1Char('\\')));
-    for (const char* name : {"TreeView1", "ListView1", "Frame1", "Text3", "Text4", "txtIdent", "txtPwd",
+    for (const char* name : {"TreeView1", "ListView1", "Frame1", "txtIdent", "txtPwd",
                              "txtErr", "StatusBar1", "Picture1"})
         EXPECT_NE(form->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
 
@@ -65,7 +65,7 @@ TEST_F(FormTest, EveryControlIsThereByNameWithItsCaption) {
 }
 
 TEST_F(FormTest, HiddenControlsStartHiddenAndThePanelsHaveTheirKeys) {
-    for (QWidget* w : {(QWidget*)ui().Text3, (QWidget*)ui().Text4, (QWidget*)ui().txtErr,
+    for (QWidget* w : {(QWidget*)ui().txtErr,
                        (QWidget*)ui().Command5, (QWidget*)ui().Picture1})
         EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
     EXPECT_TRUE(ui().txtErr->isReadOnly());

@@ -3,7 +3,9 @@
 // check answers, whether the sink library exists and what the store tree does.
 
 #include "app/InstallForm.h"
-#include "app/state/Prompt.h"
+#include "directory/tree/Node.h"
+#include "panel/Context.h"
+#include "state/Prompt.h"
 #include "support/FakeProbes.h"
 
 #include <QDateTime>
@@ -43,6 +45,14 @@ protected:
     }
 
     app::InstallFormUi& ui() { return form->ui(); }
+
+    // A store node in the tree, selected and loaded into the panel model.
+    QTreeWidgetItem* loadedStore() {
+        QTreeWidgetItem* store = tree::addRoot(ui().TreeView1, "CN=Store", "Store", "mailboxstoreX");
+        ui().TreeView1->setCurrentItem(store);
+        form->context().panel.load("CN=Store", "Store", "");
+        return store;
+    }
     // The sink library beside the program, where the COM+ check looks for it.
     void sinkPresent() { probes.files.insert(QStringLiteral("/opt/tavimor/Tavimor.so")); }
 

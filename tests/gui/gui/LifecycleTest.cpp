@@ -1,7 +1,7 @@
 #include "FormFixture.h"
 
-#include "app/Colors.h"
-#include "app/MousePointer.h"
+#include "kit/Colors.h"
+#include "kit/MousePointer.h"
 #include "platform/store/StoreConnection.h"
 #include "users/ListItem.h"
 
@@ -119,9 +119,7 @@ TEST_F(FormTest, ChangeButtonAppliesAndRefreshesOnlyOnSuccess) {
     sinkPresent();
     int result = -1;
     QTreeWidgetItem* applied = nullptr;
-    ui().TreeView1->setColumnCount(1);
-    auto* store = new QTreeWidgetItem(ui().TreeView1, {QStringLiteral("Store")});
-    ui().TreeView1->setCurrentItem(store);
+    QTreeWidgetItem* store = loadedStore();
     form->hooks().applyChanges = [&](InstallForm& f, QTreeWidgetItem* node) {
         applied = node;
         EXPECT_EQ(mousePointer(&f), vbHourglass);
@@ -139,10 +137,8 @@ TEST_F(FormTest, ChangeButtonAppliesAndRefreshesOnlyOnSuccess) {
     EXPECT_EQ(storeTreeBuilds, 1);
 }
 
-TEST_F(FormTest, ResetDropsStagedEditsAndReloadsTheSelectedStore) {
-    ui().TreeView1->setColumnCount(1);
-    auto* store = new QTreeWidgetItem(ui().TreeView1, {QStringLiteral("Store")});
-    ui().TreeView1->setCurrentItem(store);
+TEST_F(FormTest, ResetDropsStagedEditsAndReloadsTheLoadedStore) {
+    QTreeWidgetItem* store = loadedStore();
     ui().TreeView1->setEnabled(false);
     ui().Command4->setEnabled(true);
     QTreeWidgetItem* reloaded = nullptr;

@@ -1,8 +1,8 @@
 #include "FormFixture.h"
 
-#include "app/ProgressStrip.h"
-#include "app/StatusPanels.h"
-#include "app/StatusProgress.h"
+#include "kit/ProgressStrip.h"
+#include "kit/StatusPanels.h"
+#include "kit/StatusProgress.h"
 
 using namespace app;
 using testing_gui::FormTest;

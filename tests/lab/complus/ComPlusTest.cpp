@@ -1,8 +1,8 @@
 // Check, installation and removal of the hosted application "Tavimor" against
 // real catalog files, with the sink library of the build folder.
 
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
 #include "complus/ComPlus.h"
 #include "platform/complus/CatalogErrors.h"
 #include "support/FakeProbes.h"

@@ -1,11 +1,14 @@
 // Change, through the whole window against the lab: the store's journal
 // recipient, users' markers, the registration item of a shared journal mailbox,
 // and the COM+ install. Every test puts the directory and the store back.
-#include "app/CaptionLabel.h"
-#include "app/Colors.h"
+#include "kit/CaptionLabel.h"
+#include "kit/Colors.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
 #include "users/ListItem.h"
 #include "window_lab.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -22,25 +25,21 @@ class ApplyLab : public WindowLabTest {
 protected:
     app::InstallFormUi& ui() { return form->ui(); }
 
+    engine::PanelModel& panel() { return form->context().panel; }
+
     // Loads a store into the panel as selecting it does.
     QTreeWidgetItem* select(const QString& group, const QString& name) {
         QTreeWidgetItem* found = findNode(ui().TreeView1, group, name);
         if (found && ui().TreeView1->currentItem() != found) ui().TreeView1->setCurrentItem(found);
+        QCoreApplication::processEvents();
         return found;
     }
 
-    void stageLabel(app::CaptionLabel* label, const QString& caption) {
-        label->setCaption(caption);
-        app::setForeColor(label, caption.isEmpty() ? app::kBlack : app::kRed);
-        app::setBackColor(label, caption.isEmpty() ? app::kRed : app::kButtonFace);
-        form->globals().blnChangesPending = true;
-    }
     void stageUser(const QString& mail, bool in, bool out) {
-        QTreeWidgetItem* row = users::findItem(ui().ListView1, mail);
+        const engine::UserRow* row = panel().user(mail);
         ASSERT_NE(row, nullptr) << mail.toStdString();
-        users::setSubItemImage(row, 1, in ? users::kChecked : users::kUnchecked);
-        users::setSubItemImage(row, 2, out ? users::kChecked : users::kUnchecked);
-        users::setItemForeColor(row, app::kRed);
+        if (row->switches.ingoing != in) panel().toggleSwitch(mail, 1);
+        if (row->switches.outgoing != out) panel().toggleSwitch(mail, 2);
         form->globals().blnChangesPending = true;
     }
 };
@@ -58,11 +57,10 @@ TEST_F(ApplyLab, ChangeWritesTheJournalMailboxAndStagedUsersMarkersAndRemovesThe
     ASSERT_NE(select("First Storage Group", storeName), nullptr);
     ASSERT_EQ(ui().Frame1->title(), storeName + " - Journaling disabled");
 
-    stageLabel(ui().Label3, "Journal Archive");
-    ui().Text3->setText(archive);
+    engine::pickJournalMailbox(form->context(), "Journal Archive", archive);
     stageUser(mailOf("marker.in"), true, true);
     stageUser(mailOf("marker.freetext"), false, false);
-    // a row switched without the staged colour is not written
+    // a row switched on the widget alone is not written
     users::setSubItemImage(users::findItem(ui().ListView1, mailOf("marker.both")), 1, users::kChecked);
     form->Command1_Click();
     EXPECT_EQ(attributeAt(store, kJournal).value_or("").toLower(), archive.toLower());
@@ -80,7 +78,7 @@ TEST_F(ApplyLab, ChangeWritesTheJournalMailboxAndStagedUsersMarkersAndRemovesThe
     EXPECT_EQ(users::itemTag(row), "");
     EXPECT_EQ(users::itemForeColor(row), app::kBlack);
 
-    stageLabel(ui().Label3, "");
+    ui().Check3->click();  // unticked: the journal mailbox is removed
     form->Command1_Click();
     EXPECT_EQ(attributeAt(store, kJournal), std::nullopt);
     EXPECT_EQ(ui().Frame1->title(), storeName + " - Journaling disabled");
@@ -102,8 +100,7 @@ TEST_F(ApplyLab, ASharedJournalMailboxIsRebuiltOnlyOnYes) {
     // returns the tag the registration item then gives.
     const auto changeForwarding = [&](int answer) {
         EXPECT_NE(select("Second Storage Group", "Shared Journal A"), nullptr);
-        stageLabel(ui().Label4, "Other Person");
-        ui().Text4->setText(other);
+        engine::pickForwardingRecipient(form->context(), "Other Person", other);
         prompt.answers = {answer};
         form->Command1_Click();
         if (prompt.asked.empty()) return QString("(not asked)");

@@ -5,7 +5,7 @@
 // on a loopback port in front of the lab DC; only the failover case stops the
 // shared DC itself, and it starts it again whatever happens.
 
-#include "directory/tree/StoreTree.h"
+#include "engine/StoreTree.h"
 #include "platform/directory/Directory.h"
 #include "support/FaultProxy.h"
 #include "window_lab.h"

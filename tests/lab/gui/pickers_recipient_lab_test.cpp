@@ -34,5 +34,5 @@ TEST(SelectRecipientLab, OffersEveryKindOfRecipientButTheStoresJournalMailbox) {
     d.ListView1->setCurrentItem(rowOf(d.ListView1, "o'reilly-folder"));
     d.Command1_Click();
     EXPECT_EQ(f.ui.Label4->caption(), "O'Reilly Folder");
-    EXPECT_EQ(f.ui.Text4->text(), "O'Reilly Folder <o'reilly-folder@tavimor.lab>");
+    EXPECT_EQ(f.ctx.panel.forwarding().value, "O'Reilly Folder <o'reilly-folder@tavimor.lab>");
 }

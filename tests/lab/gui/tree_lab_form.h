@@ -20,13 +20,10 @@ struct LabForm : EngineForm {
         g.conAD = std::make_shared<platform::directory::DirectoryConnection>();
         g.conAD->open();
         state.ComputerName = labEnv("LAB_EXCHANGE_SERVER").toLower() + "." + labEnv("LAB_DNS_DOMAIN");
-        ctx.hooks.CheckRegItem = [this](const QString& dn, bool refresh) {
+        ctx.hooks.CheckRegItem = [this](const QString& dn, QString* tag) {
             const auto it = regItems.constFind(dn.toLower());
             if (it == regItems.constEnd()) return false;
-            if (refresh) {
-                QTreeWidgetItem* node = ui.TreeView1->currentItem();
-                tree::setTag(node, tree::tag(node).section(QChar(0), 0, 0) + *it);
-            }
+            if (tag) *tag = tag->section(QChar(0), 0, 0) + *it;
             return true;
         };
     }

@@ -1,8 +1,8 @@
 // The store tree and the store load against the lab: storage groups, stores,
 // images, caption, the remembered store, and what the panel shows.
-#include "app/state/ErrorLog.h"
+#include "state/ErrorLog.h"
 #include "directory/tree/Node.h"
-#include "directory/tree/StoreTree.h"
+#include "engine/StoreTree.h"
 #include "engine/StoreLoad.h"
 #include "tree_lab_form.h"
 #include "users/ListItem.h"
@@ -104,7 +104,7 @@ TEST(StoreTreeLab, RememberedStoreIsSelectedAndShownAfterARefresh) {
     QTreeWidgetItem* shown = f.ui.TreeView1->currentItem();
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->parent()->text(0), "Second Storage Group");
-    EXPECT_EQ(f.ctx.glLastNode, shown);
+    EXPECT_EQ(engine::loadedNode(f.ctx), shown);
     // the earlier namesake passed through no load: no children
     EXPECT_EQ(findStore(f.ui.TreeView1, "First Storage Group", "Journaled Store")->childCount(), 0);
 

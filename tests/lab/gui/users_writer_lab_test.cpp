@@ -1,6 +1,6 @@
 // The attribute writer against the lab directory: writes, clears, addresses with
 // apostrophes, objects that are not persons, and a denied write.
-#include "app/state/Prompt.h"
+#include "state/Prompt.h"
 #include "tree_lab_form.h"
 #include "users/AttributeWriter.h"
 
@@ -55,20 +55,25 @@ TEST_F(WriterLab, AnAddressWithAnApostropheIsFoundByBoth) {
     EXPECT_EQ(SetAttributeByMail(prompt, labRoot(), mail, kAttr, QStringLiteral("###NoArcOut")), 1);
     EXPECT_EQ(stored(mail), "###NoArcOut");
     // the quoting cannot be broken out of to reach other objects
-    EXPECT_EQ(SetAttribute(prompt, labRoot(), "x' OR mail='*", kAttr, QStringLiteral("hacked")), 1);
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), "x' OR mail='*", kAttr, QStringLiteral("hacked")), -1);
     EXPECT_TRUE(ldapsearchValues("(" + kAttr + "=hacked)", "mail").isEmpty());
 }
 
-TEST_F(WriterLab, OnlyPersonsAreFoundByMailAndMissingAddressesAreSilent) {
+// Every write that did not happen answers -1; only a denial shows a message.
+TEST_F(WriterLab, OnlyPersonsAreFoundByMailAndFailuresAnswerFailureWithoutAMessage) {
     const QString group = touch("staff@tavimor.lab");
-    EXPECT_EQ(SetAttributeByMail(prompt, labRoot(), group, kAttr, QStringLiteral("grp")), 1);
+    EXPECT_EQ(SetAttributeByMail(prompt, labRoot(), group, kAttr, QStringLiteral("grp")), -1);
     EXPECT_EQ(stored(group), std::nullopt);
     EXPECT_EQ(SetAttribute(prompt, labRoot(), group, kAttr, QStringLiteral("grp")), 1);
     EXPECT_EQ(stored(group), "grp");
-    // no such object, and an attribute the schema does not know: still 1, no message
-    EXPECT_EQ(SetAttribute(prompt, labRoot(), "nobody@tavimor.lab", kAttr, QStringLiteral("x")), 1);
+    // no such object, and an attribute the schema does not know: -1 with the
+    // failure for the caller, no message
+    platform::ResumeNext failure;
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), "nobody@tavimor.lab", kAttr, QStringLiteral("x"), &failure), -1);
+    EXPECT_EQ(failure.number(), platform::hr::NoSuchObject);
     const QString user = touch("marker.none@tavimor.lab");
-    EXPECT_EQ(SetAttribute(prompt, labRoot(), user, "noSuchAttributeAnywhere", QStringLiteral("x")), 1);
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), user, "noSuchAttributeAnywhere", QStringLiteral("x"), &failure), -1);
+    EXPECT_NE(failure.number(), platform::hr::NoSuchObject);
     EXPECT_TRUE(prompt.asked.empty());
 }
 

@@ -2,7 +2,7 @@
 // the registration check, and the selected store's panel, all wired as the
 // program runs them.
 
-#include "app/CaptionLabel.h"
+#include "kit/CaptionLabel.h"
 #include "window_lab.h"
 
 #include <gtest/gtest.h>

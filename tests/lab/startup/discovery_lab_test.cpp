@@ -1,8 +1,8 @@
 // Start-up discovery against the lab, with this host's own probes.
 
-#include "app/startup/Cluster.h"
-#include "app/startup/IdentityDefaults.h"
-#include "app/startup/StartupDiscovery.h"
+#include "startup/Cluster.h"
+#include "startup/IdentityDefaults.h"
+#include "startup/StartupDiscovery.h"
 #include "support/FakeProbes.h"
 #include "support/Lab.h"
 

@@ -1,4 +1,4 @@
-#include "app/ProgressMath.h"
+#include "kit/ProgressMath.h"
 #include "support/Thrown.h"
 
 #include <gtest/gtest.h>

@@ -1,17 +1,18 @@
-// Applying staged changes over recorded writes: the catalog, the store's journal
-// recipient and tag, user attributes, and the registration items.
-#include "app/Colors.h"
-#include "directory/tree/Node.h"
+// Applying the changes staged in the panel model over recorded writes: the
+// catalog, the store's journal recipient and tag, user attributes, and the
+// registration items.
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "engine/Apply.h"
-#include "engine/ApplyServices.h"
-#include "engine_form.h"
-#include "users/ListItem.h"
+#include "platform/ComError.h"
+
+#include <QRegularExpression>
 
 #include <QSet>
 #include <gtest/gtest.h>
 
 using namespace engine;
-using testing_support::EngineForm;
 
 namespace {
 const QString N(QChar(0));
@@ -19,20 +20,24 @@ const QString oldDn = QStringLiteral("CN=Old Archive,DC=x");
 const QString newDn = QStringLiteral("CN=New Archive,DC=x");
 
 struct Apply : ::testing::Test {
-    EngineForm f;
+    PanelModel m;
     ApplyServices s;
+    app::Globals g;
+    app::FormState form;
+    app::MemoryErrorLog log;
+    app::ScriptedPrompt prompt;
+    QStringList otherTags;       // tags of the other stores in the tree
+    ApplyEnv env{g, form, prompt, log, {}, {}, [this] { return otherTags; }};
     QStringList calls;           // every write, in order
     QSet<QString> items;         // journal mailboxes holding a registration item (lower case)
     bool installed = false;      // the hosted application
     int16_t installAnswer = 1;
     bool saveFails = false;
     QHash<QString, int16_t> setAnswers;  // mail -> SetAttribute answer (default 1)
-    QTreeWidgetItem* node = nullptr;
+    std::vector<UserRow> rows;
 
     void SetUp() override {
-        f.ui.txtIdent = new QLineEdit(&f.form);
-        f.ui.txtPwd = new QLineEdit(&f.form);
-        f.ctx.hooks.CheckRegItem = [this](const QString& dn, bool) { return items.contains(dn.toLower()); };
+        s.CheckRegItem = [this](const QString& dn) { return items.contains(dn.toLower()); };
         s.RemoveComPlusApp = [this] { calls << "RemoveComPlusApp", installed = false; };
         s.InstallComPlusApp = [this](const QString& id, const QString& pw) {
             calls << "InstallComPlusApp(" + id + "," + pw + ")";
@@ -57,42 +62,23 @@ struct Apply : ::testing::Test {
             calls << "Create(" + dn + "," + fwd + "," + (both ? "both" : "") + ")";
             items.insert(dn.toLower());
         };
-        f.g.blnChangesPending = true;
     }
 
-    QTreeWidgetItem* store(const QString& name, const QString& tag) { return node = f.addStore(name, "CN=" + name, tag); }
-
-    QTreeWidgetItem* user(const QString& mail, const QString& stored, bool in, bool out, bool stagedRow) {
-        auto* item = new users::ListItem(f.ui.ListView1);
-        users::setItemKey(item, mail);
-        users::setItemTag(item, stored);
-        users::setSwitch(item, 1, in);
-        users::setSwitch(item, 2, out);
-        if (stagedRow) users::setItemForeColor(item, app::kRed);
-        return item;
+    // Loads a store; the one loaded before stays in the tree as another store.
+    void store(const QString& name, const QString& tag) {
+        if (m.loaded()) otherTags << m.store().tag;
+        m.load("CN=" + name, name, tag);
+        rows.clear();
     }
-
-    void stage(QWidget* w, bool cleared = false) {
-        if (cleared)
-            app::setBackColor(w, app::kRed);
-        else
-            app::setForeColor(w, app::kRed);
+    void user(const QString& mail, const QString& stored, bool in, bool out, bool stagedRow) {
+        rows.push_back({mail, mail, stored, {in, out}, false, stagedRow});
+        m.setUsers(rows);
     }
-    void stageCom(QCheckBox* box) {
-        box->setChecked(true);
-        app::setForeColor(box, app::kRed);
-    }
-
-    bool apply(int16_t& result) { return ApplyStagedChanges(f.ctx, s, node, result); }
+    bool apply(int16_t& result) { return ApplyStagedChanges(m, s, env, result); }
     int16_t apply() {
         int16_t result = 1;
         EXPECT_TRUE(apply(result));
         return result;
-    }
-    void pickJournal(const QString& caption, const QString& dn) {
-        stage(f.ui.Label3);
-        f.ui.Label3->setCaption(caption);
-        f.ui.Text3->setText(dn);
     }
     QStringList writes(const char* prefix) const { return calls.filter(QRegularExpression(QString("^") + prefix)); }
 };
@@ -100,42 +86,42 @@ struct Apply : ::testing::Test {
 TEST_F(Apply, ComPlusInstallNeedsWindows2000CredentialsAndItsAnswerIsTheResult) {
     store("S", oldDn);
     user("a@x", "", false, true, true);
-    stageCom(f.ui.CheckRegCom);
-    stage(f.ui.Label3, true);
-    f.g.strWindowsVersion = "Windows 2000";
-    f.ui.txtIdent->setText(" svc ");
-    f.ui.txtPwd->setText("   ");
+    m.setInstallCom(true);
+    m.removeJournal();
+    g.strWindowsVersion = "Windows 2000";
+    env.identity = " svc ";
+    env.password = "   ";
     int16_t result = 1;
     EXPECT_FALSE(apply(result));
     EXPECT_EQ(result, -1);
     EXPECT_TRUE(calls.isEmpty()) << calls.join(" ").toStdString();
-    ASSERT_EQ(f.prompt.asked.size(), 1u);
-    EXPECT_EQ(f.prompt.asked[0].text, "Please fill the Identity and Password fields");
-    EXPECT_EQ(f.prompt.asked[0].style, 48);
-    EXPECT_EQ(f.prompt.asked[0].title, "Tavimor");
-    EXPECT_TRUE(f.g.blnEventsEnabled);
-    EXPECT_EQ(tree::tag(node), oldDn);
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0].text, "Please fill the Identity and Password fields");
+    EXPECT_EQ(prompt.asked[0].style, 48);
+    EXPECT_EQ(prompt.asked[0].title, "Tavimor");
+    EXPECT_TRUE(g.blnEventsEnabled);
+    EXPECT_EQ(m.store().tag, oldDn);
 
     // identity and password go to the catalog as typed, on Windows 2000 only
-    f.ui.txtPwd->setText("pw");
+    env.password = "pw";
     EXPECT_EQ(apply(), 1);
     EXPECT_EQ(calls.mid(0, 2), (QStringList{"RemoveComPlusApp", "InstallComPlusApp( svc ,pw)"}));
     calls.clear();
-    f.g.strWindowsVersion = "Windows XP";
+    g.strWindowsVersion = "Windows XP";
     installAnswer = -1;
     EXPECT_EQ(apply(), -1);
     EXPECT_EQ(calls.mid(0, 2), (QStringList{"RemoveComPlusApp", "InstallComPlusApp(,)"}));
-    EXPECT_TRUE(f.state.blnComPlusInstalled);
-    EXPECT_EQ(f.prompt.asked.size(), 1u);
+    EXPECT_TRUE(form.blnComPlusInstalled);
+    EXPECT_EQ(prompt.asked.size(), 1u);
 
-    // uninstalling refreshes the flag; a checked box in black is not staged
+    // uninstalling refreshes the flag
     calls.clear();
-    app::setForeColor(f.ui.CheckRegCom, app::kBlack);
-    stageCom(f.ui.CheckUnRegCom);
+    m.setInstallCom(false);
+    m.setUninstallCom(true);
     apply();
     EXPECT_EQ(calls.mid(0, 1), QStringList{"RemoveComPlusApp"});
     EXPECT_TRUE(writes("Install").isEmpty());
-    EXPECT_FALSE(f.state.blnComPlusInstalled);
+    EXPECT_FALSE(form.blnComPlusInstalled);
 }
 
 TEST_F(Apply, NewJournalMailboxAndForwardingMoveTheRegistration) {
@@ -143,12 +129,11 @@ TEST_F(Apply, NewJournalMailboxAndForwardingMoveTheRegistration) {
     items.insert(oldDn.toLower());
     store("S", oldDn + N + "Ann <ann@x>" + N + "Both");
     user("a@x", "###NoArcOut", false, false, false);
-    pickJournal("New Archive", " " + newDn + " ");
-    stage(f.ui.Label4);
-    f.ui.Text4->setText("bob@x");
+    m.pickJournal("New Archive", " " + newDn + " ");
+    m.pickForwarding("bob", "bob@x");
     EXPECT_EQ(apply(), 1);
     // the old forwarding and "Both" go with the old mailbox
-    EXPECT_EQ(tree::tag(node), newDn + N + "bob@x");
+    EXPECT_EQ(m.store().tag, newDn + N + "bob@x");
     EXPECT_EQ(calls, (QStringList{"Save(CN=S,Set," + newDn + ")", "Remove(" + oldDn + ")",
                                   "Create(" + newDn + ",bob@x,)"}));
 }
@@ -158,7 +143,7 @@ TEST_F(Apply, OldMailboxStillNamedByAnotherStoreKeepsItsItem) {
     items.insert(oldDn.toLower());
     store("Other", oldDn.toUpper());  // the same mailbox in other letter case
     store("S", oldDn);
-    pickJournal("New Archive", newDn);
+    m.pickJournal("New Archive", newDn);
     apply();
     EXPECT_TRUE(writes("Remove").isEmpty()) << calls.join(" ").toStdString();
     EXPECT_TRUE(items.contains(oldDn.toLower()));
@@ -168,13 +153,14 @@ TEST_F(Apply, FailedStoreWriteKeepsTheTagAndTheOldRegistration) {
     installed = true;
     items.insert(oldDn.toLower());
     store("S", oldDn + N + "ann@x");
-    pickJournal("New Archive", newDn);
+    m.pickJournal("New Archive", newDn);
     saveFails = true;
     EXPECT_EQ(apply(), 1);
-    EXPECT_EQ(tree::tag(node), oldDn + N + "ann@x");
+    EXPECT_EQ(m.store().tag, oldDn + N + "ann@x");
     // the item of the unchanged settings is rebuilt as before
     EXPECT_EQ(calls.mid(1), (QStringList{"Remove(" + oldDn + ")", "Create(" + oldDn + ",ann@x,)"}));
-    EXPECT_TRUE(f.prompt.asked.empty());
+    EXPECT_TRUE(prompt.asked.empty());
+    EXPECT_TRUE(log.text().contains("CN=S - ERROR: -2147024891 denied")) << log.text().toStdString();
 }
 
 TEST_F(Apply, RemovedJournalMailboxDeletesRecipientTagAndItem) {
@@ -182,35 +168,31 @@ TEST_F(Apply, RemovedJournalMailboxDeletesRecipientTagAndItem) {
     items.insert(oldDn.toLower());
     store("S", oldDn + N + "ann@x" + N + "Both");
     user("a@x", "###NoArcIn", false, true, false);
-    stage(f.ui.Label3, true);
-    stage(f.ui.Label4, true);
-    f.ui.Text4->setText("bob@x");  // forwarding cannot stand alone
+    m.pickForwarding("bob", "bob@x");
+    m.removeJournal();  // the untick drops the forwarding picked before
     apply();
-    EXPECT_EQ(tree::tag(node), "");
+    EXPECT_EQ(m.store().tag, "");
     EXPECT_EQ(calls, (QStringList{"Save(CN=S,Delete,)", "Remove(" + oldDn + ")"}));
 }
 
 TEST_F(Apply, BothIsRecordedBesideForwardingOnlyAndCutWhenSwitchedOff) {
     installed = true;
     store("S", oldDn);
-    stage(f.ui.Label4);
-    f.ui.Label3->setCaption("Old Archive");  // only the forwarding changed: the journal field stays
-    f.ui.Text4->setText("Bob <bob@x>");
-    f.ui.Check5->setChecked(true);
-    stage(f.ui.Check5);
+    m.pickForwarding("Bob", "Bob <bob@x>");  // only the forwarding changed: the journal field stays
+    m.setBoth(true);
     apply();
-    EXPECT_EQ(tree::tag(node), oldDn + N + "Bob <bob@x>" + N + "Both");
+    EXPECT_EQ(m.store().tag, oldDn + N + "Bob <bob@x>" + N + "Both");
     EXPECT_EQ(calls, (QStringList{"Save(CN=S,Keep,)", "Create(" + oldDn + ",Bob <bob@x>,both)"}));
 
-    app::setForeColor(f.ui.Label4, app::kBlack);
-    f.ui.Check5->setChecked(false);
+    m.leaveStaged();
+    m.setBoth(false);
     apply();
-    EXPECT_EQ(tree::tag(node), oldDn + N + "Bob <bob@x>");
+    EXPECT_EQ(m.store().tag, oldDn + N + "Bob <bob@x>");
 
     store("T", oldDn);
-    f.ui.Check5->setChecked(true);
+    m.setBoth(true);
     apply();
-    EXPECT_EQ(tree::tag(node), oldDn);
+    EXPECT_EQ(m.store().tag, oldDn);
 }
 
 TEST_F(Apply, StagedUsersAreWrittenAndEveryUserCounted) {
@@ -240,9 +222,50 @@ TEST_F(Apply, EveryoneFullyJournaledLeavesNoItemUnlessAWriteWasDenied) {
     EXPECT_EQ(writes("Remove"), QStringList{"Remove(" + oldDn + ")"});
     EXPECT_TRUE(writes("Create").isEmpty());
 
-    setAnswers["a@x"] = -1;  // a denied user is not counted
+    setAnswers["a@x"] = -1;  // a denied user is not counted, and is named
     apply();
     EXPECT_EQ(writes("Create"), QStringList{"Create(" + oldDn + ",,)"});
+    EXPECT_TRUE(log.text().contains("] a@x - ERROR: ")) << log.text().toStdString();
+}
+
+// A directory lost during the apply: the users after it are not tried, none of
+// the unwritten ones is counted, and the log says who was written and who not.
+TEST_F(Apply, AnOutageDuringTheApplyIsReportedUserByUser) {
+    installed = true;
+    store("S", oldDn);
+    user("a@x", "", false, true, true);
+    user("b@x", "", true, true, true);
+    user("c@x", "", true, true, true);
+    s.SetAttribute = [this](const QString& mail, const QString&, const QVariant&) -> int16_t {
+        calls << "Set(" + mail + ")";
+        if (mail == "b@x") throw platform::ComError(platform::hr::ServerDown, "The server is not operational.");
+        return 1;
+    };
+    apply();
+    EXPECT_EQ(writes("Set"), (QStringList{"Set(a@x)", "Set(b@x)"}));
+    EXPECT_TRUE(log.text().contains("] b@x - ERROR: -2147016646 The server is not operational."));
+    EXPECT_TRUE(log.text().contains("] S - ERROR: -2147467259 1 of 3 users written. Written: a@x. Not written: b@x, c@x."))
+        << log.text().toStdString();
+    // b and c count as not fully journaled: the item stays needed
+    EXPECT_EQ(writes("Create"), QStringList{"Create(" + oldDn + ",,)"});
+}
+
+// A registration check that could not read the mailbox is neither answer:
+// nothing is removed from it or created in it, and the log says why.
+TEST_F(Apply, AnUnreadableJournalMailboxIsLeftAlone) {
+    installed = true;
+    items.insert(oldDn.toLower());
+    store("S", oldDn);
+    user("a@x", "", false, true, true);
+    m.pickJournal("New Archive", newDn);
+    s.CheckRegItem = [](const QString&) -> bool {
+        throw platform::ComError(platform::hr::ServerDown, "The server is not operational.");
+    };
+    apply();
+    EXPECT_TRUE(writes("Remove").isEmpty());
+    EXPECT_TRUE(writes("Create").isEmpty());
+    EXPECT_TRUE(log.text().contains("] " + newDn + " - ERROR: -2147016646 The journal mailbox could not be read"))
+        << log.text().toStdString();
 }
 
 TEST_F(Apply, WithoutTheApplicationNoItemIsCreated) {
@@ -250,7 +273,7 @@ TEST_F(Apply, WithoutTheApplicationNoItemIsCreated) {
     store("S", oldDn + N + "ann@x");
     user("a@x", "", false, false, true);
     apply();
-    EXPECT_FALSE(f.state.blnComPlusInstalled);
+    EXPECT_FALSE(form.blnComPlusInstalled);
     EXPECT_EQ(writes("Remove"), QStringList{"Remove(" + oldDn + ")"});
     EXPECT_TRUE(writes("Create").isEmpty());
 }
@@ -262,19 +285,51 @@ TEST_F(Apply, SharedJournalMailboxIsOnlyRebuiltWhenTheAdministratorAgrees) {
     store("B", oldDn);
     user("a@x", "", false, true, true);
 
-    f.prompt.answers = {app::mb::No, app::mb::Yes};
+    prompt.answers = {app::mb::No, app::mb::Yes};
     apply();
-    ASSERT_EQ(f.prompt.asked.size(), 1u);
-    EXPECT_EQ(f.prompt.asked[0].text,
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0].text,
               "This Journal Mailbox is used by another Mailbox Store.\rAre you sure you want to change it?");
-    EXPECT_EQ(f.prompt.asked[0].style, 308);
-    EXPECT_EQ(f.prompt.asked[0].title, "Tavimor");
+    EXPECT_EQ(prompt.asked[0].style, 308);
+    EXPECT_EQ(prompt.asked[0].title, "Tavimor");
     EXPECT_EQ(calls, QStringList{"Set(a@x,extensionAttribute10,###NoArcIn)"});
 
     calls.clear();
     apply();
-    EXPECT_EQ(f.prompt.asked.size(), 2u);
+    EXPECT_EQ(prompt.asked.size(), 2u);
     EXPECT_EQ(calls.mid(1), (QStringList{"Remove(" + oldDn + ")", "Create(" + oldDn + ",,)"}));
+}
+
+}  // namespace
+
+namespace {
+
+// An unticked box means "none": the pick made before it is dropped, and ticking
+// the box again brings no pick back.
+TEST_F(Apply, UntickAfterAPickDropsThePick) {
+    installed = true;
+    store("S", oldDn + N + "ann@x");
+    m.pickJournal("New Archive", newDn);
+    m.removeJournal();
+    apply();
+    EXPECT_EQ(writes("Save"), QStringList{"Save(CN=S,Delete,)"});
+    EXPECT_EQ(m.store().tag, "");
+
+    calls.clear();
+    store("T", oldDn);
+    m.pickForwarding("Bob", "Bob <bob@x>");
+    m.removeForwarding();
+    apply();
+    EXPECT_EQ(writes("Save"), QStringList{"Save(CN=T,Keep,)"});
+    EXPECT_EQ(m.store().tag, oldDn);
+
+    // a new pick after the untick is what counts
+    m.leaveStaged();
+    m.pickJournal("New Archive", newDn);
+    m.removeJournal();
+    m.pickJournal("Other", "CN=Other");
+    apply();
+    EXPECT_EQ(m.store().tag, "CN=Other");
 }
 
 }  // namespace

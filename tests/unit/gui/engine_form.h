@@ -2,14 +2,14 @@
 // A minimal main window for tests of the store tree, user list and store load:
 // every control the engine touches, real widgets, in-memory log and prompt.
 
-#include "app/CaptionLabel.h"
-#include "app/InstallFormUi.h"
-#include "app/state/ErrorLog.h"
-#include "app/state/Globals.h"
-#include "app/state/Progress.h"
-#include "app/state/Prompt.h"
+#include "kit/CaptionLabel.h"
+#include "panel/InstallFormUi.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Progress.h"
+#include "state/Prompt.h"
 #include "directory/tree/Node.h"
-#include "engine/Context.h"
+#include "panel/Context.h"
 
 #include <QVBoxLayout>
 #include <QWidget>
@@ -44,9 +44,7 @@ struct EngineForm {
         ui.Command6 = add<QPushButton>(layout);
         ui.ListView1 = add<QTreeWidget>(layout);
         ui.Label3 = add<app::CaptionLabel>(layout);
-        ui.Text3 = add<QLineEdit>(layout);
         ui.Label4 = add<app::CaptionLabel>(layout);
-        ui.Text4 = add<QLineEdit>(layout);
         ui.CheckRegCom = add<QCheckBox>(layout);
         ui.CheckUnRegCom = add<QCheckBox>(layout);
         ui.txtErr = add<QPlainTextEdit>(layout);
@@ -65,13 +63,15 @@ struct EngineForm {
         return w;
     }
 
-    // A storage group with a store below it, the store selected.
+    // A storage group with a store below it, the store selected and loaded into
+    // the panel model.
     QTreeWidgetItem* addStore(const QString& name, const QString& dn, const QString& tag,
                               const QString& image = QStringLiteral("mailboxstore")) {
         if (!group) group = tree::addRoot(ui.TreeView1, "CN=SG", "Storage Group", tree::kStorageGroupImage);
         QTreeWidgetItem* node = tree::addChild(group, dn, name, image);
         tree::setTag(node, tag);
         ui.TreeView1->setCurrentItem(node);
+        ctx.panel.load(dn, name, tag);
         return node;
     }
 

@@ -1,6 +1,6 @@
 // Loading a store into its node and the panel, with the directory unreachable
 // (empty directory base) and the other subsystems answered by hooks.
-#include "app/Colors.h"
+#include "kit/Colors.h"
 #include "directory/tree/Node.h"
 #include "engine/StoreLoad.h"
 #include "engine_form.h"
@@ -21,9 +21,9 @@ struct Load : ::testing::Test {
     int checks = 0;
 
     void SetUp() override {
-        f.ctx.hooks.CheckRegItem = [this](const QString& dn, bool refresh) {
+        f.ctx.hooks.CheckRegItem = [this](const QString& dn, QString* tag) {
             ++checks;
-            if (refresh && regItemExists) tree::setTag(f.ui.TreeView1->currentItem(), dn + refreshedTag);
+            if (tag && regItemExists) *tag = dn + refreshedTag;
             return regItemExists;
         };
         f.ctx.hooks.GetObjectType = [](const QString& address) {
@@ -125,9 +125,9 @@ TEST_F(Load, RefreshWithoutPanelTouchesOnlyTheNode) {
 TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
     int applied = 0;
-    f.ctx.hooks.ApplyStagedChanges = [&](QTreeWidgetItem* n, int16_t& result) {
+    f.ctx.hooks.ApplyStagedChanges = [&](int16_t& result) {
         ++applied;
-        EXPECT_EQ(n, node);
+        EXPECT_EQ(f.ctx.panel.store().dn, "CN=S");
         EXPECT_FALSE(f.g.blnEventsEnabled);
         result = -1;
         return false;  // refused to start
@@ -146,7 +146,7 @@ TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     EXPECT_EQ(checks, 1);  // nothing was loaded after the refused apply
 
     // an apply that fails half-way keeps the staged state after the reload
-    f.ctx.hooks.ApplyStagedChanges = [](QTreeWidgetItem*, int16_t& result) {
+    f.ctx.hooks.ApplyStagedChanges = [](int16_t& result) {
         result = -1;
         return true;
     };
@@ -154,11 +154,35 @@ TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     EXPECT_TRUE(f.g.blnChangesPending);
     EXPECT_EQ(f.ui.Command1->text(), "Change");
     EXPECT_EQ(checks, 2);
+
+    // a store that is not the loaded one never gets the loaded one's edits
+    QTreeWidgetItem* other = f.addStore("T", "CN=T", "");
+    f.ctx.panel.load("CN=S", "S", "");
+    applied = 0;
+    f.ctx.hooks.ApplyStagedChanges = [&](int16_t&) { return ++applied, true; };
+    engine::ProcessMailboxStore(f.ctx, other, true);
+    EXPECT_EQ(applied, 0);
+    EXPECT_EQ(f.ctx.panel.store().dn, "CN=T");
+}
+
+// Storage groups and journal children never reach the store load.
+TEST_F(Load, OnlyStoreNodesAreLoaded) {
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", journalDn);
+    tree::addChild(node, {}, "Archive", "user");
+    f.ui.Frame1->setTitle("Shown");
+    for (QTreeWidgetItem* other : {f.group, node->child(0)}) {
+        EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, other, true), -1);
+        EXPECT_EQ(f.ui.Frame1->title(), "Shown");
+    }
+    EXPECT_EQ(f.group->childCount(), 1);
+    EXPECT_EQ(node->childCount(), 1);
+    EXPECT_EQ(f.state.strLastSelectedMailboxStore, "");
+    EXPECT_EQ(checks, 0);
 }
 
 TEST_F(Load, UnreadableDirectoryIsLoggedAndNeverLooksLikeAnEmptyStore) {
     QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
-    EXPECT_EQ(users::GetUsersWithMailboxes(f.ctx, "CN=S", true), 0);
+    EXPECT_EQ(users::GetUsersWithMailboxes(f.ctx, "CN=S", "", true), 0);
     EXPECT_EQ(f.ui.ListView1->topLevelItemCount(), 0);
     EXPECT_EQ(f.log.text().count(" ERROR: "), 1);
     EXPECT_EQ(f.progress.begins, 0);

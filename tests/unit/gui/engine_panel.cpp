@@ -1,8 +1,8 @@
 // Staging by the panel's check boxes, name labels and Browse buttons.
 #include "engine_form.h"
 
-#include "app/Colors.h"
-#include "engine/PanelEvents.h"
+#include "kit/Colors.h"
+#include "panel/PanelEvents.h"
 #include "platform/ComError.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +77,8 @@ TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAll
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
     expectStagedWithReset();
     EXPECT_TRUE(f.g.blnEventsEnabled);
+    EXPECT_TRUE(f.ctx.panel.journal().removed() && f.ctx.panel.forwarding().removed());
+    EXPECT_FALSE(f.ctx.panel.both());
 }
 
 TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
@@ -91,6 +93,8 @@ TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
     EXPECT_EQ(app::backColor(ui().Label3), app::kButtonFace) << "the journal mailbox stays";
     EXPECT_TRUE(ui().Check3->isChecked());
     expectStagedWithReset();
+    EXPECT_TRUE(f.ctx.panel.forwarding().removed());
+    EXPECT_FALSE(f.ctx.panel.journal().staged());
 }
 
 TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
@@ -107,6 +111,26 @@ TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
     ui().Check4->click();
     EXPECT_TRUE(ui().Command6->isEnabled());
     expectNothingStaged();
+    EXPECT_FALSE(f.ctx.panel.anyStaged());
+}
+
+// The pickers' choices go into the model; an untick drops them and a tick
+// brings none back.
+TEST_F(PanelTest, AnUntickDropsThePickMadeBeforeIt) {
+    engine::pickJournalMailbox(f.ctx, "Other Journal", "CN=Other");
+    engine::pickForwardingRecipient(f.ctx, "New Person", "New Person <new@lab>");
+    EXPECT_EQ(f.ctx.panel.journal().value, "CN=Other");
+    expectColors(ui().Label4, app::kRed, app::kButtonFace);
+    ui().Check4->click();
+    EXPECT_TRUE(f.ctx.panel.forwarding().removed());
+    EXPECT_EQ(f.ctx.panel.forwarding().value, "");
+    EXPECT_TRUE(f.ctx.panel.journal().picked());
+    ui().Check3->click();
+    ui().Check3->click();
+    EXPECT_TRUE(ui().Command3->isEnabled());
+    EXPECT_TRUE(f.ctx.panel.journal().removed());
+    EXPECT_EQ(f.ctx.panel.journal().value, "");
+    expectColors(ui().Label3, app::kBlack, app::kRed);
 }
 
 TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {

@@ -1,6 +1,6 @@
 // The picker dialogs with rows put in by hand: sorting and the arrow, and what
 // OK and Cancel hand back to the main window.
-#include "app/Colors.h"
+#include "kit/Colors.h"
 #include "engine_form.h"
 #include "pickers/SelectMailbox.h"
 #include "pickers/SelectRecipient.h"
@@ -94,17 +94,17 @@ TEST(PickerDialog, RecipientOkHandsBackNameAndForwardingTextAndCancelNothing) {
 
     pick("  Ann Smith ", " ann@x ", true);
     EXPECT_EQ(f.ui.Label4->caption(), "Ann Smith");
-    EXPECT_EQ(f.ui.Text4->text(), "Ann Smith <ann@x>");
+    EXPECT_EQ(f.ctx.panel.forwarding().value, "Ann Smith <ann@x>");
     EXPECT_FALSE(f.ui.TreeView1->isEnabled());
 
     pick(QString(), QString(), true);  // nothing selected: the fields stay
-    EXPECT_EQ(f.ui.Text4->text(), "Ann Smith <ann@x>");
+    EXPECT_EQ(f.ctx.panel.forwarding().value, "Ann Smith <ann@x>");
     pick("Folder", "", true);
-    EXPECT_EQ(f.ui.Text4->text(), "Folder");
+    EXPECT_EQ(f.ctx.panel.forwarding().value, "Folder");
     // A blank name removes the recipient; no earlier forwarding text is left behind.
     pick("   ", "blank@x", true);
     EXPECT_EQ(f.ui.Label4->caption(), "");
-    EXPECT_EQ(f.ui.Text4->text(), "");
+    EXPECT_EQ(f.ctx.panel.forwarding().value, "");
 }
 
 TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRuleAndTakesTheUser) {
@@ -128,7 +128,7 @@ TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRuleAndTakesTheUser) {
     p.dialog.Command1_Click();
     EXPECT_EQ(p.writes, QStringList({"fwd@x deliverAndRedirect=false", "fwd@x altRecipient=null"}));
     EXPECT_EQ(p.f.ui.Label3->caption(), "Fwd");
-    EXPECT_EQ(p.f.ui.Text3->text(), "CN=Fwd");
+    EXPECT_EQ(p.f.ctx.panel.journal().value, "CN=Fwd");
     EXPECT_EQ(app::backColor(p.f.ui.Label3), app::kButtonFace);
     EXPECT_FALSE(p.f.ui.TreeView1->isEnabled());
     EXPECT_TRUE(p.dialog.closed());

@@ -1,7 +1,7 @@
 // Store-tree nodes: what counts as a store, journal counting over the tree, and
 // the selection rules of clicks on other nodes.
 #include "directory/tree/Node.h"
-#include "directory/tree/StoreTree.h"
+#include "engine/StoreTree.h"
 #include "engine/Directory.h"
 #include "engine_form.h"
 
@@ -10,7 +10,6 @@
 using testing_support::EngineForm;
 
 namespace {
-const QString N(QChar(0));
 
 TEST(TreeNodes, StoreIsRecognisedByTheFirstTwelveCharactersOfItsImage) {
     EngineForm f;
@@ -26,29 +25,11 @@ TEST(TreeNodes, StoreIsRecognisedByTheFirstTwelveCharactersOfItsImage) {
     EXPECT_FALSE(tree::isMailboxStore(nullptr));
 }
 
-TEST(NoMoreSuchJournal, CountsJournalFieldsOfAllNodesWithoutRegardToCase) {
-    EngineForm f;
-    f.addStore("A", "CN=A", "CN=Journal,DC=x" + N + "fwd@x");
-    f.addStore("B", "CN=B", "cn=journal,dc=x");
-    f.addStore("C", "CN=C", "CN=Other,DC=x");
-
-    QString tag = "CN=JOURNAL,DC=X" + N + "someone" + N + "Both";
-    EXPECT_FALSE(engine::NoMoreSuchJournal(f.ui.TreeView1, tag, 2));
-    EXPECT_EQ(tag, "CN=JOURNAL,DC=X");  // the caller's tag is cut to its journal field
-    EXPECT_TRUE(engine::NoMoreSuchJournal(f.ui.TreeView1, tag, 3));
-
-    QString other = "CN=Other,DC=x";
-    EXPECT_FALSE(engine::NoMoreSuchJournal(f.ui.TreeView1, other, 1));
-    EXPECT_TRUE(engine::NoMoreSuchJournal(f.ui.TreeView1, other, 2));
-    QString unused = "CN=Nobody";
-    EXPECT_TRUE(engine::NoMoreSuchJournal(f.ui.TreeView1, unused, 1));
-}
-
 TEST(StoreTreeEvents, ClickOnANodeThatIsNoStoreKeepsTheLastStoreSelected) {
     EngineForm f;
     QTreeWidgetItem* store = f.addStore("A", "CN=A", "");
     QTreeWidgetItem* child = tree::addChild(store, {}, "Journal", "user");
-    f.ctx.glLastNode = store;
+    f.ctx.panel.load("CN=A", "A", "");
     f.g.blnChangesPending = true;
 
     f.ui.TreeView1->setCurrentItem(child);

@@ -2,11 +2,12 @@
 // with real mouse and key events on a shown list.
 #include "engine_form.h"
 
-#include "app/Colors.h"
-#include "app/ImageLists.h"
-#include "app/MousePointer.h"
+#include "kit/Colors.h"
+#include "kit/ImageLists.h"
+#include "kit/MousePointer.h"
 #include "users/ListInteraction.h"
 #include "users/ListItem.h"
+#include "users/UserList.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -36,15 +37,14 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.form));
     }
 
+    // A row as a load puts it into the panel model and the list.
     void add(const QString& name, bool in, bool out) {
-        auto* item = new ListItem;
-        item->setText(0, name);
-        setItemKey(item, name + "@lab.test");
-        setSmallIcon(item, "user");
-        setSwitch(item, kIn, in);
-        setSwitch(item, kOut, out);
-        list()->addTopLevelItem(item);
+        rows.push_back({name + "@lab.test", name, QString(), {in, out}, false, false});
+        f.ctx.panel.setUsers(rows);
+        list()->addTopLevelItem(newListRow(rows.back()));
     }
+    const engine::UserRow& model(int i) { return f.ctx.panel.users()[i]; }
+    std::vector<engine::UserRow> rows;
 
     QTreeWidget* list() { return f.ui.ListView1; }
     QWidget* viewport() { return list()->viewport(); }
@@ -84,6 +84,8 @@ TEST_F(ListInteractionTest, LeftPressOnASwitchImageFlipsItAndStagesTheRow) {
 
     EXPECT_EQ(subItemImage(row(0), kOut), kUnchecked);
     EXPECT_EQ(subItemImage(row(0), kIn), kChecked);
+    EXPECT_TRUE(model(0).staged && !model(0).switches.outgoing && model(0).switches.ingoing);
+    EXPECT_FALSE(model(1).staged);
     EXPECT_EQ(subItemText(row(0), kOut), kSwitchOnText) << "the text keeps the state as read";
     expectStaged(0, true);
     expectStaged(1, false);
@@ -178,7 +180,10 @@ TEST_F(ListInteractionTest, BulkBoxesSetOneSwitchOfEveryRowAndStageEveryRow) {
     f.ui.Check1->click();  // unchecked
     for (int r = 0; r < 3; ++r) EXPECT_EQ(subItemImage(row(r), kIn), kUnchecked) << r;
     f.ui.Check2->click();
-    for (int r = 0; r < 3; ++r) EXPECT_EQ(subItemImage(row(r), kOut), kChecked) << r;
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(subItemImage(row(r), kOut), kChecked) << r;
+        EXPECT_TRUE(model(r).staged && !model(r).switches.ingoing && model(r).switches.outgoing) << r;
+    }
 }
 
 TEST_F(ListInteractionTest, PointersFollowTheWindowAndMovingOverTheListEnablesTheTree) {

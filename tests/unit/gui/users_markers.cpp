@@ -1,5 +1,5 @@
 // Reading and composing the exclusion markers of extensionAttribute10.
-#include "users/Markers.h"
+#include "panel/Markers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/startup/StartupDiscovery.h"
+#include "startup/StartupDiscovery.h"
 #include "support/FakeProbes.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/startup/Cluster.h"
-#include "app/startup/IdentityDefaults.h"
-#include "app/startup/WindowsVersion.h"
+#include "startup/Cluster.h"
+#include "startup/IdentityDefaults.h"
+#include "startup/WindowsVersion.h"
 #include "support/FakeProbes.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,110 @@
+// Applying switch changes staged for 1,000 users of the large lab store through
+// the change engine (each written as extensionAttribute10, as Change does),
+// beside one ldapmodify batch making the same number of modifications: it puts
+// every value back as it was, so the lab ends as it started. Prints details,
+// then one line:
+//   apply: ours=SECONDS baseline=SECONDS ratio=R peak_mb=M
+// Exits 2 when the large lab is not available.
+
+#include "BenchSupport.h"
+#include "engine/Apply.h"
+#include "platform/system/SystemProbes.h"
+#include "panel/PanelModel.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
+
+#include <QCoreApplication>
+#include <QTemporaryFile>
+
+using namespace platform::directory;
+
+namespace {
+
+constexpr int kUsers = 1000;
+
+// The first users of the store with an address, as a load reads them.
+std::vector<engine::UserRow> usersOf(const QString& root, const QString& store) {
+    DirectoryConnection c;
+    c.open();
+    RecordSet rs = c.execute("SELECT mail, extensionAttribute10, distinguishedName FROM '" + root +
+                                 "' WHERE homeMDB='" + QString(store).replace("'", "''") +
+                                 "' AND objectCategory='person' AND mail='*'",
+                             PropertySet::B);
+    std::vector<engine::UserRow> rows;
+    for (; !rs.eof() && rows.size() < kUsers; rs.moveNext()) {
+        const QString stored = rs.text("extensionAttribute10");
+        rows.push_back({rs.text("mail"), rs.text("distinguishedName"), stored, users::readMarkers(stored), false, true});
+    }
+    return rows;
+}
+
+// One LDIF change record per user: extensionAttribute10 as it was before.
+QByteArray restoringLdif(const std::vector<engine::UserRow>& rows) {
+    QByteArray ldif;
+    for (const engine::UserRow& row : rows) {
+        ldif += "dn:: " + row.name.toUtf8().toBase64() + "\nchangetype: modify\n";
+        if (row.stored.isEmpty())
+            ldif += "delete: extensionAttribute10\n-\n\n";
+        else
+            ldif += "replace: extensionAttribute10\nextensionAttribute10:: " + row.stored.toUtf8().toBase64() +
+                    "\n-\n\n";
+    }
+    return ldif;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("LAB_LDAP_ARGS")) {
+        std::fprintf(stderr, "apply: the large lab is not configured (bench/run sets it up)\n");
+        return 2;
+    }
+    app::Globals g;
+    app::FormState form;
+    app::MemoryErrorLog log;
+    app::ScriptedPrompt prompt;
+    g.strLDAPRoot = "LDAP://" + qEnvironmentVariable("LAB_DC_HOST");
+    const QString store = bench::largestStore(g.strLDAPRoot);
+    std::vector<engine::UserRow> rows = usersOf(g.strLDAPRoot, store);
+    if (rows.size() < kUsers) {
+        std::fprintf(stderr, "apply: the store holds %zu users, %d needed\n", rows.size(), kUsers);
+        return 2;
+    }
+    // Every user's "Journal ingoing" switch flipped.
+    engine::PanelModel model;
+    model.load(store, QStringLiteral("bench"), QString());
+    std::vector<engine::UserRow> staged = rows;
+    for (engine::UserRow& row : staged) row.switches.ingoing = !row.switches.ingoing;
+    model.setUsers(staged);
+
+    // The engine's real attribute writes; the catalog is left out (nothing staged there).
+    const std::unique_ptr<platform::system::SystemProbes> probes = platform::system::makeHostProbes();
+    engine::ApplyServices services = engine::applyServices(g, form, log, prompt, *probes);
+    services.CheckComPlusApp = [] { return false; };
+    const engine::ApplyEnv env{g, form, prompt, log, {}, {}, {}};
+    QElapsedTimer timer;
+    timer.start();
+    int16_t result = 1;
+    engine::ApplyStagedChanges(model, services, env, result);
+    const double ours = timer.nsecsElapsed() / 1e9;
+
+    QTemporaryFile file;
+    if (!file.open()) return 1;
+    file.write(restoringLdif(rows));
+    file.flush();
+    QStringList args = qEnvironmentVariable("LAB_LDAP_ARGS").split(' ', Qt::SkipEmptyParts);
+    args << "-f" << file.fileName();
+    timer.restart();
+    QProcess modify;
+    modify.start("ldapmodify", args);
+    modify.waitForFinished(-1);
+    const double baseline = timer.nsecsElapsed() / 1e9;
+
+    std::printf("apply: %zu users of %s written by the engine, %s; ldapmodify exit %d\n", rows.size(),
+                qPrintable(store), log.text().isEmpty() ? "no failure" : qPrintable(log.text().left(300)),
+                modify.exitCode());
+    bench::report("apply", ours, baseline);
+    return log.text().isEmpty() && modify.exitCode() == 0 ? 0 : 1;
+}

@@ -1,0 +1,113 @@
+#pragma once
+// The store panel as values: the store it shows, what the administrator has
+// staged on it, and the rows of its user list. The widgets show this model and
+// turn the administrator's clicks into its edits; Change, Reset and the
+// registration decisions read it, never a widget's colour or the tree's current
+// node. Plain C++: no widget is needed to build, edit or read it.
+
+#include "panel/Markers.h"
+
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace engine {
+
+// The store the panel shows. Every write of Change goes to it, named by `dn`.
+struct LoadedStore {
+    QString dn;    // distinguished name (the tree node's key); "" while none is loaded
+    QString name;  // as the tree shows it
+    QString tag;   // the store tag as last read or written
+    QString mode;  // the mode label of the frame caption, "" until a load ends
+};
+
+// A staged journal mailbox or forwarding recipient.
+struct StagedRecipient {
+    enum class State { Unchanged, Picked, Removed };
+    State state = State::Unchanged;
+    QString name;   // the picked name, as shown
+    QString value;  // journal mailbox: its distinguished name; forwarding: the forwarding text
+
+    bool staged() const { return state != State::Unchanged; }
+    bool picked() const { return state == State::Picked; }
+    bool removed() const { return state == State::Removed; }
+};
+
+// One user of the list.
+struct UserRow {
+    QString mail;            // the row's key
+    QString name;
+    QString stored;          // extensionAttribute10 as read
+    users::Switches switches;
+    bool disabled = false;   // account disabled (its icon)
+    bool staged = false;     // written by the next Change
+};
+
+class PanelModel {
+public:
+    const LoadedStore& store() const { return store_; }
+    bool loaded() const { return !store_.dn.isEmpty(); }
+    bool isLoaded(const QString& dn) const;
+
+    // Starts showing a store: every staged recipient, "Both" and user row is
+    // dropped. The staged COM+ action stays until the load ends (leaveStaged).
+    void load(const QString& dn, const QString& name, const QString& tag);
+    // Nothing is shown any more (the tree was rebuilt).
+    void unload();
+    void setTag(const QString& tag) { store_.tag = tag; }
+    void setMode(const QString& mode) { store_.mode = mode; }
+    // The load after a finished Change (or a store clicked): nothing is staged.
+    void leaveStaged();
+
+    // Journal mailbox. A pick stages it; unticking "Archive mailbox:" stages the
+    // removal of the journal mailbox and of any forwarding, and drops every pick
+    // made before. Ticking the box again brings no pick back.
+    const StagedRecipient& journal() const { return journal_; }
+    void pickJournal(const QString& name, const QString& dn);
+    void removeJournal();
+
+    // Forwarding recipient, the same way with "Forward to:". A new pick or a
+    // removal unchecks "Both" (a staged "Both" then stages it off).
+    const StagedRecipient& forwarding() const { return forwarding_; }
+    void pickForwarding(const QString& name, const QString& text);
+    void removeForwarding();
+
+    // "Deliver messages to both ...": nothing while not staged.
+    const std::optional<bool>& both() const { return both_; }
+    void setBoth(bool on) { both_ = on; }
+    void unstageBoth() { both_.reset(); }
+
+    // The staged COM+ actions ("Install COM+ object", "Uninstall COM+ object").
+    bool installCom() const { return installCom_; }
+    bool uninstallCom() const { return uninstallCom_; }
+    void setInstallCom(bool staged) { installCom_ = staged; }
+    void setUninstallCom(bool staged) { uninstallCom_ = staged; }
+
+    // The user rows, in the order read.
+    const std::vector<UserRow>& users() const { return users_; }
+    void setUsers(std::vector<UserRow> rows);
+    void clearUsers();
+    // The row with that address (compared without regard to case), or nullptr.
+    const UserRow* user(const QString& mail) const;
+    // Flips one switch of a row (1 ingoing, 2 outgoing) and stages the row.
+    // Answers the row, or nullptr when there is none.
+    const UserRow* toggleSwitch(const QString& mail, int column);
+    // Sets one switch of every row and stages them all.
+    void setAllSwitches(int column, bool on);
+
+    // Something would be written by Change.
+    bool anyStaged() const;
+
+private:
+    LoadedStore store_;
+    StagedRecipient journal_;
+    StagedRecipient forwarding_;
+    std::optional<bool> both_;
+    bool installCom_ = false;
+    bool uninstallCom_ = false;
+    std::vector<UserRow> users_;
+    QHash<QString, size_t> byMail_;  // lower-case address -> index
+};
+
+}  // namespace engine

@@ -1,0 +1,140 @@
+// The panel owns one store: with real mouse and keyboard events on the wired
+// window against the lab, whatever moves the tree's selection, Change writes
+// only the store the panel shows, and a load overtaken by another store stops.
+#include "kit/CaptionLabel.h"
+#include "panel/Context.h"
+#include "panel/PanelEvents.h"
+#include "window_lab.h"
+
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+const QString kJournal = QStringLiteral("msExchMessageJournalRecipient");
+
+class OneStoreLab : public WindowLabTest {
+protected:
+    void SetUp() override {
+        WindowLabTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        for (const QString& dn : {first(), second(), shared()}) attributes.keep(dn, kJournal);
+        open();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        ASSERT_EQ(engine::loadedNode(form->context()), node("Second Storage Group", "Journaled Store"));
+    }
+
+    app::InstallFormUi& ui() { return form->ui(); }
+    const engine::PanelModel& panel() { return form->context().panel; }
+    static QString first() { return storeDn("First Storage Group", "Journaled Store"); }
+    static QString second() { return storeDn("Second Storage Group", "Journaled Store"); }
+    static QString shared() { return storeDn("Second Storage Group", "Shared Journal A"); }
+    QTreeWidgetItem* node(const QString& group, const QString& name) { return findNode(ui().TreeView1, group, name); }
+    QPoint at(QTreeWidgetItem* n) { return ui().TreeView1->visualItemRect(n).center(); }
+    QWidget* treeArea() { return ui().TreeView1->viewport(); }
+
+    // Unticks "Archive mailbox:" with the mouse: the journal mailbox is staged for removal.
+    void untickArchive() {
+        ASSERT_TRUE(ui().Check3->isChecked());
+        QTest::mouseClick(ui().Check3, Qt::LeftButton);
+        ASSERT_EQ(ui().Command1->text(), "Change");
+    }
+    void pressChange() {
+        QTest::mouseClick(ui().Command1, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    static std::optional<QString> journalOf(const QString& dn) { return attributeAt(dn, kJournal); }
+};
+
+// Fault 1: the right button and a press dragged off before release moved the
+// selection without a load, and Change wrote the staged removal to that store.
+TEST_F(OneStoreLab, ChangeAfterARightClickOrADraggedPressWritesNoOtherStore) {
+    const auto before = journalOf(first()), own = journalOf(second());
+    ASSERT_TRUE(before && own);
+    QTreeWidgetItem* other = node("First Storage Group", "Journaled Store");
+
+    untickArchive();
+    QTest::mouseClick(treeArea(), Qt::RightButton, {}, at(other));
+    QCoreApplication::processEvents();
+    // the store the selection moved to is loaded; the staged edits are gone
+    EXPECT_TRUE(panel().isLoaded(first()));
+    EXPECT_EQ(ui().TreeView1->currentItem(), other);
+    pressChange();
+    EXPECT_EQ(journalOf(first()), before);
+    EXPECT_EQ(journalOf(second()), own);
+
+    // pressed on the other store, released elsewhere: wherever the selection
+    // rests, it rests on the loaded store, and only that store is written
+    QTest::mouseClick(treeArea(), Qt::LeftButton, {}, at(node("Second Storage Group", "Journaled Store")));
+    untickArchive();
+    const QPoint away(2, ui().TreeView1->viewport()->height() - 2);
+    QTest::mousePress(treeArea(), Qt::LeftButton, {}, at(node("First Storage Group", "Journaled Store")));
+    QTest::mouseMove(treeArea(), away);
+    QTest::mouseRelease(treeArea(), Qt::LeftButton, {}, away);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(engine::loadedNode(form->context()), ui().TreeView1->currentItem());
+    pressChange();
+    EXPECT_EQ(journalOf(first()), before);
+}
+
+// Fault 4: the keyboard moved onto a storage group and Change loaded the group
+// as a store (its stores deleted, the edits written elsewhere).
+TEST_F(OneStoreLab, KeyboardOntoAGroupIsPutBackAndChangeWritesTheLoadedStore) {
+    QTreeWidgetItem* loaded = engine::loadedNode(form->context());
+    untickArchive();
+    ui().TreeView1->setFocus();
+    QTest::keyClick(ui().TreeView1, Qt::Key_Home);  // the first storage group
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui().TreeView1->currentItem(), loaded);
+    EXPECT_EQ(ui().Command1->text(), "Change");  // nothing was loaded: the edits stay
+    pressChange();
+    EXPECT_EQ(journalOf(second()), std::nullopt);
+    EXPECT_EQ(form->state().strLastSelectedMailboxStore, "Journaled Store");
+    EXPECT_EQ(node("Second Storage Group", "Journaled Store"), engine::loadedNode(form->context()));
+}
+
+// Fault 2: a store clicked while another one loads; the first load ran on and
+// left the panel showing it while the tree showed the second.
+TEST_F(OneStoreLab, AStoreClickedDuringALoadOwnsThePanel) {
+    const QString mailboxStore = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
+    QTreeWidgetItem* slow = node("First Storage Group", mailboxStore);
+    QTreeWidgetItem* wanted = node("Second Storage Group", "Shared Journal A");
+    ASSERT_TRUE(slow && wanted);
+    const QString wantedTag = tree::tag(wanted);
+    bool clickedDuringLoad = false;
+    // The first row read lets the window process messages: the second click lands then.
+    QTimer::singleShot(0, form.get(), [&] {
+        clickedDuringLoad = panel().isLoaded(storeDn("First Storage Group", mailboxStore));
+        QTest::mouseClick(treeArea(), Qt::LeftButton, {}, at(wanted));
+    });
+    QTest::mouseClick(treeArea(), Qt::LeftButton, {}, at(slow));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(clickedDuringLoad);
+    EXPECT_TRUE(panel().isLoaded(shared()));
+    EXPECT_EQ(ui().TreeView1->currentItem(), wanted);
+    EXPECT_TRUE(ui().Frame1->title().startsWith("Shared Journal A - ")) << ui().Frame1->title().toStdString();
+    EXPECT_EQ(ui().Label3->caption(), "Shared Archive");
+    EXPECT_EQ(tree::tag(wanted), wantedTag);
+    EXPECT_EQ(form->state().strLastSelectedMailboxStore, "Shared Journal A");
+}
+
+// Fault 3: a journal mailbox picked, then "Archive mailbox:" unticked: Change
+// wrote the picked mailbox. Ticking the box again needs a new pick.
+TEST_F(OneStoreLab, UntickAfterAPickRemovesTheJournalMailbox) {
+    const QString archive = "CN=Journal Archive,OU=Journal," + labBase();
+    form->context().hooks.ShowSelectMailbox = [&] {
+        engine::pickJournalMailbox(form->context(), "Journal Archive", archive);
+    };
+    QTest::mouseClick(ui().Command3, Qt::LeftButton);  // Browse, then OK in the picker
+    ASSERT_EQ(ui().Label3->caption(), "Journal Archive");
+    untickArchive();
+    QTest::mouseClick(ui().Check3, Qt::LeftButton);  // ticked again, no new pick
+    pressChange();
+    EXPECT_EQ(journalOf(second()), std::nullopt);
+}
+
+}  // namespace
