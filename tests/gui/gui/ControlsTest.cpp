@@ -13,57 +13,6 @@
 using namespace app;
 using testing_gui::FormTest;
 
-TEST_F(FormTest, EveryControlIsThereByNameWithItsCaption) {
-    struct Expect {
-        const char* name;
-        QString caption;
-        QString toolTip;
-    };
-    const QList<Expect> buttons = {
-        {"Check1", "All ingoing", {}},
-        {"Check2", "All outgoing", {}},
-        {"Check3", "Archive mailbox:", {}},
-        {"Check4", "Forward to:", {}},
-        {"Check5", "Deliver messages to both forwarding address and archive mailbox", {}},
-        {"Command1", "Refresh", {}},
-        {"Command2", "Exit", {}},
-        {"Command3", "Browse", {}},
-        {"Command4", "Reset", {}},
-        {"Command5", "Clear Error Log", {}},
-        {"Command6", "Browse", {}},
-        {"CheckRegCom", "Install COM+ object", "Install COM+ object to enable Tavimor"},
-        {"CheckUnRegCom", "Uninstall COM+ object", "Uninstall COM+ object to disable Tavimor globally"},
-    };
-    for (const Expect& e : buttons) {
-        auto* b = form->findChild<QAbstractButton*>(QString::fromLatin1(e.name));
-        ASSERT_NE(b, nullptr) << e.name;
-        EXPECT_EQ(b->text(), e.caption) << e.name;
-        EXPECT_EQ(b->toolTip(), e.toolTip) << e.name;
-    }
-    const QList<Expect> labels = {{"LabelIdentity", "Identity:", {}},
-                                  {"LabelPassword", "Password:", {}},
-                                  {"Label8", "COM+ object is not installed", {}},
-                                  {"Label3", "", {}},
-                                  {"Label4", "", {}}};
-    for (const Expect& e : labels) {
-        auto* l = form->findChild<QLabel*>(QString::fromLatin1(e.name));
-        ASSERT_NE(l, nullptr) << e.name;
-        EXPECT_EQ(l->text(), e.caption) << e.name;
-    }
-    EXPECT_TRUE(ui().LabelIdentityHelp->text().contains(QLatin1Char('\\')));
-    for (const char* name : {"TreeView1", "ListView1", "Frame1", "txtIdent", "txtPwd",
-                             "txtErr", "StatusBar1", "Picture1"})
-        EXPECT_NE(form->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
-
-    // The panel's controls live in Frame1.
-    for (QWidget* w : {(QWidget*)ui().Check1, (QWidget*)ui().Check5, (QWidget*)ui().Command3,
-                       (QWidget*)ui().Command4, (QWidget*)ui().Command6, (QWidget*)ui().ListView1,
-                       (QWidget*)ui().Label3, (QWidget*)ui().Label4})
-        EXPECT_TRUE(ui().Frame1->isAncestorOf(w)) << w->objectName().toStdString();
-    EXPECT_TRUE(ui().Frame1->font().families().contains(QStringLiteral("Arial")));
-    EXPECT_EQ(ui().form, form.get());
-}
-
 TEST_F(FormTest, HiddenControlsStartHiddenAndThePanelsHaveTheirKeys) {
     for (QWidget* w : {(QWidget*)ui().txtErr,
                        (QWidget*)ui().Command5, (QWidget*)ui().Picture1})

@@ -15,73 +15,46 @@ QList<QWidget*> accountControls(InstallFormUi& ui) {
 }
 }  // namespace
 
-TEST_F(FormTest, MissingSinkLibraryIsReportedOnEveryRefreshNewestFirst) {
-    tickingClock();
+// The panel's decisions are tested without widgets; these check that each of
+// the three states reaches the window's controls.
+TEST_F(FormTest, MissingSinkLibraryIsLoggedOnEveryRefreshWithoutShowingTheLog) {
     form->globals().strWindowsVersion = QStringLiteral("Windows XP");
     form->RefreshLists();
     form->RefreshLists();
-
-    // The clock ticks once per entry: the second refresh's entry comes first.
-    const QString entry = QStringLiteral("[%1] File /opt/tavimor/Tavimor.so not found. "
-                                         "COM+ object installation is impossible.\r\n\r\n");
-    const QLocale loc = QLocale::system();
-    auto stamp = [&](int s) {
-        const QDateTime t(QDate(2024, 3, 1), QTime(10, 0, s));
-        return loc.toString(t.date(), QLocale::ShortFormat) + ' ' + loc.toString(t.time(), QLocale::LongFormat);
-    };
-    EXPECT_EQ(form->errorLog().text(), entry.arg(stamp(2)) + entry.arg(stamp(1)));
-    EXPECT_TRUE(ui().txtErr->isHidden());  // written, not shown
-
-    EXPECT_EQ(panelText(ui().StatusBar1, QStringLiteral("text")),
-              QStringLiteral("Tavimor disabled globally. Install COM+ object to enable it."));
+    EXPECT_EQ(form->errorLog().text().count(QStringLiteral("Tavimor.so not found.")), 2);
+    EXPECT_TRUE(ui().txtErr->isHidden());
     EXPECT_FALSE(ui().CheckRegCom->isEnabled());
     EXPECT_FALSE(ui().CheckUnRegCom->isEnabled());
-    EXPECT_FALSE(ui().Label8->isHidden());
     EXPECT_EQ(ui().Label8->text(), kNotInstalled);
     for (QWidget* w : accountControls(ui())) EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
-    EXPECT_FALSE(form->state().blnComPlusInstalled);
 }
 
-TEST_F(FormTest, InstalledShowsTheStateOnXpAndTheAccountReadOnlyOnWindows2000) {
+TEST_F(FormTest, InstalledShowsTheAccountReadOnlyOnWindows2000AndNotInstalledAsksForIt) {
     comPlusInstalled = true;
     comPlusIdentity = QStringLiteral("LAB\\svc-journal");
-    form->globals().strWindowsVersion = QStringLiteral("Windows XP");
+    form->globals().strWindowsVersion = QStringLiteral("Windows 2000");
     ui().CheckUnRegCom->setChecked(true);
     form->RefreshLists();
     EXPECT_TRUE(form->state().blnComPlusInstalled);
-    EXPECT_EQ(panelText(ui().StatusBar1, QStringLiteral("text")), QString());
-    EXPECT_FALSE(ui().CheckRegCom->isEnabled());
     EXPECT_TRUE(ui().CheckUnRegCom->isEnabled());
     EXPECT_FALSE(ui().CheckUnRegCom->isChecked());
-    EXPECT_TRUE(ui().txtIdent->isHidden());
-    EXPECT_EQ(ui().Label8->text(), QStringLiteral("COM+ object \"Tavimor\" is installed."));
-
-    form->globals().strWindowsVersion = QStringLiteral("Windows 2000");
-    form->RefreshLists();
     EXPECT_FALSE(ui().txtIdent->isHidden());
     EXPECT_FALSE(ui().txtIdent->isEnabled());
     EXPECT_EQ(ui().txtIdent->text(), comPlusIdentity);
     EXPECT_TRUE(ui().txtPwd->isHidden());
     EXPECT_EQ(ui().LabelPassword->text(), QStringLiteral("Password: ********"));
-    EXPECT_TRUE(ui().Label8->isHidden());
-    EXPECT_TRUE(form->errorLog().text().isEmpty());
-}
 
-TEST_F(FormTest, NotInstalledWithSinkOnWindows2000AsksForAccountAndPassword) {
+    comPlusInstalled = false;
     sinkPresent();
-    form->globals().strWindowsVersion = QStringLiteral("Windows 2000");
     ui().txtPwd->setText(QStringLiteral("old"));
     form->RefreshLists();
-
     EXPECT_EQ(identityProposals, 1);
     EXPECT_EQ(ui().txtIdent->text(), QStringLiteral("LAB\\admin"));
     EXPECT_TRUE(ui().CheckRegCom->isEnabled());
-    EXPECT_FALSE(ui().CheckUnRegCom->isEnabled());
     for (QWidget* w : accountControls(ui())) EXPECT_FALSE(w->isHidden()) << w->objectName().toStdString();
     EXPECT_TRUE(ui().txtPwd->isEnabled());
     EXPECT_TRUE(ui().txtPwd->text().isEmpty());
     EXPECT_EQ(ui().LabelPassword->text(), QStringLiteral("Password:"));
-    EXPECT_TRUE(ui().Label8->isHidden());
     EXPECT_TRUE(form->errorLog().text().isEmpty());
 }
 

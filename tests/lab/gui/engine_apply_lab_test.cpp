@@ -1,6 +1,6 @@
 // Change, through the whole window against the lab: the store's journal
-// recipient, users' markers, the registration item of a shared journal mailbox,
-// and the COM+ install. Every test puts the directory and the store back.
+// recipient and users' markers. The test puts the directory back. The decisions
+// of the apply (shared mailboxes, the COM+ install) are tested on recorded writes.
 #include "kit/CaptionLabel.h"
 #include "kit/Colors.h"
 #include "panel/Context.h"
@@ -15,11 +15,8 @@ using namespace testing_support;
 
 namespace {
 
-const QString N(QChar(0));
 const QString kJournal = QStringLiteral("msExchMessageJournalRecipient");
 const QString kMarkers = QStringLiteral("extensionAttribute10");
-
-QString mailOf(const QString& alias) { return ldapsearchValues("(mailNickname=" + filterValue(alias) + ")", "mail").value(0); }
 
 class ApplyLab : public WindowLabTest {
 protected:
@@ -84,61 +81,6 @@ TEST_F(ApplyLab, ChangeWritesTheJournalMailboxAndStagedUsersMarkersAndRemovesThe
     EXPECT_EQ(ui().Frame1->title(), storeName + " - Journaling disabled");
     EXPECT_TRUE(prompt.asked.empty());
     EXPECT_EQ(ui().txtErr->toPlainText(), "");
-}
-
-TEST_F(ApplyLab, ASharedJournalMailboxIsRebuiltOnlyOnYes) {
-    installApplication();
-    const QString shared = "CN=Shared Archive,OU=Journal," + labBase();
-    registered << shared;
-    open();
-    ASSERT_TRUE(form->state().blnComPlusInstalled);
-    QString tag;
-    store::CreateRegItem(registration(tag), shared, "Forward Target <fwd.target@tavimor.lab>", true);
-    ASSERT_TRUE(store::CheckRegItem(registration(tag), shared, false)) << form->errorLog().text().toStdString();
-    const QString other = "Other Person <" + mailOf("o'brien") + ">";
-    // Picks another forwarding recipient for store A, answers the question, and
-    // returns the tag the registration item then gives.
-    const auto changeForwarding = [&](int answer) {
-        EXPECT_NE(select("Second Storage Group", "Shared Journal A"), nullptr);
-        engine::pickForwardingRecipient(form->context(), "Other Person", other);
-        prompt.answers = {answer};
-        form->Command1_Click();
-        if (prompt.asked.empty()) return QString("(not asked)");
-        EXPECT_EQ(prompt.asked.back().text,
-                  "This Journal Mailbox is used by another Mailbox Store.\rAre you sure you want to change it?");
-        EXPECT_EQ(prompt.asked.back().style, 308);
-        tag = shared;
-        EXPECT_TRUE(store::CheckRegItem(registration(tag), shared, true));
-        return tag;
-    };
-    EXPECT_EQ(changeForwarding(app::mb::No), shared + N + "Forward Target <fwd.target@tavimor.lab>" + N + "Both");
-    EXPECT_EQ(changeForwarding(app::mb::Yes), shared + N + other);
-    EXPECT_EQ(prompt.asked.size(), 2u);
-    // the other store of that mailbox now shows the new forwarding too
-    QTreeWidgetItem* b = select("Second Storage Group", "Shared Journal B");
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(tree::tag(b), shared + N + other);
-    EXPECT_EQ(ui().Frame1->title(), "Shared Journal B - Tavimor");
-}
-
-TEST_F(ApplyLab, InstallingTheApplicationOnChange) {
-    open();
-    ASSERT_FALSE(form->state().blnComPlusInstalled);
-    registered << "CN=Archive D'Arcy,OU=Journal," + labBase();
-    ui().CheckRegCom->setChecked(true);
-    ASSERT_EQ(app::foreColor(ui().CheckRegCom), app::kRed);
-    ASSERT_TRUE(form->globals().blnChangesPending);
-    form->Command1_Click();
-
-    EXPECT_TRUE(form->state().blnComPlusInstalled);
-    EXPECT_EQ(ui().Label8->text(), "COM+ object \"Tavimor\" is installed.");
-    EXPECT_FALSE(ui().CheckRegCom->isChecked());
-    EXPECT_EQ(app::foreColor(ui().CheckRegCom), app::kBlack);
-    EXPECT_EQ(ui().txtErr->toPlainText(), "");
-    app::MemoryErrorLog log;
-    app::Globals g;
-    QString identity;
-    EXPECT_TRUE(complus::ComPlus(log, g, probes).CheckComPlusApp("Tavimor", identity));
 }
 
 }  // namespace

@@ -72,14 +72,11 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     ASSERT_NE(rowOf(d.ListView1, "fwd.contact"), nullptr);
     d.ListView1->setCurrentItem(rowOf(d.ListView1, "fwd.contact"));
 
-    f.prompt.answers = {app::mb::Cancel, app::mb::Ok};
-    d.Command1_Click();
-    EXPECT_FALSE(d.closed());
-    EXPECT_EQ(ldapsearchValues("(mailNickname=fwd.contact)", "deliverAndRedirect").value(0), "TRUE");
-
+    // the question and a Cancel are tested on recorded writes (pickers_dialog.cpp)
+    f.prompt.answers = {app::mb::Ok};
     d.Command1_Click();
     EXPECT_TRUE(d.closed());
-    EXPECT_EQ(f.prompt.asked.size(), 2u);  // the two questions, no denied write
+    EXPECT_EQ(f.prompt.asked.size(), 1u);  // the question, no denied write
     EXPECT_EQ(ldapsearchValues("(mailNickname=fwd.contact)", "deliverAndRedirect").value(0), "FALSE");
     EXPECT_TRUE(ldapsearchValues("(mailNickname=fwd.contact)", "altRecipient").isEmpty());
     EXPECT_EQ(f.ui.Label3->caption(), "Forward To Contact");

@@ -5,9 +5,11 @@
 
 #include "platform/directory/Directory.h"
 #include "support/Lab.h"
+#include "users/ListItem.h"
 #include "unit/gui/engine_form.h"
 
 #include <QHash>
+#include <QSet>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -48,6 +50,35 @@ inline QString storeDn(const QString& group, const QString& store) {
 
 inline QString userDn(const QString& alias) {
     return ldapsearchValues("(mailNickname=" + filterValue(alias) + ")", "distinguishedName").value(0);
+}
+
+inline QString mailOf(const QString& alias) {
+    return ldapsearchValues("(mailNickname=" + filterValue(alias) + ")", "mail").value(0);
+}
+
+// The row of the object with an alias.
+inline QTreeWidgetItem* rowOf(const QTreeWidget* list, const QString& alias) {
+    return users::findItem(list, mailOf(alias));
+}
+
+// Addresses (lower case) of what a filter finds, without system mailboxes and
+// without the entry `leftOut`.
+inline QSet<QString> expectedKeys(const QString& filter, const QString& leftOut = QString()) {
+    const QStringList dns = ldapsearchValues(filter, "distinguishedName");
+    const QStringList aliases = ldapsearchValues(filter, "mailNickname");
+    const QStringList mails = ldapsearchValues(filter, "mail");
+    QSet<QString> keys;
+    for (int i = 0; i < mails.size(); ++i)
+        if (!aliases.value(i).startsWith("SystemMailbox{", Qt::CaseInsensitive) &&
+            (leftOut.isEmpty() || dns.value(i).compare(leftOut, Qt::CaseInsensitive) != 0))
+            keys.insert(mails[i].toLower());
+    return keys;
+}
+
+inline QSet<QString> listedKeys(const QTreeWidget* list) {
+    QSet<QString> keys;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) keys.insert(users::itemKey(list->topLevelItem(i)).toLower());
+    return keys;
 }
 
 // The first value of an attribute of one object as ldapsearch reads it; none when unset.

@@ -1,11 +1,11 @@
 // The store tree and the store load against the lab: storage groups, stores,
-// images, caption, the remembered store, and what the panel shows.
+// the remembered store, and the journal and forwarding read for the panel. How
+// the registration decides a store's image is tested without the lab.
 #include "state/ErrorLog.h"
 #include "directory/tree/Node.h"
 #include "engine/StoreTree.h"
 #include "engine/StoreLoad.h"
 #include "tree_lab_form.h"
-#include "users/ListItem.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>
@@ -67,59 +67,24 @@ TEST(StoreTreeLab, GroupsAndStoresWithCaptionAndRecoveryGroupLeftOut) {
     EXPECT_EQ(findStore(f.ui.TreeView1, "First Storage Group", "Public Folder Store (" + server + ")"), nullptr);
 }
 
-TEST(StoreTreeLab, ImagesFollowJournalRegistrationAndComPlus) {
-    REQUIRE_LAB();
-    LabForm f;
-    f.state.blnComPlusInstalled = true;
-    // registration items in the two journal mailboxes of the first group's store and
-    // the shared pair; only the first store has users with exclusions
-    f.regItems.insert(userDn("journal.archive").toLower(), "");
-    f.regItems.insert(userDn("shared.archive").toLower(), "");
-    f.state.strLastSelectedMailboxStore = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
-    tree::GetMailboxStores(f.ctx);
-    ASSERT_EQ(f.log.text(), "");
-
-    QTreeWidget* t = f.ui.TreeView1;
-    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", f.state.strLastSelectedMailboxStore)), "mailboxstore");
-    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", "Journaled Store")), "mailboxstoreTavimor");
-    EXPECT_EQ(tree::image(findStore(t, "Second Storage Group", "Shared Journal A")), "mailboxstoreFullJournaling");
-    EXPECT_EQ(tree::image(findStore(t, "Second Storage Group", "Journaled Store")), "mailboxstoreFullJournaling");
-    // every refreshed store shows its journal mailbox as a child
-    EXPECT_EQ(childTexts(findStore(t, "First Storage Group", "Journaled Store")), QStringList{"Journal Archive"});
-    EXPECT_EQ(childTexts(findStore(t, "Second Storage Group", "Journaled Store")), QStringList{"Archive D'Arcy"});
-
-    // without the COM+ application nothing is journaled per user
-    f.state.blnComPlusInstalled = false;
-    tree::GetMailboxStores(f.ctx);
-    EXPECT_EQ(tree::image(findStore(t, "First Storage Group", "Journaled Store")), "mailboxstoreFullJournaling");
-}
-
 TEST(StoreTreeLab, RememberedStoreIsSelectedAndShownAfterARefresh) {
     REQUIRE_LAB();
     LabForm f;
-    // first call: the first store listed is remembered; of two stores with that
-    // name the later one is shown
+    // first call: the first store listed is remembered (the window lab test
+    // shows the later of two namesakes); the earlier one passes through no load
     tree::GetMailboxStores(f.ctx);
     EXPECT_EQ(f.state.strLastSelectedMailboxStore, "Journaled Store");
-    QTreeWidgetItem* shown = f.ui.TreeView1->currentItem();
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->parent()->text(0), "Second Storage Group");
-    EXPECT_EQ(engine::loadedNode(f.ctx), shown);
-    // the earlier namesake passed through no load: no children
     EXPECT_EQ(findStore(f.ui.TreeView1, "First Storage Group", "Journaled Store")->childCount(), 0);
 
     const QString mailboxStore = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
     f.state.strLastSelectedMailboxStore = mailboxStore.toUpper();
     tree::GetMailboxStores(f.ctx);
-    shown = f.ui.TreeView1->currentItem();
+    QTreeWidgetItem* shown = f.ui.TreeView1->currentItem();
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->text(0), mailboxStore);
+    EXPECT_EQ(engine::loadedNode(f.ctx), shown);
     EXPECT_EQ(f.state.strLastSelectedMailboxStore, mailboxStore);
     EXPECT_EQ(f.ui.Frame1->title(), mailboxStore + " - Journaling disabled");
-    EXPECT_GT(f.ui.ListView1->topLevelItemCount(), 5);
-    EXPECT_TRUE(f.ui.Check1->isEnabled());
-    EXPECT_FALSE(f.ui.Check3->isChecked());
-    EXPECT_EQ(f.ui.Label3->caption(), "");
 }
 
 TEST(StoreTreeLab, SelectingAStoreShowsJournalForwardingUsersAndChildren) {
@@ -138,12 +103,6 @@ TEST(StoreTreeLab, SelectingAStoreShowsJournalForwardingUsersAndChildren) {
 
     EXPECT_EQ(f.ui.Frame1->title(), "Journaled Store - Tavimor");
     EXPECT_EQ(f.ui.Label3->caption(), "Journal Archive");
-    EXPECT_TRUE(f.ui.Check3->isChecked());
-    EXPECT_EQ(f.ui.Label4->caption(), "J\u00fcrgen Wei\u00df");
-    EXPECT_TRUE(f.ui.Check4->isChecked());
-    EXPECT_FALSE(f.ui.Check5->isChecked());
-    EXPECT_TRUE(f.ui.Command3->isEnabled());
-    EXPECT_TRUE(f.ui.Command6->isEnabled());
 
     // the journal mailbox is bypassed (forwarding without "Both"), the recipient is a user
     ASSERT_EQ(store->childCount(), 2);
@@ -153,11 +112,6 @@ TEST(StoreTreeLab, SelectingAStoreShowsJournalForwardingUsersAndChildren) {
     EXPECT_EQ(tree::text(store->child(1)), "J\u00fcrgen Wei\u00df");
     EXPECT_EQ(tree::image(store->child(1)), "user");
     EXPECT_TRUE(tree::bold(store->child(1)));
-
-    // the users homed there, without the journal mailbox itself
-    QTreeWidget* list = f.ui.ListView1;
-    ASSERT_GT(list->topLevelItemCount(), 0);
-    EXPECT_EQ(users::findItem(list, ldapsearchValues("(mailNickname=journal.archive)", "mail").value(0)), nullptr);
 
     // a journal mailbox whose name holds an apostrophe is found
     QTreeWidgetItem* second = findStore(f.ui.TreeView1, "Second Storage Group", "Journaled Store");

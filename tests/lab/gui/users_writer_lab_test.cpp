@@ -45,6 +45,7 @@ TEST_F(WriterLab, WritesAndClearsThroughLdapAlsoFromAGlobalCatalogBase) {
     EXPECT_EQ(stored(mail), "###NoArcOut");
     EXPECT_EQ(SetAttributeByMail(prompt, labRoot(), mail, kAttr, QVariant()), 1);
     EXPECT_EQ(stored(mail), std::nullopt);
+    EXPECT_EQ(SetAttribute(prompt, labRoot(), mail, kAttr, QVariant()), 1);  // already clear: no failure
     EXPECT_TRUE(prompt.asked.empty());
 }
 

@@ -1,5 +1,6 @@
 // The Exchange management objects against the lab's configuration partition,
-// compared with what ldapsearch reads there independently.
+// compared with what ldapsearch reads there independently. Setting and deleting
+// a store's journal recipient is checked through Change (engine_apply_lab_test).
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/MailboxStoreDB.h"
 #include "platform/exchange/StorageGroup.h"
@@ -84,38 +85,6 @@ TEST(ExchangeServerLab, StorageGroupsAndStoresAsTheDirectoryHoldsThem) {
     }
     EXPECT_EQ(recovery, 1);
     EXPECT_GE(opened, 2);
-}
-
-TEST(MailboxStoreDBLab, JournalRecipientIsReadSetAndDeleted) {
-    REQUIRE_LAB();
-    const QStringList journaled = ldapsearchValues("(&(objectClass=msExchPrivateMDB)(msExchMessageJournalRecipient=*))",
-                                                   "distinguishedName", configNc());
-    const QStringList plain = ldapsearchValues("(&(objectClass=msExchPrivateMDB)(!(msExchMessageJournalRecipient=*)))",
-                                               "distinguishedName", configNc());
-    ASSERT_FALSE(journaled.isEmpty());
-    ASSERT_FALSE(plain.isEmpty());
-
-    const MailboxStoreDB withJournal = MailboxStoreDB::open(journaled.first());
-    EXPECT_EQ(withJournal.fieldText("msExchMessageJournalRecipient"),
-              ldapsearchValues("(objectClass=*)", "msExchMessageJournalRecipient", journaled.first()).value(0));
-    EXPECT_EQ(withJournal.fieldText("distinguishedName").toLower(), journaled.first().toLower());
-
-    // set on a store without one, read back by an independent look-up, then deleted
-    const QString target = plain.first();
-    const QString recipient = withJournal.fieldText("msExchMessageJournalRecipient");
-    MailboxStoreDB store = MailboxStoreDB::open(target);
-    EXPECT_TRUE(store.Fields("msExchMessageJournalRecipient").isNull());
-    store.setField(MailboxStoreDB::kJournalRecipient, recipient);
-    store.Save();
-    EXPECT_EQ(ldapsearchValues("(objectClass=*)", "msExchMessageJournalRecipient", target).value(0).toLower(),
-              recipient.toLower());
-    EXPECT_EQ(MailboxStoreDB::open(target).fieldText(MailboxStoreDB::kJournalRecipient).toLower(),
-              recipient.toLower());
-
-    store.deleteField(MailboxStoreDB::kJournalRecipient);
-    store.Save();
-    EXPECT_TRUE(ldapsearchValues("(objectClass=*)", "msExchMessageJournalRecipient", target).isEmpty());
-    EXPECT_TRUE(MailboxStoreDB::open(target).Fields(MailboxStoreDB::kJournalRecipient).isNull());
 }
 
 TEST(MailboxStoreDBLab, MissingStoreIsNotCreated) {

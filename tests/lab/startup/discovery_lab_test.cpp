@@ -55,9 +55,3 @@ TEST_F(StartupLab, ClusterNodeTakesTheVirtualServerFromTheUsersHomeServer) {
     EXPECT_TRUE(g.strHttpMailboxRoot.startsWith("http://" + shortHostName().toUpper() + "/exadmin/"));
 }
 
-TEST_F(StartupLab, IdentityProposalOnWindows2000) {
-    run(probes);
-    EXPECT_EQ(FillIdentityField(g, probes), "tavimor.lab\\Administrator");
-    probes.lanGroup = "TAVIMOR";
-    EXPECT_EQ(FillIdentityField(g, probes), "TAVIMOR\\Administrator");
-}
