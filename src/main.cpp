@@ -4,10 +4,14 @@
 #include "platform/system/SystemProbes.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavimor"));
+    // The desktop entry and icon the package installs, for the task bar and the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavimor"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tavimor")));
 
     const auto probes = platform::system::makeHostProbes();
     app::MessageBoxPrompt prompt;

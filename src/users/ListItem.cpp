@@ -2,6 +2,7 @@
 
 #include "kit/Colors.h"
 #include "kit/ImageLists.h"
+#include "platform/NameOrder.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -15,7 +16,7 @@ bool ListItem::operator<(const QTreeWidgetItem& other) const {
     // QTreeWidget::sortItems() records the column as the header's sort section
     // before it sorts.
     const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+    return platform::compareNames(text(column), other.text(column)) < 0;
 }
 
 QString itemKey(const QTreeWidgetItem* item) { return item->data(0, KeyRole).toString(); }

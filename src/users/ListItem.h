@@ -3,7 +3,7 @@
 // Key, Text, SmallIcon key, Tag, sub-items with a text and an image key each,
 // ForeColor (a colour value of app/Colors.h) and Bold. Setting an image key also
 // sets the picture (app::images::icon). Rows sort as text, without regard to
-// case, by the column being sorted.
+// case, by the column being sorted, in the order of the user's locale.
 
 #include <QString>
 #include <QTreeWidget>

@@ -1,6 +1,7 @@
 #include "platform/complus/PrivateFile.h"
 
 #include "platform/ComError.h"
+#include "platform/PrivateFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,22 +21,14 @@ namespace {
                    QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
-// Creates each missing folder of `dir`, outermost first, owner-only.
-void makeFolders(const QString& dir) {
-    if (dir.isEmpty() || QFileInfo(dir).isDir()) return;
-    const QString parent = QFileInfo(dir).path();
-    if (parent != dir) makeFolders(parent);
-    const QByteArray native = QFile::encodeName(dir);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        raiseErrno(errno, QStringLiteral("Cannot create the catalog folder"), dir);
-}
-
 }  // namespace
 
 void preparePrivateFile(const QString& path) {
     if (path.isEmpty()) throw ComError(hr::InvalidArg, QStringLiteral("The catalog path is empty"));
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    makeFolders(QFileInfo(absolute).path());
+    const QString folder = QFileInfo(absolute).path();
+    if (const int error = makePrivateFolders(folder))
+        raiseErrno(error, QStringLiteral("Cannot create the catalog folder"), folder);
 
     const QByteArray native = QFile::encodeName(absolute);
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);

@@ -255,7 +255,11 @@ Row signedInAccount() {
             const QString upn = id.mid(4);
             r = session->search(domainNc, Scope::Subtree,
                                 QStringLiteral("(userPrincipalName=") + escapeFilterValue(upn) + u')', attrs, limits);
-            logon = upn.section(u'@', 0, 0);
+            // A logon name means an account of this domain only: a principal of
+            // another realm must not be taken for a namesake here.
+            const QString realm = upn.section(u'@', 1);
+            if (realm.isEmpty() || realm.compare(domainFromNamingContext(domainNc), Qt::CaseInsensitive) == 0)
+                logon = upn.section(u'@', 0, 0);
         } else if (id.startsWith(QStringLiteral("u:"), Qt::CaseInsensitive)) {
             logon = id.mid(2).section(u'\\', -1);
         }

@@ -1,6 +1,7 @@
 #include "platform/directory/Session.h"
 
 #include "platform/directory/DomainControllers.h"
+#include "platform/directory/KerberosBind.h"
 #include "platform/directory/LdapErrors.h"
 #include "platform/directory/LdapLibrary.h"
 #include "platform/directory/PasswordFile.h"
@@ -9,7 +10,6 @@
 #include <QDeadlineTimer>
 #include <QHash>
 #include <ldap.h>
-#include <sasl/sasl.h>
 
 #include <cstring>
 
@@ -45,6 +45,26 @@ QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 // refused what was asked.
 bool isConnectionLoss(int rc) { return rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR || rc == LDAP_TIMEOUT; }
 
+// The options of every connection: protocol, bounded waits, and verified TLS
+// for whatever goes over TLS.
+void prepareConnection(LDAP* ld, const Timeouts& bounds) {
+    const int version = LDAP_VERSION3;
+    ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
+    ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    timeval network{bounds.networkSeconds, 0};
+    timeval operation{bounds.operationSeconds, 0};
+    ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &network);
+    ldap_set_option(ld, LDAP_OPT_TIMEOUT, &operation);
+    watchConnectionSockets(ld);
+    // Certificates are always verified, whatever ldap.conf says.
+    const int demand = LDAP_OPT_X_TLS_DEMAND;
+    ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
+    const QByteArray caFile = qgetenv("LDAPTLS_CACERT");
+    if (!caFile.isEmpty()) ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE, caFile.constData());
+    const int isServer = 0;
+    ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &isServer);
+}
+
 int defaultPort(bool globalCatalog, bool ldaps) {
     if (globalCatalog) return ldaps ? 3269 : 3268;
     return ldaps ? 636 : 389;
@@ -75,15 +95,6 @@ std::vector<Endpoint> serversFor(const Endpoint& requested, const std::vector<Se
         out.push_back(std::move(e));
     }
     return out;
-}
-
-int saslInteract(LDAP*, unsigned, void*, void* in) {
-    // Kerberos needs no answers; take the defaults offered.
-    for (auto* i = static_cast<sasl_interact_t*>(in); i && i->id != SASL_CB_LIST_END; ++i) {
-        i->result = i->defresult ? i->defresult : "";
-        i->len = i->defresult ? static_cast<unsigned>(strlen(i->defresult)) : 0;
-    }
-    return LDAP_SUCCESS;
 }
 
 int ldapScope(Scope s) {
@@ -227,23 +238,15 @@ void Session::connectTo(const Endpoint& server) {
         ld_ = nullptr;
         throwLdapError(rc);
     }
-    const int version = LDAP_VERSION3;
-    ldap_set_option(ld_, LDAP_OPT_PROTOCOL_VERSION, &version);
-    ldap_set_option(ld_, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
     const Timeouts bounds = ldapTimeouts();
-    timeval network{bounds.networkSeconds, 0};
-    timeval operation{bounds.operationSeconds, 0};
-    ldap_set_option(ld_, LDAP_OPT_NETWORK_TIMEOUT, &network);
-    ldap_set_option(ld_, LDAP_OPT_TIMEOUT, &operation);
-    watchConnectionSockets(ld_);
-    // Certificates are always verified, whatever ldap.conf says.
-    const int demand = LDAP_OPT_X_TLS_DEMAND;
-    ldap_set_option(ld_, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
-    const QByteArray caFile = qgetenv("LDAPTLS_CACERT");
-    if (!caFile.isEmpty()) ldap_set_option(ld_, LDAP_OPT_X_TLS_CACERTFILE, caFile.constData());
-    const int isServer = 0;
-    ldap_set_option(ld_, LDAP_OPT_X_TLS_NEWCTX, &isServer);
+    prepareConnection(ld_, bounds);
 
+    if (env("LDAPBINDDN").isEmpty() || env("TAVIMOR_BIND_PASSWORD_FILE").isEmpty()) {
+        // Kerberos: plain LDAP, signed and sealed by the Kerberos layer.
+        boundAs_ = QStringLiteral("upn:") +
+                   bindWithKerberos(ld_, server, [bounds](LDAP* ld) { prepareConnection(ld, bounds); });
+        return;
+    }
     startTls(bounds.networkSeconds + bounds.operationSeconds);
     bind();
 }
@@ -269,42 +272,29 @@ void Session::startTls(int seconds) {
     if (!ldap_tls_inplace(ld_)) fail(LDAP_CONNECT_ERROR, QStringLiteral("(TLS to %1)").arg(server_.uri()));
 }
 
-// Signs the connection in: a simple bind when a bind DN and a password file are
-// given, else SASL GSSAPI with the user's Kerberos ticket.
+// Signs the connection in with a simple bind (a bind DN and a password file
+// are given), over the verified TLS under it.
 void Session::bind() {
     const QString bindDn = env("LDAPBINDDN");
     const QString pwFile = env("TAVIMOR_BIND_PASSWORD_FILE");
-    int rc;
-    if (!bindDn.isEmpty() && !pwFile.isEmpty()) {
-        Secret pw;
-        try {
-            readPasswordFile(pwFile, pw);
-        } catch (const ComError&) {
-            disconnect();
-            throw;
-        }
-        berval cred{static_cast<ber_len_t>(pw.size()), const_cast<char*>(pw.data())};
-        rc = ldap_sasl_bind_s(ld_, bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
-    } else {
-        rc = ldap_sasl_interactive_bind_s(ld_, nullptr, "GSSAPI", nullptr, nullptr, LDAP_SASL_QUIET, saslInteract,
-                                          nullptr);
+    Secret pw;
+    try {
+        readPasswordFile(pwFile, pw);
+    } catch (const ComError&) {
+        disconnect();
+        throw;
     }
+    berval cred{static_cast<ber_len_t>(pw.size()), const_cast<char*>(pw.data())};
+    const int rc =
+        ldap_sasl_bind_s(ld_, bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
     if (rc != LDAP_SUCCESS) {
         if (!isConnectionLoss(rc)) disconnect();
         fail(rc, QStringLiteral("(signing in to %1)").arg(server_.host));
     }
     // Who this session signed in as, for servers that do not answer "Who am I?".
-    if (!bindDn.isEmpty() && !pwFile.isEmpty()) {
-        boundAs_ = bindDn.contains(u'=') ? QStringLiteral("dn:") + bindDn
-                   : bindDn.contains(u'\\') ? QStringLiteral("u:") + bindDn
-                                            : QStringLiteral("upn:") + bindDn;
-    } else {
-        char* user = nullptr;
-        if (ldap_get_option(ld_, LDAP_OPT_X_SASL_USERNAME, &user) == LDAP_OPT_SUCCESS && user) {
-            boundAs_ = QStringLiteral("upn:") + QString::fromUtf8(user);
-            ldap_memfree(user);
-        }
-    }
+    boundAs_ = bindDn.contains(u'=') ? QStringLiteral("dn:") + bindDn
+               : bindDn.contains(u'\\') ? QStringLiteral("u:") + bindDn
+                                        : QStringLiteral("upn:") + bindDn;
 }
 
 template <typename Op>

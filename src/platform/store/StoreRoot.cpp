@@ -2,6 +2,7 @@
 
 #include "platform/store/StoreDatabase.h"
 #include "platform/store/StoreErrors.h"
+#include "platform/PrivateFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,10 +33,9 @@ void createStore(const QString& domainFolder) {
     QString dir = detail::domainDirectory(domainFolder);
     if (dir.isEmpty()) {
         dir = QDir(storeRoot()).filePath(domainFolder);
-        if (!QDir().mkpath(dir))
+        // The store holds mail: its folders are the owner's alone.
+        if (makePrivateFolders(dir) != 0)
             err::raise(err::StoreFailure, QStringLiteral("The folder %1 cannot be created").arg(dir));
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                       QFile::ExeGroup);
     }
     detail::openDatabase(QDir(dir).filePath(QString::fromLatin1(kDatabaseName)), true);
 }

@@ -19,7 +19,8 @@ QString storeRoot();
 // Sub-directory names of the store root (empty when it cannot be listed).
 QStringList listStoreRoot();
 
-// Creates the domain folder and its empty store when missing (directories 0750).
+// Creates the domain folder and its empty store when missing; folders that did
+// not exist yet, the root too, are made readable by their owner only.
 // Throws ComError when the name is unusable or the store cannot be created.
 void createStore(const QString& domainFolder);
 

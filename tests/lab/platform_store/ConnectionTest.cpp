@@ -1,5 +1,7 @@
 #include "lab/platform_store/StoreTest.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 bool exists(const QString& url) {
@@ -34,6 +36,16 @@ TEST(StoreConnectionTest, StoreRootListingAndDomainFolders) {
     EXPECT_EQ(errorOf([&] { missing.open(QStringLiteral("file://./backofficestorage/absent.lab/mbx")); }),
               err::StoreNotFound);
     EXPECT_EQ(errorOf([&] { createStore(QStringLiteral("..")); }), err::BadUrl);
+
+    // A root that does not exist yet is made on first use, owner-only, with every folder above it.
+    const QString fresh = store.root() + QStringLiteral("/lib/tavimor/backofficestorage");
+    qputenv("TAVIMOR_STORE_ROOT", fresh.toUtf8());
+    createStore(QStringLiteral("fresh.lab"));
+    for (const QString& dir : {store.root() + QStringLiteral("/lib"), fresh, fresh + QStringLiteral("/fresh.lab")}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(dir).constData(), &st), 0) << dir.toStdString();
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << dir.toStdString();
+    }
 }
 
 TEST(StoreConnectionTest, TransactionsCommitOrLeaveNothing) {
