@@ -11,8 +11,8 @@ import re
 import sys
 
 AREAS = [  # bottom first; a sub-folder named here is an area of its own
-    "platform", "state", "kit", "directory", "store", "complus", "startup",
-    "directory/tree", "panel", "users", "engine", "pickers", "app",
+    "platform", "state", "kit", "journal", "directory", "store", "complus", "startup",
+    "directory/tree", "panel", "sink", "storetool", "users", "engine", "pickers", "app",
 ]
 RANK = {name: i for i, name in enumerate(AREAS)}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')

@@ -43,25 +43,14 @@ std::optional<StorageGroup> openGroup(const QString& entry) {
     }
 }
 
-// The store to show again: the one last shown, by its distinguished name, since
-// two stores of one name may stand in different groups; before any store was
-// shown (or when it is gone), the remembered name, the later of two namesakes.
-bool isRemembered(const engine::Context& ctx, const QString& dn, const QString& name) {
-    if (!ctx.form.lastShownStoreDn.isEmpty()) return dn.compare(ctx.form.lastShownStoreDn, Qt::CaseInsensitive) == 0;
+// A store shown again after a refresh: the remembered name, without regard to
+// case; of two namesakes the later, unless one of them is the very store shown
+// last (by its distinguished name), which then stays.
+bool sameName(const engine::Context& ctx, const QString& name) {
     return name.compare(ctx.form.strLastSelectedMailboxStore, Qt::CaseInsensitive) == 0;
 }
-
-// The last store node named like the remembered store, or null.
-QTreeWidgetItem* lastNamesake(const engine::Context& ctx) {
-    QTreeWidgetItem* found = nullptr;
-    QTreeWidget* tree = ctx.ui.TreeView1;
-    for (int g = 0; g < tree->topLevelItemCount(); ++g) {
-        QTreeWidgetItem* group = tree->topLevelItem(g);
-        for (int i = 0; i < group->childCount(); ++i)
-            if (tree::text(group->child(i)).compare(ctx.form.strLastSelectedMailboxStore, Qt::CaseInsensitive) == 0)
-                found = group->child(i);
-    }
-    return found;
+bool shownLast(const engine::Context& ctx, const QString& dn) {
+    return !ctx.form.lastShownStoreDn.isEmpty() && dn.compare(ctx.form.lastShownStoreDn, Qt::CaseInsensitive) == 0;
 }
 
 QString firstImage(engine::Context& ctx, const QString& recipient) {
@@ -99,7 +88,7 @@ QTreeWidgetItem* buildTree(engine::Context& ctx) {
             node->setExpanded(true);
 
             if (ctx.form.strLastSelectedMailboxStore.isEmpty()) ctx.form.strLastSelectedMailboxStore = store.Name();
-            if (isRemembered(ctx, tree::key(node), store.Name())) {
+            if (sameName(ctx, store.Name()) && !(toSelect && shownLast(ctx, tree::key(toSelect)))) {
                 selectNode(ctx, node);
                 toSelect = node;
             } else {
@@ -109,12 +98,6 @@ QTreeWidgetItem* buildTree(engine::Context& ctx) {
                 if (ctx.treeGeneration != generation) return nullptr;
             }
         }
-    }
-    if (!toSelect && !ctx.form.lastShownStoreDn.isEmpty()) {
-        // The store shown last is gone: fall back to its name.
-        ctx.form.lastShownStoreDn.clear();
-        toSelect = lastNamesake(ctx);
-        if (toSelect) selectNode(ctx, toSelect);
     }
     return toSelect;
 }

@@ -5,11 +5,13 @@
 
 #include "lab/platform_store/TempStore.h"
 #include "lab/store/StoreBuilder.h"
+#include "panel/Context.h"
 #include "users/ListInteraction.h"
 #include "users/ListItem.h"
 #include "window_lab.h"
 
 #include <QProcess>
+#include <QCoreApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -45,6 +47,8 @@ TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheM
     QTreeWidgetItem* node = findNode(ui.TreeView1, "First Storage Group", "Journaled Store");
     ASSERT_NE(node, nullptr);
     ui.TreeView1->setCurrentItem(node);
+    QCoreApplication::processEvents();  // the selection loads the store, as a click does
+    ASSERT_EQ(engine::loadedNode(form->context()), node);
     ui.CheckRegCom->setChecked(true);
     // two listed users journaled both ways
     QStringList both;
@@ -68,6 +72,10 @@ TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheM
     form->Command1_Click();
     ASSERT_EQ(ui.txtErr->toPlainText().toStdString(), "");
     ASSERT_TRUE(form->state().blnComPlusInstalled);
+    // the refresh after Change shows the same store again, not its namesake in the other group
+    QTreeWidgetItem* shownStore = engine::loadedNode(form->context());
+    ASSERT_NE(shownStore, nullptr);
+    EXPECT_EQ(tree::text(shownStore->parent()), "First Storage Group");
     // the registration is in the journal mailbox's inbox now
     QString tag;
     ASSERT_TRUE(store::CheckRegItem(registration(tag), registered[0], false))

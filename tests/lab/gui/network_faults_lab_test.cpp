@@ -118,6 +118,45 @@ TEST_F(NetworkFaultsLab, DcDyingDuringAUserListFillIsLoggedAndTheNextLoadFillsIt
     EXPECT_EQ(errorText(), "");
 }
 
+TEST_F(NetworkFaultsLab, DcGoneDuringAnApplyNamesEveryUserNotWrittenAndClaimsNoWrite) {
+    const QString storeName = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
+    const QStringList aliases{"marker.in", "marker.both", "marker.freetext"};
+    QStringList mails, before;
+    for (const QString& alias : aliases) {
+        attributes.keep(userDn(alias), "extensionAttribute10");
+        mails << mailOf(alias);
+        before << attributeAt(userDn(alias), "extensionAttribute10").value_or("(none)");
+    }
+    FaultProxy relay;
+    useServers(relayUri(relay));
+    open();
+    QTreeWidgetItem* store = findNode(form->ui().TreeView1, "First Storage Group", storeName);
+    ASSERT_NE(store, nullptr);
+    tree::NodeClick(form->context(), store);
+    for (const QString& mail : mails) {
+        ASSERT_NE(form->context().panel.user(mail), nullptr) << mail.toStdString();
+        form->context().panel.toggleSwitch(mail, 1);
+    }
+    form->globals().blnChangesPending = true;
+    form->ui().txtErr->clear();
+
+    relay.down();
+    form->Command1_Click();
+    const QString log = errorText();
+    const qsizetype summary = log.indexOf("0 of 3 users written. Written: none. Not written: ");
+    ASSERT_GE(summary, 0) << log.toStdString();
+    for (const QString& mail : mails) EXPECT_GT(log.indexOf(mail, summary), summary) << mail.toStdString();
+
+    relay.up();
+    for (int i = 0; i < aliases.size(); ++i)
+        EXPECT_EQ(attributeAt(userDn(aliases[i]), "extensionAttribute10").value_or("(none)"), before[i]);
+    form->ui().txtErr->clear();
+    form->RefreshLists();
+    EXPECT_GT(storeNodes(), 3);
+    EXPECT_EQ(errorText(), "");
+    useServers(QString::fromUtf8(savedUri));  // the attributes are put back past the relay
+}
+
 TEST_F(NetworkFaultsLab, WithoutAnyDirectoryConfiguredOneLineSaysWhatToSet) {
     qunsetenv("LDAPURI");
     platform::directory::resetConnectionCache();
