@@ -68,7 +68,6 @@ TEST_F(FormTest, ShowingTheWindowActivatesItOnce) {
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_EQ(storeTreeBuilds, 1);
-    EXPECT_TRUE(form->state().blnNotFirstTime);
     form->hide();
     form->show();
     QApplication::processEvents();
