@@ -59,7 +59,10 @@ TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAll
     ui().Check3->click();
 
     EXPECT_FALSE(ui().Check3->isChecked());
-    for (app::CaptionLabel* name : {ui().Label3, ui().Label4}) EXPECT_EQ(name->caption(), ""), expectColors(name, app::kBlack, app::kRed);
+    for (app::CaptionLabel* name : {ui().Label3, ui().Label4}) {
+        EXPECT_EQ(name->caption(), "");
+        expectColors(name, app::kBlack, app::kRed);
+    }
     // "both" is switched off without a marker of its own
     EXPECT_FALSE(ui().Check5->isChecked());
     EXPECT_FALSE(ui().Check5->isEnabled());
