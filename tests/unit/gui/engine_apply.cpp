@@ -41,7 +41,8 @@ struct Apply : ::testing::Test {
         s.RemoveComPlusApp = [this] { calls << "RemoveComPlusApp", installed = false; };
         s.InstallComPlusApp = [this](const QString& id, const QString& pw) {
             calls << "InstallComPlusApp(" + id + "," + pw + ")";
-                    return installAnswer;
+            installed = true;
+            return installAnswer;
         };
         s.CheckComPlusApp = [this] { return installed; };
         s.SaveJournalRecipient = [this](const QString& store, const JournalRecipientChange& c) {
