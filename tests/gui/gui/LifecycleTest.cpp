@@ -68,7 +68,6 @@ TEST_F(FormTest, ShowingTheWindowActivatesItOnce) {
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_EQ(storeTreeBuilds, 1);
-    EXPECT_TRUE(form->state().blnNotFirstTime);
     form->hide();
     form->show();
     QApplication::processEvents();
@@ -84,16 +83,13 @@ TEST_F(FormTest, ComPlusBoxesStageOnlyWhileEventsAreEnabled) {
     ui().CheckRegCom->setChecked(false);
 
     form->globals().blnEventsEnabled = true;
-    for (QCheckBox* box : {ui().CheckRegCom, ui().CheckUnRegCom}) {
-        box->click();
-        EXPECT_EQ(foreColor(box), kRed);
-        EXPECT_TRUE(form->globals().blnChangesPending);
-        EXPECT_EQ(ui().Command1->text(), QStringLiteral("Change"));
-        box->click();
-        EXPECT_EQ(foreColor(box), kBlack);
-        EXPECT_FALSE(form->globals().blnChangesPending);
-        EXPECT_EQ(ui().Command1->text(), QStringLiteral("Refresh"));
-    }
+    for (QCheckBox* box : {ui().CheckRegCom, ui().CheckUnRegCom})
+        for (bool staged : {true, false}) {
+            box->click();
+            EXPECT_EQ(foreColor(box), staged ? kRed : kBlack);
+            EXPECT_EQ(form->globals().blnChangesPending, staged);
+            EXPECT_EQ(ui().Command1->text(), staged ? QStringLiteral("Change") : QStringLiteral("Refresh"));
+        }
 }
 
 TEST_F(FormTest, RefreshButtonClearsTheLogAndRefreshesWhenNothingIsStaged) {

@@ -54,21 +54,16 @@ TEST_F(RecordTest, ExistingFieldConvertsAssignedValuesToItsType) {
 
 TEST_F(RecordTest, OpenCreateAndDeleteRules) {
     // Absent item, missing parent, read-only writes, computed fields, root.
-    StoreRecord r1;
-    EXPECT_EQ(errorOf([&] { r1.open(TempStore::file("mbx/nobody")); }), err::ItemNotFound);
-    EXPECT_EQ(errorOf([&] {
-                  r1.open(TempStore::file("mbx/nobody/Inbox/x"), nullptr, adMode::ReadWrite, adCreate::CreateOverwrite);
-              }),
-              err::StoreNotFound);
-    EXPECT_EQ(errorOf([&] {
-                  r1.open(TempStore::file("mbx/jdoe/new"), nullptr, adMode::Read, adCreate::CreateOverwrite);
-              }),
-              err::ReadOnly);
-    EXPECT_EQ(errorOf([&] {
-                  r1.open(TempStore::file("mbx/jdoe/Sent Items"), nullptr, adMode::ReadWrite,
-                          adCreate::CreateNonCollection);
-              }),
-              err::ItemExists);
+    const struct { QString url; int mode, create; int32_t error; } refused[] = {
+        {TempStore::file("mbx/nobody"), adMode::Read, adCreate::FailIfNotExists, err::ItemNotFound},
+        {TempStore::file("mbx/nobody/Inbox/x"), adMode::ReadWrite, adCreate::CreateOverwrite, err::StoreNotFound},
+        {TempStore::file("mbx/jdoe/new"), adMode::Read, adCreate::CreateOverwrite, err::ReadOnly},
+        {TempStore::file("mbx/jdoe/Sent Items"), adMode::ReadWrite, adCreate::CreateNonCollection, err::ItemExists},
+    };
+    for (const auto& r : refused) {
+        StoreRecord rec;
+        EXPECT_EQ(errorOf([&] { rec.open(r.url, nullptr, r.mode, r.create); }), r.error) << r.url.toStdString();
+    }
     StoreRecord ro;
     ro.open(TempStore::file("mbx/jdoe"));
     EXPECT_EQ(errorOf([&] { ro.setField(QStringLiteral("urn:x"), 1); }), err::ReadOnly);

@@ -30,25 +30,20 @@ protected:
 };
 }  // namespace
 
-TEST_F(RecordsetTest, HiddenItemsOnlyWhenTheConditionAsksForThem) {
-    StoreRecordset all;
-    all.open("select \"DAV:displayname\"" + scope("shallow", TempStore::web("mbx/jdoe/Inbox")), con);
-    EXPECT_EQ(column(all, "DAV:displayname"), QStringList{"visible.eml"});
-
-    StoreRecordset hidden;
-    hidden.open("select \"DAV:displayname\"" + scope("shallow", TempStore::web("mbx/jdoe/Inbox")) +
-                    " WHERE \"DAV:ishidden\" = true",
-                con);
-    EXPECT_EQ(column(hidden, "DAV:displayname"), (QStringList{"Organizer Rule", "Junk E-mail Rule"}));
-}
-
-TEST_F(RecordsetTest, TraversalsAndRowOrder) {
-    const QString pf = TempStore::web("public folders");
-    StoreRecordset shallow, deep, hier;
-    shallow.open("select \"DAV:displayname\"" + scope("shallow", pf), con);
-    EXPECT_EQ(column(shallow, "DAV:displayname"), (QStringList{"A", "D"}));
-    deep.open("select \"DAV:displayname\"" + scope("deep", pf), con);
-    EXPECT_EQ(column(deep, "DAV:displayname"), (QStringList{"A", "B", "C", "post.eml", "D"}));
+TEST_F(RecordsetTest, TraversalsRowOrderAndHiddenItemsOnlyWhenTheConditionAsksForThem) {
+    const QString pf = TempStore::web("public folders"), inbox = TempStore::web("mbx/jdoe/Inbox");
+    const struct { const char* traversal; QString url, where; QStringList names; } cases[] = {
+        {"shallow", inbox, "", {"visible.eml"}},
+        {"shallow", inbox, " WHERE \"DAV:ishidden\" = true", {"Organizer Rule", "Junk E-mail Rule"}},
+        {"shallow", pf, "", {"A", "D"}},
+        {"deep", pf, "", {"A", "B", "C", "post.eml", "D"}},
+    };
+    for (const auto& c : cases) {
+        StoreRecordset rs;
+        rs.open("select \"DAV:displayname\"" + scope(c.traversal, c.url) + c.where, con);
+        EXPECT_EQ(column(rs, "DAV:displayname"), c.names) << c.traversal << c.where.toStdString();
+    }
+    StoreRecordset hier;
     hier.open("select \"DAV:href\", \"DAV:hassubs\"" + scope("hierarchical", pf), con);
     QStringList rows;
     for (; !hier.eof(); hier.moveNext())

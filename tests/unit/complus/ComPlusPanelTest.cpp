@@ -10,14 +10,8 @@ using namespace complus;
 namespace {
 
 ComPlusFacts facts(bool installed, bool windows2000, bool libraryPresent) {
-    ComPlusFacts f;
-    f.installed = installed;
-    f.identity = QStringLiteral("DOM\\svc");
-    f.windows2000 = windows2000;
-    f.libraryPresent = libraryPresent;
-    f.libraryFolder = QStringLiteral("/opt/tav");
-    f.stamp = QStringLiteral("1/2/03 4:05:06 PM");
-    return f;
+    return {installed, QStringLiteral("DOM\\svc"), windows2000, libraryPresent, QStringLiteral("/opt/tav"),
+            QStringLiteral("1/2/03 4:05:06 PM")};
 }
 
 QString noProposal() {

@@ -3,57 +3,46 @@
 
 #include <gtest/gtest.h>
 #include <limits>
+#include <tuple>
 
 using namespace app;
 using testing_support::errorOf;
 
 TEST(ProgressMath, RoundsHalvesToEven) {
-    EXPECT_EQ(roundHalfEven(0.5), 0);
-    EXPECT_EQ(roundHalfEven(1.5), 2);
-    EXPECT_EQ(roundHalfEven(2.5), 2);
-    EXPECT_EQ(roundHalfEven(-1.5), -2);
-    EXPECT_EQ(roundHalfEven(2.5001), 3);
+    const std::pair<double, int32_t> cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-1.5, -2}, {2.5001, 3}};
+    for (const auto& [x, rounded] : cases)
+        EXPECT_EQ(roundHalfEven(x), rounded) << x;
     EXPECT_EQ(errorOf([] { roundHalfEven(3e9); }), 6);
 }
 
 TEST(ProgressMath, CounterAdvancesAndIsClampedToTheScale) {
-    int32_t progress = 3;
-    advanceCounter(progress, 2, 10);
-    EXPECT_EQ(progress, 5);
-    advanceCounter(progress, 20, 10);
-    EXPECT_EQ(progress, 10);
-    // The scale width is rounded half to even when it clamps.
-    progress = 0;
-    advanceCounter(progress, 5, 2.5);
-    EXPECT_EQ(progress, 2);
-    progress = 0;
-    advanceCounter(progress, 5, 3.5);
-    EXPECT_EQ(progress, 4);
-    // A scale without width does not clamp.
-    progress = 7;
-    advanceCounter(progress, 1, 0);
-    EXPECT_EQ(progress, 8);
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    const struct { int32_t start, step; double width; int32_t after; } cases[] = {
+        {3, 2, 10, 5}, {5, 20, 10, 10},
+        {0, 5, 2.5, 2}, {0, 5, 3.5, 4},  // the scale width is rounded half to even when it clamps
+        {7, 1, 0, 8}, {kMax - 1, 1, 0, kMax},  // a scale without width does not clamp
+    };
+    for (const auto& c : cases) {
+        int32_t progress = c.start;
+        advanceCounter(progress, c.step, c.width);
+        EXPECT_EQ(progress, c.after) << c.start << " + " << c.step << " on " << c.width;
+    }
 }
 
 TEST(ProgressMath, CounterOverflowIsAnErrorAndChangesNothing) {
-    int32_t progress = std::numeric_limits<int32_t>::max() - 1;
-    EXPECT_EQ(errorOf([&] { advanceCounter(progress, 2, 1e12); }), 6);
-    EXPECT_EQ(progress, std::numeric_limits<int32_t>::max() - 1);
-    progress = std::numeric_limits<int32_t>::min();
-    EXPECT_EQ(errorOf([&] { advanceCounter(progress, -1, 10); }), 6);
-    EXPECT_EQ(progress, std::numeric_limits<int32_t>::min());
-    // Up to the last value is fine.
-    progress = std::numeric_limits<int32_t>::max() - 1;
-    advanceCounter(progress, 1, 0);
-    EXPECT_EQ(progress, std::numeric_limits<int32_t>::max());
+    const std::pair<int32_t, int32_t> cases[] = {{std::numeric_limits<int32_t>::max() - 1, 2}, {std::numeric_limits<int32_t>::min(), -1}};
+    for (const auto& [start, step] : cases) {
+        int32_t progress = start;
+        EXPECT_EQ(errorOf([&] { advanceCounter(progress, step, 1e12); }), 6) << start;
+        EXPECT_EQ(progress, start);
+    }
 }
 
 TEST(ProgressMath, PercentRoundsHalvesToEven) {
-    EXPECT_EQ(percentOf(1, 8), 12);  // 12.5
-    EXPECT_EQ(percentOf(3, 8), 38);  // 37.5
-    EXPECT_EQ(percentOf(2, 3), 67);
-    EXPECT_EQ(percentOf(8, 8), 100);
-    EXPECT_EQ(percentOf(5, 0), 0);
+    // 1/8 is 12.5, 3/8 is 37.5
+    const std::tuple<int32_t, double, int> cases[] = {{1, 8, 12}, {3, 8, 38}, {2, 3, 67}, {8, 8, 100}, {5, 0, 0}};
+    for (const auto& [part, whole, percent] : cases)
+        EXPECT_EQ(percentOf(part, whole), percent) << part << "/" << whole;
     EXPECT_EQ(percentText(42), QStringLiteral("42%"));
 }
 

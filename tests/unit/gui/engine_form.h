@@ -31,22 +31,12 @@ struct EngineForm {
         ui.form = &form;
         ui.TreeView1 = add<QTreeWidget>(layout);
         ui.Frame1 = add<QGroupBox>(layout);
-        ui.Check1 = add<QCheckBox>(layout);
-        ui.Check2 = add<QCheckBox>(layout);
-        ui.Check3 = add<QCheckBox>(layout);
-        ui.Check4 = add<QCheckBox>(layout);
-        ui.Check5 = add<QCheckBox>(layout);
-        ui.Command1 = add<QPushButton>(layout);
-        ui.Command2 = add<QPushButton>(layout);
-        ui.Command3 = add<QPushButton>(layout);
-        ui.Command4 = add<QPushButton>(layout);
-        ui.Command5 = add<QPushButton>(layout);
-        ui.Command6 = add<QPushButton>(layout);
+        for (QCheckBox** box : {&ui.Check1, &ui.Check2, &ui.Check3, &ui.Check4, &ui.Check5}) *box = add<QCheckBox>(layout);
+        for (QPushButton** b : {&ui.Command1, &ui.Command2, &ui.Command3, &ui.Command4, &ui.Command5, &ui.Command6})
+            *b = add<QPushButton>(layout);
         ui.ListView1 = add<QTreeWidget>(layout);
-        ui.Label3 = add<app::CaptionLabel>(layout);
-        ui.Label4 = add<app::CaptionLabel>(layout);
-        ui.CheckRegCom = add<QCheckBox>(layout);
-        ui.CheckUnRegCom = add<QCheckBox>(layout);
+        for (app::CaptionLabel** label : {&ui.Label3, &ui.Label4}) *label = add<app::CaptionLabel>(layout);
+        for (QCheckBox** box : {&ui.CheckRegCom, &ui.CheckUnRegCom}) *box = add<QCheckBox>(layout);
         ui.txtErr = add<QPlainTextEdit>(layout);
         ui.Command5->hide();
         ui.txtErr->hide();

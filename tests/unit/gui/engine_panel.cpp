@@ -18,14 +18,10 @@ protected:
     void SetUp() override {
         engine::connectPanel(f.ctx);
         app::InstallFormUi& ui = f.ui;
-        for (QCheckBox* box : {ui.Check3, ui.Check4, ui.Check5}) {
-            box->setEnabled(true);
-            box->setChecked(true);
-        }
+        for (QCheckBox* box : {ui.Check3, ui.Check4, ui.Check5}) box->setEnabled(true), box->setChecked(true);
         ui.Label3->setCaption("Journal Box");
         ui.Label4->setCaption("Forward Person");
-        ui.Command3->setEnabled(true);
-        ui.Command6->setEnabled(true);
+        for (QWidget* browse : {ui.Command3, ui.Command6}) browse->setEnabled(true);
         ui.Command1->setText("Refresh");
         ui.Command4->setEnabled(false);
         f.g.blnEventsEnabled = true;
@@ -48,7 +44,6 @@ protected:
         for (QWidget* w : {(QWidget*)ui().Label3, (QWidget*)ui().Label4, (QWidget*)ui().Check5})
             expectColors(w, app::kBlack, app::kButtonFace);
     }
-    void expectStagedWithReset() { expectPending(true, true); }
 
     EngineForm f;
 };
@@ -64,10 +59,10 @@ TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAll
     ui().Check3->click();
 
     EXPECT_FALSE(ui().Check3->isChecked());
-    EXPECT_EQ(ui().Label3->caption(), "");
-    expectColors(ui().Label3, app::kBlack, app::kRed);
-    EXPECT_EQ(ui().Label4->caption(), "");
-    expectColors(ui().Label4, app::kBlack, app::kRed);
+    for (app::CaptionLabel* name : {ui().Label3, ui().Label4}) {
+        EXPECT_EQ(name->caption(), "");
+        expectColors(name, app::kBlack, app::kRed);
+    }
     // "both" is switched off without a marker of its own
     EXPECT_FALSE(ui().Check5->isChecked());
     EXPECT_FALSE(ui().Check5->isEnabled());
@@ -75,7 +70,7 @@ TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAll
     EXPECT_FALSE(ui().Check4->isChecked());
     for (QWidget* w : {(QWidget*)ui().Check4, (QWidget*)ui().Command3, (QWidget*)ui().Command6})
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
-    expectStagedWithReset();
+    expectPending(true, true);
     EXPECT_TRUE(f.g.blnEventsEnabled);
     EXPECT_TRUE(f.ctx.panel.journal().removed() && f.ctx.panel.forwarding().removed());
     EXPECT_FALSE(f.ctx.panel.both());
@@ -92,7 +87,7 @@ TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
     EXPECT_EQ(app::backColor(ui().Check5), app::kButtonFace) << "the marker of \"both\" is dropped";
     EXPECT_EQ(app::backColor(ui().Label3), app::kButtonFace) << "the journal mailbox stays";
     EXPECT_TRUE(ui().Check3->isChecked());
-    expectStagedWithReset();
+    expectPending(true, true);
     EXPECT_TRUE(f.ctx.panel.forwarding().removed());
     EXPECT_FALSE(f.ctx.panel.journal().staged());
 }
@@ -136,7 +131,7 @@ TEST_F(PanelTest, AnUntickDropsThePickMadeBeforeIt) {
 TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
     ui().Label3->setCaption("Other Journal");  // as the mailbox picker writes it
     expectColors(ui().Label3, app::kRed, app::kButtonFace);
-    expectStagedWithReset();
+    expectPending(true, true);
 
     ui().Check4->setEnabled(false);
     ui().Label3->setCaption("Third Journal");
@@ -156,17 +151,12 @@ TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
 
 TEST_F(PanelTest, GuardedHandlersAreInertWhileEventsAreDisabled) {
     f.g.blnEventsEnabled = false;
-    ui().Check5->click();
-    ui().Check4->click();
-    ui().Check3->click();
+    for (QCheckBox* box : {ui().Check5, ui().Check4, ui().Check3}) box->click();
     ui().Label3->setCaption("");
     ui().Label4->setCaption("Somebody");
     expectNothingStaged();
     // nothing but the boxes' own values changed
-    EXPECT_TRUE(ui().Command3->isEnabled());
-    EXPECT_TRUE(ui().Command6->isEnabled());
-    EXPECT_TRUE(ui().Check5->isEnabled());
-    EXPECT_FALSE(f.g.blnEventsEnabled);
+    for (QWidget* w : {(QWidget*)ui().Command3, (QWidget*)ui().Command6, (QWidget*)ui().Check5}) EXPECT_TRUE(w->isEnabled());
 }
 
 TEST_F(PanelTest, BrowseShowsThePickersAndAFailingPickerIsLogged) {
@@ -183,7 +173,6 @@ TEST_F(PanelTest, BrowseShowsThePickersAndAFailingPickerIsLogged) {
     EXPECT_EQ(recipient, 1);
     EXPECT_TRUE(f.log.text().contains("ERROR: -2147016646 The server is not operational."));
     EXPECT_TRUE(f.log.shown());
-
 }
 
 }  // namespace

@@ -147,17 +147,16 @@ TEST_F(ListInteractionTest, PressesOffTheImagesOrWithTheRightButtonOnlySelectAnd
     list()->setFocus();
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Down, Qt::Key_Return, Qt::Key_Plus})
         QTest::keyClick(list(), key);
-    EXPECT_EQ(subItemImage(row(1), kIn), kUnchecked);
-    EXPECT_EQ(subItemImage(row(2), kOut), kUnchecked);
-    EXPECT_EQ(subItemImage(row(0), kIn), kChecked);
-    EXPECT_EQ(subItemImage(row(2), kIn), kChecked);
-    for (int r = 0; r < 3; ++r) expectStaged(r, false);
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(subItemImage(row(r), kIn), r == 1 ? kUnchecked : kChecked) << r;
+        EXPECT_EQ(subItemImage(row(r), kOut), r == 2 ? kUnchecked : kChecked) << r;
+        expectStaged(r, false);
+    }
     expectPending(false);
 }
 
 TEST_F(ListInteractionTest, BulkBoxesSetOneSwitchOfEveryRowAndStageEveryRow) {
-    f.ui.Check1->setEnabled(true);
-    f.ui.Check2->setEnabled(true);
+    for (QCheckBox* bulk : {f.ui.Check1, f.ui.Check2}) bulk->setEnabled(true);
     f.ui.TreeView1->setEnabled(false);  // as a picker leaves it
 
     f.g.blnEventsEnabled = false;  // the program's own changes do nothing

@@ -10,11 +10,7 @@ using users::Switches;
 namespace {
 
 TEST(MarkerReading, SwitchesFollowExactPieces) {
-    struct Read {
-        const char* value;
-        bool in;
-        bool out;
-    };
+    struct Read { const char* value; bool in, out; };
     for (const Read& r : {Read{"", true, true}, Read{"###NoArcIn", false, true}, Read{"###NoArcOut###NoArcIn", false, false},
                           Read{"cost centre 7###NoArcOut", true, false},
                           // case matters when reading; free text before the first ### is never a marker

@@ -11,11 +11,7 @@ using namespace users;
 
 namespace {
 
-struct Row {
-    const char* name;
-    bool in;
-    bool out;
-};
+struct Row { const char* name; bool in, out; };
 
 void fill(QTreeWidget* list, std::initializer_list<Row> rows) {
     list->clear();

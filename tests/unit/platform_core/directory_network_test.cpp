@@ -91,13 +91,10 @@ TEST(SrvRecords, TargetsAreTriedByPriorityThenByAWeightedDraw) {
 
 TEST(Referrals, OnlyNamesUnderTheForestsDomainsMayReceiveCredentials) {
     const QStringList forest{"tavimor.lab", "child.tavimor.lab", "other-tree.example"};
-    EXPECT_TRUE(isHostUnderDomains("dc1.tavimor.lab", forest));
-    EXPECT_TRUE(isHostUnderDomains("TAVIMOR.LAB.", forest));
-    EXPECT_TRUE(isHostUnderDomains("dc.other-tree.example", forest));
-    EXPECT_FALSE(isHostUnderDomains("tavimor.lab.evil.example", forest));
-    EXPECT_FALSE(isHostUnderDomains("eviltavimor.lab", forest));
-    EXPECT_FALSE(isHostUnderDomains("127.0.0.1", forest));
-    EXPECT_FALSE(isHostUnderDomains("", forest));
+    for (const char* host : {"dc1.tavimor.lab", "TAVIMOR.LAB.", "dc.other-tree.example"})
+        EXPECT_TRUE(isHostUnderDomains(host, forest)) << host;
+    for (const char* host : {"tavimor.lab.evil.example", "eviltavimor.lab", "127.0.0.1", ""})
+        EXPECT_FALSE(isHostUnderDomains(host, forest)) << host;
 }
 
 // libldap reads its configuration once per process, so each case runs in a

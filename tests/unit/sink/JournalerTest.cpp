@@ -33,18 +33,10 @@ protected:
     }
 
     sink::SaveEvent report(const QString& from, const QStringList& to, const QStringList& cc = {}) {
-        journal::Envelope e;
-        e.sender = from;
-        e.subject = "Quarterly figures";
-        e.messageId = "<m1@tavimor.lab>";
-        e.to = to;
-        e.cc = cc;
+        const journal::Envelope e{from, "Quarterly figures", "<m1@tavimor.lab>", to, cc, {}};
         const QByteArray original = journal::composeMessage(from, to, cc, e.subject, e.messageId, "body\n");
         const QByteArray mime = journal::buildReport(e, original, "journal.archive@tavimor.lab");
-        sink::SaveEvent ev;
-        ev.itemUrl = kInbox + "/r1.eml";
-        ev.folderUrl = kInbox;
-        ev.folderOwner = "journal.archive";
+        sink::SaveEvent ev{kInbox + "/r1.eml", kInbox, "journal.archive", false, {}, {}};
         for (const auto& p : journal::reportProperties(e, mime)) ev.item.push_back({p.name, p.type, p.value});
         ev.registration.push_back({"DAV:contentclass", 8, QString("urn:content-class:storeeventreg")});
         if (!forwardTo.isEmpty()) ev.registration.push_back({"Tavimor_FWDAddress", 8, forwardTo});
@@ -60,11 +52,7 @@ protected:
 };
 
 TEST_F(Journaler, KeepsWhenTheSenderOrARecipientIsJournaledReadingMarkersAsTheUserListDoes) {
-    struct Case {
-        const char* senderMarkers;
-        const char* recipientMarkers;
-        bool kept;
-    } cases[] = {
+    const struct { const char* senderMarkers; const char* recipientMarkers; bool kept; } cases[] = {
         {"", "", true},
         {"###NoArcOut", "", true},
         {"", "###NoArcIn", true},
@@ -75,7 +63,7 @@ TEST_F(Journaler, KeepsWhenTheSenderOrARecipientIsJournaledReadingMarkersAsTheUs
         {"NoArcOut", "###NoArcIn", true},     // nor is a marker without its separator
         {"free text###NoArcOut", "value###NoArcIn###", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         fake.user("alice", kJournaled, c.senderMarkers);
         fake.user("bob", kJournaled, c.recipientMarkers);
         log = {};
@@ -130,18 +118,14 @@ TEST_F(Journaler, ForwardsAKeptReportAndKeepsItOnlyWithBoth) {
     fake.byAddress["legal-team@tavimor.lab"] = {"CN=Legal Team", "group", "legal-team@tavimor.lab", "legal-team", "", ""};
     fake.groups.insert("CN=Legal Team", {fake.byAddress["legal@tavimor.lab"], fake.byAddress["partner@example.com"]});
     const QString queue = "file://./backofficestorage/tavimor.lab/Outbound Queue";
-    struct Case {
-        QString forward;
-        bool both;
-        QStringList folders;
-        QStringList outside;  // mailheader:to of the queue copies
-    } cases[] = {
+    // outside: the mailheader:to of the queue copies
+    const struct { QString forward; bool both; QStringList folders, outside; } cases[] = {
         {"Legal <legal@tavimor.lab>", false, {fake.inboxes["legal"]}, {}},
         {"journal-folder@tavimor.lab", true, {fake.publicFolders["journal-folder@tavimor.lab"]}, {}},
         {"Auditor <auditor@example.org>", false, {queue}, {"auditor@example.org"}},
         {"legal-team@tavimor.lab", true, {fake.inboxes["legal"], queue}, {"partner@example.com"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         fake.saved.clear();
         forwardTo = c.forward;
         both = c.both;
@@ -201,18 +185,16 @@ TEST_F(Journaler, DirectoryAnswersAreKeptForAShortTimeButFailuresAreNot) {
     const int firstRun = fake.directoryCalls;
     EXPECT_LE(firstRun, 6);
 
-    // a changed marker is seen once the answer has expired
+    // a changed marker is seen once the answer has expired; an unanswered question is asked again
     fake.user("alice", kJournaled, "###NoArcOut");
-    EXPECT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log), Verdict::Keep);
-    now += 60001;
-    EXPECT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log), Verdict::Drop);
-
-    // an unanswered question is asked again
-    now += 60001;
-    fake.directoryDown = true;
-    EXPECT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log), Verdict::Keep);
-    fake.directoryDown = false;
-    EXPECT_EQ(sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log), Verdict::Drop);
+    const auto toBob = [&] { return sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log); };
+    const struct { qint64 later; bool down; Verdict v; } steps[] = {
+        {0, false, Verdict::Keep}, {60001, false, Verdict::Drop}, {60001, true, Verdict::Keep}, {0, false, Verdict::Drop}};
+    for (const auto& st : steps) {
+        now += st.later;
+        fake.directoryDown = st.down;
+        EXPECT_EQ(toBob(), st.v) << now;
+    }
 }
 
 }  // namespace

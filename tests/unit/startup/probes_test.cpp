@@ -9,10 +9,7 @@ using namespace app::startup;
 using testing_support::FakeProbes;
 
 TEST(WindowsVersion, TheWholeTable) {
-    struct Row {
-        uint32_t platform, major, minor;
-        const char* name;
-    } rows[] = {
+    const struct { uint32_t platform, major, minor; const char* name; } rows[] = {
         {1, 4, 0, "Windows 95"},       {1, 4, 10, "Windows 98"},     {1, 4, 90, "Windows Millennium"},
         {1, 4, 3, ""},                 {1, 9, 10, "Windows 98"},     {2, 3, 51, "Windows NT 3.51"},
         {2, 4, 0, "Windows NT 4.0"},   {2, 5, 0, "Windows 2000"},    {2, 5, 1, "Windows XP"},
@@ -20,7 +17,7 @@ TEST(WindowsVersion, TheWholeTable) {
         {2, 2, 0, "Failed"},           {0, 5, 0, "Failed"},          {3, 5, 0, "Failed"},
     };
     FakeProbes probes;
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         probes.playWindows(r.platform, r.major, r.minor);
         EXPECT_EQ(GetWindowsVersion(probes), QString::fromLatin1(r.name)) << r.platform << " " << r.major << "." << r.minor;
     }
