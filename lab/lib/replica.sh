@@ -117,13 +117,8 @@ lab_replica_start() {
 }
 
 lab_replica_stop() {
-  local pid i
+  local pid
   pid=$(lab_replica_pid) || { rm -f "$LAB_DC2_PIDFILE"; return 0; }
-  kill -TERM "$pid" 2>/dev/null || true
-  for ((i = 0; i < 100; i++)); do
-    [ -d "/proc/$pid" ] || break
-    sleep 0.1
-  done
-  [ -d "/proc/$pid" ] && kill -KILL "$pid" 2>/dev/null
+  lab_stop_pid "$pid"
   rm -f "$LAB_DC2_PIDFILE"
 }

@@ -52,17 +52,21 @@ lab_start_server() {
   lab_die "LDAP over StartTLS did not answer within 60 s; see $LAB_LOG/samba.log"
 }
 
-lab_stop_server() {
-  local pid i
-  pid=$(lab_pid) || { rm -f "$LAB_PIDFILE"; return 0; }
+# lab_stop_pid PID: asks the process to end, waits up to 10 s, then kills it.
+lab_stop_pid() {
+  local pid=$1 i
   kill -TERM "$pid" 2>/dev/null || true
   for ((i = 0; i < 100; i++)); do
-    [ -d "/proc/$pid" ] || break
+    [ -d "/proc/$pid" ] || return 0
     sleep 0.1
   done
-  if [ -d "/proc/$pid" ]; then
-    kill -KILL "$pid" 2>/dev/null || true
-    sleep 0.2
-  fi
+  kill -KILL "$pid" 2>/dev/null || true
+  sleep 0.2
+}
+
+lab_stop_server() {
+  local pid
+  pid=$(lab_pid) || { rm -f "$LAB_PIDFILE"; return 0; }
+  lab_stop_pid "$pid"
   rm -f "$LAB_PIDFILE"
 }
