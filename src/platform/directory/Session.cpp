@@ -4,6 +4,7 @@
 #include "platform/directory/KerberosBind.h"
 #include "platform/directory/LdapErrors.h"
 #include "platform/directory/LdapLibrary.h"
+#include "platform/directory/Paging.h"
 #include "platform/directory/PasswordFile.h"
 #include "platform/directory/TlsWatchdog.h"
 
@@ -366,8 +367,7 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
     const int pageSize = limits.pageSize > 0 ? limits.pageSize : 1000;
     timeval timeout{limits.timeLimitSeconds + 5, 0};
     berval* cookie = nullptr;
-    QByteArray previousCookie;
-    QString previousFirstDn;
+    PageMark previous;
     int total = 0;
 
     for (;;) {
@@ -444,14 +444,9 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
         ldap_msgfree(res);
         if (!cookie || rc == LDAP_SIZELIMIT_EXCEEDED || (limits.sizeLimit > 0 && total >= limits.sizeLimit))
             break;
-        // A server that answers a page without entries, or the same cookie with
-        // the same page again, would be asked for ever: the search ends with
-        // what it has. (A repeated cookie alone is no sign: Samba keeps one
-        // cookie for the whole search.)
-        const QByteArray next(cookie->bv_val, static_cast<qsizetype>(cookie->bv_len));
-        if (total == totalBefore || (next == previousCookie && firstDn == previousFirstDn)) break;
-        previousCookie = next;
-        previousFirstDn = firstDn;
+        const PageMark thisPage{QByteArray(cookie->bv_val, static_cast<qsizetype>(cookie->bv_len)), firstDn};
+        if (pagedSearchEnds(total != totalBefore, thisPage, previous)) break;
+        previous = thisPage;
     }
     ber_bvfree(cookie);
     return result;
