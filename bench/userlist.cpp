@@ -8,9 +8,10 @@
 #include "kit/ProgressStrip.h"
 #include "kit/StatusProgress.h"
 #include "state/ErrorLog.h"
-#include "state/Prompt.h"
+#include "state/Globals.h"
+#include "panel/InstallFormUi.h"
 #include "directory/tree/Node.h"
-#include "panel/Context.h"
+#include "panel/PanelModel.h"
 #include "platform/directory/Directory.h"
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/StorageGroup.h"
@@ -155,8 +156,8 @@ int main(int argc, char** argv) {
     app::FormState form;
     app::MemoryErrorLog log;
     app::StripProgress progress(g, *strip);
-    app::ScriptedPrompt prompt;
-    engine::Context ctx(ui, g, form, log, progress, prompt);
+    engine::PanelModel model;
+    const users::UserListFill fill{ui.ListView1, model, g, form, log, progress};
 
     double ours = 1e9;
     double base = 1e9;
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
 
         QElapsedTimer t;
         t.start();
-        users::GetUsersWithMailboxes(ctx, store.dn, QString(), true);
+        users::GetUsersWithMailboxes(fill, store.dn, QString(), true);
         QCoreApplication::processEvents();  // the list is drawn once the fill ends
         ours = std::min(ours, t.nsecsElapsed() / 1e9);
         listed = ui.ListView1->topLevelItemCount();

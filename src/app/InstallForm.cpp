@@ -9,7 +9,6 @@
 #include "kit/StatusProgress.h"
 #include "app/TextBoxErrorLog.h"
 #include "complus/ComCheckStaging.h"
-#include "panel/Context.h"
 #include "platform/ComError.h"
 #include "platform/store/StoreConnection.h"
 #include "users/ListItem.h"
@@ -28,7 +27,8 @@ InstallForm::InstallForm(platform::system::SystemProbes& probes, Prompt& prompt,
     ui_ = buildInstallForm(this);
     log_ = std::make_unique<TextBoxErrorLog>(ui_.txtErr, ui_.Command5);
     progress_ = std::make_unique<StripProgress>(g_, *ui_.Picture1);
-    ctx_ = std::make_unique<engine::Context>(ui_, g_, form_, *log_, *progress_, prompt_);
+    load_ = std::make_unique<engine::StoreLoad>(
+        engine::StoreLoad{ui_, g_, form_, *log_, *progress_, prompt_, panel_, guard_, sortOrder_, {}});
     resize(1180, 760);
     connectControls();
 }
@@ -114,8 +114,8 @@ void InstallForm::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     // A load or tree build still running stops where it stands.
-    ++ctx_->loadGeneration;
-    ++ctx_->treeGeneration;
+    ++guard_.loadGeneration;
+    ++guard_.treeGeneration;
     platform::ResumeNext run;
     run([this] {
         if (g_.conAD) g_.conAD->close();
@@ -191,7 +191,7 @@ void InstallForm::Command1_Click() {
         setMousePointer(this, vbHourglass);
         Command5_Click();
         const int result =
-            hooks_.applyChanges ? hooks_.applyChanges(*this, engine::loadedNode(*ctx_)) : -1;
+            hooks_.applyChanges ? hooks_.applyChanges(*this, loadedNode()) : -1;
         if (result > 0) RefreshLists();
         setMousePointer(this, vbDefault);
     });
@@ -208,7 +208,7 @@ void InstallForm::Command4_Click() {
     safely([this] {
         if (!ui_.TreeView1->isEnabled()) ui_.TreeView1->setEnabled(true);
         g_.blnChangesPending = false;
-        if (hooks_.nodeClick) hooks_.nodeClick(*this, engine::loadedNode(*ctx_));
+        if (hooks_.nodeClick) hooks_.nodeClick(*this, loadedNode());
     });
 }
 
@@ -231,9 +231,9 @@ void InstallForm::stageComPlusBox(QCheckBox* box) {
     complus::onComCheckClick(g_, box->isChecked() ? 1 : 0, view);
     if (!g_.blnEventsEnabled) return;
     if (box == ui_.CheckRegCom)
-        ctx_->panel.setInstallCom(box->isChecked());
+        panel_.setInstallCom(box->isChecked());
     else
-        ctx_->panel.setUninstallCom(box->isChecked());
+        panel_.setUninstallCom(box->isChecked());
 }
 
 void InstallForm::CheckRegCom_Click() { stageComPlusBox(ui_.CheckRegCom); }

@@ -1,11 +1,14 @@
 #pragma once
 // The main window. It owns the program state, the controls, the error log, the
-// progress view and the context the store tree, user list and change engine work
-// on; the operations of those subsystems are reached through hooks, so each can
-// be replaced (tests) or left out.
+// progress view, the panel model and what the store load works on; the
+// operations of other subsystems are reached through hooks, so each can be
+// replaced (tests) or left out.
 
 #include "panel/InstallFormUi.h"
+#include "panel/PanelEvents.h"
+#include "panel/PanelModel.h"
 #include "app/RefreshCycle.h"
+#include "engine/StoreLoad.h"
 #include "state/ErrorLog.h"
 #include "state/Globals.h"
 #include "state/Progress.h"
@@ -19,7 +22,6 @@
 class QTreeWidgetItem;
 
 namespace platform::system { class SystemProbes; }
-namespace engine { struct Context; }
 
 namespace app {
 
@@ -56,7 +58,15 @@ public:
     ProgressView& progress() { return *progress_; }
     Prompt& prompt() { return prompt_; }
     platform::system::SystemProbes& probes() { return probes_; }
-    engine::Context& context() { return *ctx_; }
+    // The loaded store, its staged edits and its user rows.
+    engine::PanelModel& panel() { return panel_; }
+    // What the store load and the tree rebuild work on (its services are
+    // filled in by the wiring).
+    engine::StoreLoad& storeLoad() { return *load_; }
+    // The pickers the Browse buttons show (filled in by the wiring).
+    engine::PanelPickers& pickers() { return pickers_; }
+    // The tree node of the loaded store, nullptr when none.
+    QTreeWidgetItem* loadedNode() { return engine::loadedNode(panel_, ui_.TreeView1); }
     Hooks& hooks() { return hooks_; }
 
     // Runs once, before the window is first shown (showing it runs it too).
@@ -103,7 +113,11 @@ private:
     InstallFormUi ui_;
     std::unique_ptr<ErrorLog> log_;
     std::unique_ptr<ProgressView> progress_;
-    std::unique_ptr<engine::Context> ctx_;
+    engine::PanelModel panel_;
+    engine::LoadGuard guard_;
+    users::SortOrder sortOrder_;
+    std::unique_ptr<engine::StoreLoad> load_;
+    engine::PanelPickers pickers_;
     Hooks hooks_;
     bool loaded_ = false;
     bool unloaded_ = false;

@@ -7,7 +7,6 @@
 #include "engine/StoreTree.h"
 #include "engine/Apply.h"
 #include "engine/ApplyServices.h"
-#include "panel/Context.h"
 #include "panel/PanelEvents.h"
 #include "engine/StoreLoad.h"
 #include "pickers/Pickers.h"
@@ -36,13 +35,14 @@ void wireSubsystems(InstallForm& form) {
         return comPlus.CheckComPlusApp(QString::fromLatin1(kAppName), identity);
     };
     h.proposeIdentity = [](InstallForm& f) { return startup::FillIdentityField(f.globals(), f.probes()); };
-    h.getMailboxStores = [](InstallForm& f) { tree::GetMailboxStores(f.context()); };
-    h.nodeClick = [](InstallForm& f, QTreeWidgetItem* node) { tree::NodeClick(f.context(), node); };
+    h.getMailboxStores = [](InstallForm& f) { tree::GetMailboxStores(f.storeLoad()); };
+    h.nodeClick = [](InstallForm& f, QTreeWidgetItem* node) { tree::NodeClick(f.storeLoad(), node); };
     h.applyChanges = [](InstallForm& f, QTreeWidgetItem* node) {
-        return static_cast<int>(engine::ProcessMailboxStore(f.context(), node, true));
+        return static_cast<int>(engine::ProcessMailboxStore(f.storeLoad(), node, true));
     };
+    engine::StoreServices& services = form.storeLoad().services;
     // The registration check; with a tag, that tag is rewritten from the item.
-    form.context().hooks.CheckRegItem = [&form](const QString& mailboxDn, QString* tag) {
+    services.checkRegItem = [&form](const QString& mailboxDn, QString* tag) {
         store::RegistrationContext reg{
             form.globals(), form.errorLog(), [tag] { return tag ? *tag : QString(); },
             [tag](const QString& t) {
@@ -52,24 +52,28 @@ void wireSubsystems(InstallForm& form) {
         return store::CheckRegItem(reg, mailboxDn, tag != nullptr);
     };
     // Change writes the staged edits through the real catalog, directory and store.
-    form.context().hooks.ApplyStagedChanges =
-        [&form, services = engine::applyServices(form.globals(), form.state(), form.errorLog(), form.prompt(),
-                                                 form.probes())](int16_t& result) {
-            engine::Context& ctx = form.context();
+    services.applyStagedChanges =
+        [&form, writes = engine::applyServices(form.globals(), form.state(), form.errorLog(), form.prompt(),
+                                               form.probes())](int16_t& result) {
             const engine::ApplyEnv env{form.globals(), form.state(), form.prompt(), form.errorLog(),
                                        form.ui().txtIdent ? form.ui().txtIdent->text() : QString(),
                                        form.ui().txtPwd ? form.ui().txtPwd->text() : QString(),
-                                       [&ctx] { return engine::otherStoreTags(ctx); }};
-            return engine::ApplyStagedChanges(ctx.panel, services, env, result);
+                                       [&form] { return engine::otherStoreTags(form.panel(), form.ui().TreeView1); }};
+            return engine::ApplyStagedChanges(form.panel(), writes, env, result);
         };
-    tree::connectTreeView(form.context());
-    users::connectColumnClicks(form.context());
-    users::connectListInteraction(form.context());
+    InstallFormUi& ui = form.ui();
+    tree::connectTreeView(form.storeLoad());
+    users::connectColumnClicks(ui.ListView1, form.storeLoad().sortOrder, form.state().strLastSelectedItemKey);
+    users::connectListInteraction(
+        users::listEditing(ui, form.globals(), form.panel(), form.state().strLastSelectedItemKey));
     // The Browse buttons show the pickers; Exit closes the recipient picker first.
-    form.context().hooks.ShowSelectMailbox = [&form] { pickers::showSelectMailbox(form.context()); };
-    form.context().hooks.ShowSelectRecipient = [&form] { pickers::showSelectRecipient(form.context()); };
+    const pickers::PickerTarget mailbox{form.globals(), form.panel(), ui.Label3, ui.TreeView1};
+    const pickers::PickerTarget recipient{form.globals(), form.panel(), ui.Label4, ui.TreeView1};
+    form.pickers().showSelectMailbox = [&form, mailbox] { pickers::showSelectMailbox(mailbox, form.prompt()); };
+    form.pickers().showSelectRecipient = [recipient] { pickers::showSelectRecipient(recipient); };
     h.closePickers = [](InstallForm&) { pickers::closeSelectRecipient(); };
-    engine::connectPanel(form.context());
+    engine::connectPanel({engine::panelControls(ui), form.globals(), form.panel()}, form.pickers(),
+                         form.errorLog());
     // What the directory layer notes on its own (a referral it would not follow).
     platform::directory::setNoticeHandler([window = QPointer<InstallForm>(&form)](int32_t number,
                                                                                  const QString& description) {

@@ -4,7 +4,10 @@
 #include "kit/Colors.h"
 #include "kit/MousePointer.h"
 #include "directory/tree/Node.h"
-#include "panel/Context.h"
+#include "directory/ObjectType.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Prompt.h"
 #include "engine/Directory.h"
 #include "store/ForwardingText.h"
 #include "store/StoreTag.h"
@@ -19,21 +22,25 @@ namespace {
 
 const QString kInaccessible = QStringLiteral("The Message store is inaccessible. Please check your account rights.");
 
+users::UserListFill userListFill(StoreLoad& s) {
+    return {s.ui.ListView1, s.panel, s.g, s.form, s.log, s.progress};
+}
+
 void resetMarkers(QWidget* w) {
     app::setForeColor(w, app::kBlack);
     app::setBackColor(w, app::kButtonFace);
 }
 
 // Step 3: the frame, before anything is read.
-void prepareFrame(Context& ctx, QTreeWidgetItem* node, bool show) {
-    app::InstallFormUi& ui = ctx.ui;
+void prepareFrame(StoreLoad& s, QTreeWidgetItem* node, bool show) {
+    app::InstallFormUi& ui = s.ui;
     if (show) {
         ui.Frame1->setEnabled(true);
-        ctx.form.strLastSelectedMailboxStore = tree::text(node);
-        ctx.form.lastShownStoreDn = tree::key(node);
+        s.form.strLastSelectedMailboxStore = tree::text(node);
+        s.form.lastShownStoreDn = tree::key(node);
         ui.Frame1->setTitle(tree::text(node));
         ui.Check3->setEnabled(true);
-        if (!ctx.g.blnChangesPending) ui.ListView1->clear();
+        if (!s.g.blnChangesPending) ui.ListView1->clear();
     } else {
         ui.Frame1->setEnabled(false);
         for (QCheckBox* box : {ui.Check3, ui.Check4, ui.Check5}) {
@@ -47,11 +54,11 @@ void prepareFrame(Context& ctx, QTreeWidgetItem* node, bool show) {
 }
 
 // Step 14.5: the mode shown on the node and in the frame caption.
-void showMode(Context& ctx, QTreeWidgetItem* node, bool show, bool exists, int16_t exclusions,
+void showMode(StoreLoad& s, QTreeWidgetItem* node, bool show, bool exists, int16_t exclusions,
               const StoreTag& tag) {
     QString label;
     QString image;
-    if (exists && ctx.form.blnComPlusInstalled && (!tag.forwarding.isEmpty() || exclusions >= 1)) {
+    if (exists && s.form.blnComPlusInstalled && (!tag.forwarding.isEmpty() || exclusions >= 1)) {
         label = QLatin1String(kModeTavimor);
         image = QStringLiteral("mailboxstoreTavimor");
     } else if (exists || !tag.journal.isEmpty()) {
@@ -62,18 +69,18 @@ void showMode(Context& ctx, QTreeWidgetItem* node, bool show, bool exists, int16
         image = QStringLiteral("mailboxstore");
     }
     if (show) {
-        ctx.ui.Frame1->setTitle(tree::text(node) + label);
-        ctx.panel.setMode(label);
+        s.ui.Frame1->setTitle(tree::text(node) + label);
+        s.panel.setMode(label);
     }
     tree::setImage(node, image);
 }
 
 // Step 15: the window leaves the staged state.
-void leaveStagedState(Context& ctx, int16_t result) {
-    app::InstallFormUi& ui = ctx.ui;
+void leaveStagedState(StoreLoad& s, int16_t result) {
+    app::InstallFormUi& ui = s.ui;
     if (result > 0) {
-        ctx.g.blnChangesPending = false;
-        ctx.panel.leaveStaged();
+        s.g.blnChangesPending = false;
+        s.panel.leaveStaged();
         for (QCheckBox* box : {ui.CheckRegCom, ui.CheckUnRegCom}) {
             box->setChecked(false);
             app::setForeColor(box, app::kBlack);
@@ -86,8 +93,8 @@ void leaveStagedState(Context& ctx, int16_t result) {
 }
 
 // Step 17: the journal mailbox in the panel.
-void showJournal(Context& ctx, const QString& name) {
-    app::InstallFormUi& ui = ctx.ui;
+void showJournal(StoreLoad& s, const QString& name) {
+    app::InstallFormUi& ui = s.ui;
     ui.Label3->setCaption(name);
     ui.Check3->setChecked(!name.isEmpty());
     ui.Check4->setEnabled(!name.isEmpty());
@@ -95,7 +102,7 @@ void showJournal(Context& ctx, const QString& name) {
 }
 
 // Steps 18 to 20: the journal and forwarding children of the store node.
-void rebuildChildren(Context& ctx, QTreeWidgetItem* node, const QString& journalName, const ForwardingName& fwd,
+void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journalName, const ForwardingName& fwd,
                      bool both) {
     tree::removeChildren(node);
     QTreeWidgetItem* journalNode = nullptr;
@@ -105,7 +112,7 @@ void rebuildChildren(Context& ctx, QTreeWidgetItem* node, const QString& journal
         tree::setForeColor(journalNode, app::kBlack);
     }
     if (fwd.displayName.isEmpty()) return;
-    const QString image = fwd.address.isEmpty() ? QStringLiteral("user") : objectType(ctx, fwd.address);
+    const QString image = fwd.address.isEmpty() ? QStringLiteral("user") : s.objectType(fwd.address);
     tree::setBold(tree::addChild(node, {}, fwd.displayName, image), true);
     if (!both && journalNode) {
         // Forwarded without "Both": the journal mailbox is bypassed.
@@ -116,8 +123,8 @@ void rebuildChildren(Context& ctx, QTreeWidgetItem* node, const QString& journal
 }
 
 // Step 21: forwarding, "Both" and the buttons of the panel.
-void showForwarding(Context& ctx, bool both) {
-    app::InstallFormUi& ui = ctx.ui;
+void showForwarding(StoreLoad& s, bool both) {
+    app::InstallFormUi& ui = s.ui;
     const bool forwarding = !trimBlanks(ui.Label4->caption()).isEmpty();
     ui.Check4->setChecked(forwarding);
     ui.Check5->setEnabled(forwarding);
@@ -130,18 +137,18 @@ void showForwarding(Context& ctx, bool both) {
     ui.Check2->setEnabled(ui.Check1->isEnabled());
 }
 
-void showErrorBox(Context& ctx) {
-    const bool any = !ctx.log.text().isEmpty();
-    if (ctx.ui.txtErr) ctx.ui.txtErr->setVisible(any);
-    if (ctx.ui.Command5) ctx.ui.Command5->setVisible(any);
+void showErrorBox(StoreLoad& s) {
+    const bool any = !s.log.text().isEmpty();
+    if (s.ui.txtErr) s.ui.txtErr->setVisible(any);
+    if (s.ui.Command5) s.ui.Command5->setVisible(any);
 }
 
 }  // namespace
 
-int16_t ProcessMailboxStore(Context& ctx, QTreeWidgetItem* node, bool blnShowInPanel) {
+int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInPanel) {
     if (!node) {
-        ctx.prompt.ask(kInaccessible, app::mb::Exclamation, QLatin1String(app::kAppName));
-        app::setMousePointer(ctx.ui.form, app::vbDefault);
+        s.prompt.ask(kInaccessible, app::mb::Exclamation, QLatin1String(app::kAppName));
+        app::setMousePointer(s.ui.form, app::vbDefault);
         return -1;
     }
     // Storage groups and the journal and forwarding children are never loaded.
@@ -149,69 +156,97 @@ int16_t ProcessMailboxStore(Context& ctx, QTreeWidgetItem* node, bool blnShowInP
 
     platform::ResumeNext resume;
     int16_t result = 1;
-    ctx.g.blnEventsEnabled = false;
-    const uint64_t generation = ctx.treeGeneration;
-    const uint64_t load = blnShowInPanel ? ++ctx.loadGeneration : ctx.loadGeneration;
+    s.g.blnEventsEnabled = false;
+    const uint64_t generation = s.guard.treeGeneration;
+    const uint64_t load = blnShowInPanel ? ++s.guard.loadGeneration : s.guard.loadGeneration;
     // False once the tree was rebuilt (the node is gone) or, for the panel, once
     // another load, a refresh or the window's closing has overtaken this one
     // while the window processed messages. Nothing is touched after that.
     const auto current = [&] {
-        return ctx.treeGeneration == generation && (!blnShowInPanel || ctx.loadGeneration == load);
+        return s.guard.treeGeneration == generation && (!blnShowInPanel || s.guard.loadGeneration == load);
     };
     const auto stop = [&] {
-        ctx.g.blnEventsEnabled = true;
+        s.g.blnEventsEnabled = true;
         return result;
     };
     const QString dn = tree::key(node);
 
-    resume([&] { prepareFrame(ctx, node, blnShowInPanel); });
+    resume([&] { prepareFrame(s, node, blnShowInPanel); });
 
-    if (ctx.g.blnChangesPending && ctx.hooks.ApplyStagedChanges && ctx.panel.isLoaded(dn)) {
+    if (s.g.blnChangesPending && s.services.applyStagedChanges && s.panel.isLoaded(dn)) {
         // Writing staged changes (COM+ application, journal recipient, store tag,
         // exclusion markers, registration item) to the loaded store happens here.
         bool go = true;
-        resume([&] { go = ctx.hooks.ApplyStagedChanges(result); });
+        resume([&] { go = s.services.applyStagedChanges(result); });
         if (!go) {
-            app::setMousePointer(ctx.ui.form, app::vbDefault);
+            app::setMousePointer(s.ui.form, app::vbDefault);
             return stop();
         }
         if (!current()) return stop();
-        tree::setTag(node, ctx.panel.store().tag);
+        tree::setTag(node, s.panel.store().tag);
     }
-    if (blnShowInPanel) ctx.panel.load(dn, tree::text(node), tree::tag(node));
+    if (blnShowInPanel) s.panel.load(dn, tree::text(node), tree::tag(node));
 
     // Load.
     StoreTag tag = readStoreTag(tree::tag(node));
     tag.forwarding.clear();
     tag.both = false;
     int16_t exclusions = 0;
-    resume([&] { exclusions = users::GetUsersWithMailboxes(ctx, dn, tree::tag(node), blnShowInPanel); });
+    resume([&] { exclusions = users::GetUsersWithMailboxes(userListFill(s), dn, tree::tag(node), blnShowInPanel); });
     if (!current()) return stop();
-    if (blnShowInPanel) resume([&] { users::SortByFirstColumn(ctx); });
+    if (blnShowInPanel)
+        resume([&] { users::SortByFirstColumn(s.ui.ListView1, s.sortOrder, s.form.strLastSelectedItemKey); });
     if (!current()) return stop();
     bool exists = false;
     QString refreshed = tree::tag(node);
-    resume([&] { exists = checkRegItem(ctx, tag.journal, &refreshed); });
+    resume([&] { exists = s.checkRegItem(tag.journal, &refreshed); });
     tree::setTag(node, refreshed);
-    if (blnShowInPanel) ctx.panel.setTag(refreshed);
+    if (blnShowInPanel) s.panel.setTag(refreshed);
     tag = readStoreTag(refreshed);
-    resume([&] { showMode(ctx, node, blnShowInPanel, exists, exclusions, tag); });
+    resume([&] { showMode(s, node, blnShowInPanel, exists, exclusions, tag); });
 
-    if (blnShowInPanel) resume([&] { leaveStagedState(ctx, result); });
+    if (blnShowInPanel) resume([&] { leaveStagedState(s, result); });
 
     QString unusedMail;
-    const QString name = trimBlanks(GetNameByDN(ctx.g.strLDAPRoot, tag.journal, unusedMail));
-    if (blnShowInPanel) resume([&] { showJournal(ctx, name); });
+    const QString name = trimBlanks(GetNameByDN(s.g.strLDAPRoot, tag.journal, unusedMail));
+    if (blnShowInPanel) resume([&] { showJournal(s, name); });
 
     const ForwardingName fwd = splitForwardingText(tag.forwarding);
-    if (blnShowInPanel) resume([&] { ctx.ui.Label4->setCaption(fwd.displayName); });
-    resume([&] { rebuildChildren(ctx, node, name, fwd, tag.both); });
+    if (blnShowInPanel) resume([&] { s.ui.Label4->setCaption(fwd.displayName); });
+    resume([&] { rebuildChildren(s, node, name, fwd, tag.both); });
 
-    if (blnShowInPanel) resume([&] { showForwarding(ctx, tag.both); });
-    resume([&] { showErrorBox(ctx); });
+    if (blnShowInPanel) resume([&] { showForwarding(s, tag.both); });
+    resume([&] { showErrorBox(s); });
 
-    ctx.g.blnEventsEnabled = true;
+    s.g.blnEventsEnabled = true;
     return result;
+}
+
+bool StoreLoad::checkRegItem(const QString& mailboxDn, QString* tag) const {
+    return services.checkRegItem ? services.checkRegItem(mailboxDn, tag) : false;
+}
+
+QString StoreLoad::objectType(const QString& address) const {
+    if (services.objectType) return services.objectType(address);
+    return directory::GetObjectType(g.strLDAPRoot, address);
+}
+
+QTreeWidgetItem* loadedNode(const PanelModel& panel, const QTreeWidget* tree) {
+    if (!panel.loaded()) return nullptr;
+    QTreeWidgetItem* found = nullptr;
+    tree::forEachNode(tree, [&](QTreeWidgetItem* node) {
+        if (!found && tree::isMailboxStore(node) && panel.isLoaded(tree::key(node))) found = node;
+    });
+    return found;
+}
+
+QStringList otherStoreTags(const PanelModel& panel, const QTreeWidget* tree) {
+    QStringList tags;
+    const QTreeWidgetItem* loaded = loadedNode(panel, tree);
+    tree::forEachNode(tree, [&](QTreeWidgetItem* node) {
+        if (node != loaded) tags << tree::tag(node);
+    });
+    return tags;
 }
 
 }  // namespace engine

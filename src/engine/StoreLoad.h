@@ -1,20 +1,83 @@
 #pragma once
 // ProcessMailboxStore: loads a mailbox store's state into its tree node (image,
 // child nodes, tag) and, when asked, into the panel and the user list. When
-// changes are staged, they are written first (Hooks::ApplyStagedChanges).
+// changes are staged, they are written first (StoreServices::applyStagedChanges).
 
+#include "panel/InstallFormUi.h"
+#include "panel/PanelModel.h"
+#include "users/ListSort.h"
+
+#include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
 
 class QTreeWidgetItem;
 
-namespace engine {
+namespace app {
+struct Globals;
+struct FormState;
+class ErrorLog;
+class ProgressView;
+class Prompt;
+}  // namespace app
 
-struct Context;
+namespace engine {
 
 // Mode labels of the frame caption.
 inline constexpr const char* kModeTavimor = " - Tavimor";
 inline constexpr const char* kModeFull = " - Full journaling";
 inline constexpr const char* kModeDisabled = " - Journaling disabled";
+
+// Tells a load or a tree rebuild that lets the window process messages whether
+// it was overtaken meanwhile.
+struct LoadGuard {
+    // Counts the starts of panel loads and everything that overtakes one (a tree
+    // rebuild, the window closing). A load compares it before and after
+    // processing messages and stops when it changed.
+    uint64_t loadGeneration = 0;
+    // Counts rebuilds of the store tree: a refresh clicked meanwhile deletes
+    // every node.
+    uint64_t treeGeneration = 0;
+    // Set while the program itself changes the tree's selection, so selection
+    // signals are not taken for the administrator's choice.
+    int selectingTree = 0;
+};
+
+// What the store load asks of the subsystems above it, each replaceable in tests.
+struct StoreServices {
+    // Does the event registration item exist in the journal mailbox? With a
+    // `tag`, that store tag is also rewritten from the item's settings.
+    // Unset: answers false.
+    std::function<bool(const QString& mailboxDn, QString* tag)> checkRegItem;
+    // Class of the object with a mail address ("user", "group", "contact", "pf").
+    // Unset: the directory's classification.
+    std::function<QString(const QString& address)> objectType;
+    // Writes the changes staged in the panel model to the loaded store before it
+    // is reloaded. May change `result`; answers false when the run must stop at
+    // once (result is then returned). Unset: nothing is written.
+    std::function<bool(int16_t& result)> applyStagedChanges;
+};
+
+// What loading a store and rebuilding the tree work on: the window's tree,
+// panel and list controls, the program state, the log, progress and prompt,
+// the panel model, the guard and the user list's sort orders.
+struct StoreLoad {
+    app::InstallFormUi& ui;
+    app::Globals& g;
+    app::FormState& form;
+    app::ErrorLog& log;
+    app::ProgressView& progress;
+    app::Prompt& prompt;
+    PanelModel& panel;
+    LoadGuard& guard;
+    users::SortOrder& sortOrder;
+    StoreServices services;
+
+    // The services with their defaults filled in.
+    bool checkRegItem(const QString& mailboxDn, QString* tag = nullptr) const;
+    QString objectType(const QString& address) const;
+};
 
 // `node` is a mailbox-store node; with `blnShowInPanel` it becomes the loaded
 // store of the panel model (staged edits are written first only when it already
@@ -23,6 +86,12 @@ inline constexpr const char* kModeDisabled = " - Journaling disabled";
 // Errors of single steps are skipped; a load overtaken while the window
 // processed messages stops before it touches a node, tag or the panel again. The
 // run always ends with the window's events enabled again.
-int16_t ProcessMailboxStore(Context& ctx, QTreeWidgetItem* node, bool blnShowInPanel);
+int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInPanel);
+
+// The tree node of the loaded store, found by its distinguished name; nullptr
+// when none is loaded or the tree no longer holds it.
+QTreeWidgetItem* loadedNode(const PanelModel& panel, const QTreeWidget* tree);
+// The tags of every tree node but the loaded store's.
+QStringList otherStoreTags(const PanelModel& panel, const QTreeWidget* tree);
 
 }  // namespace engine

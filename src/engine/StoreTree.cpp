@@ -2,7 +2,8 @@
 
 #include "kit/MousePointer.h"
 #include "directory/tree/Node.h"
-#include "panel/Context.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
 #include "engine/StoreLoad.h"
 #include "store/StoreTag.h"
 #include "platform/ComError.h"
@@ -21,17 +22,17 @@ using platform::exchange::MailboxStoreDB;
 using platform::exchange::StorageGroup;
 
 struct SelectingGuard {
-    explicit SelectingGuard(engine::Context& c) : ctx(c) { ++ctx.selectingTree; }
-    ~SelectingGuard() { --ctx.selectingTree; }
-    engine::Context& ctx;
+    explicit SelectingGuard(engine::LoadGuard& g) : guard(g) { ++guard.selectingTree; }
+    ~SelectingGuard() { --guard.selectingTree; }
+    engine::LoadGuard& guard;
 };
 
-void clearTree(engine::Context& ctx) {
-    SelectingGuard guard(ctx);
-    ctx.panel.unload();
-    ++ctx.treeGeneration;
-    ++ctx.loadGeneration;
-    ctx.ui.TreeView1->clear();
+void clearTree(engine::StoreLoad& s) {
+    SelectingGuard selecting(s.guard);
+    s.panel.unload();
+    ++s.guard.treeGeneration;
+    ++s.guard.loadGeneration;
+    s.ui.TreeView1->clear();
 }
 
 std::optional<StorageGroup> openGroup(const QString& entry) {
@@ -46,56 +47,56 @@ std::optional<StorageGroup> openGroup(const QString& entry) {
 // A store shown again after a refresh: the remembered name, without regard to
 // case; of two namesakes the later, unless one of them is the very store shown
 // last (by its distinguished name), which then stays.
-bool sameName(const engine::Context& ctx, const QString& name) {
-    return name.compare(ctx.form.strLastSelectedMailboxStore, Qt::CaseInsensitive) == 0;
+bool sameName(const engine::StoreLoad& s, const QString& name) {
+    return name.compare(s.form.strLastSelectedMailboxStore, Qt::CaseInsensitive) == 0;
 }
-bool shownLast(const engine::Context& ctx, const QString& dn) {
-    return !ctx.form.lastShownStoreDn.isEmpty() && dn.compare(ctx.form.lastShownStoreDn, Qt::CaseInsensitive) == 0;
+bool shownLast(const engine::StoreLoad& s, const QString& dn) {
+    return !s.form.lastShownStoreDn.isEmpty() && dn.compare(s.form.lastShownStoreDn, Qt::CaseInsensitive) == 0;
 }
 
-QString firstImage(engine::Context& ctx, const QString& recipient) {
+QString firstImage(engine::StoreLoad& s, const QString& recipient) {
     if (recipient.isEmpty()) return QStringLiteral("mailboxstore");
-    if (engine::checkRegItem(ctx, recipient) && ctx.form.blnComPlusInstalled)
+    if (s.checkRegItem(recipient) && s.form.blnComPlusInstalled)
         return QStringLiteral("mailboxstoreTavimor");
     return QStringLiteral("mailboxstoreFullJournaling");
 }
 
 // Builds the tree; answers the node to show, or nullptr. Throws on failure.
-QTreeWidgetItem* buildTree(engine::Context& ctx) {
-    const ExchangeServer server = ExchangeServer::open(ctx.form.ComputerName);
-    if (ctx.ui.form)
-        ctx.ui.form->setWindowTitle(QStringLiteral("Tavimor - Exchange server ") + server.Name() +
+QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
+    const ExchangeServer server = ExchangeServer::open(s.form.ComputerName);
+    if (s.ui.form)
+        s.ui.form->setWindowTitle(QStringLiteral("Tavimor - Exchange server ") + server.Name() +
                                     QLatin1Char(' ') + server.ExchangeVersion());
-    ctx.g.strResponsibleMTAServer = server.fieldText(QStringLiteral("msExchResponsibleMTAServer"));
-    if (ctx.ui.form) ctx.ui.form->show();
+    s.g.strResponsibleMTAServer = server.fieldText(QStringLiteral("msExchResponsibleMTAServer"));
+    if (s.ui.form) s.ui.form->show();
 
-    const uint64_t generation = ctx.treeGeneration;
+    const uint64_t generation = s.guard.treeGeneration;
     QTreeWidgetItem* toSelect = nullptr;
     for (const QString& groupEntry : server.StorageGroups()) {
         const std::optional<StorageGroup> group = openGroup(groupEntry);
         if (!group) continue;
-        QTreeWidgetItem* groupNode = addRoot(ctx.ui.TreeView1, groupEntry, group->Name(), kStorageGroupImage);
+        QTreeWidgetItem* groupNode = addRoot(s.ui.TreeView1, groupEntry, group->Name(), kStorageGroupImage);
         groupNode->setExpanded(true);
 
         for (const QString& storeEntry : group->MailboxStoreDBs()) {
             const MailboxStoreDB store = MailboxStoreDB::open(storeEntry);
             const QString recipient =
                 store::tag::trimBlanks(store.fieldText(MailboxStoreDB::kJournalRecipient));
-            const QString image = firstImage(ctx, recipient);
+            const QString image = firstImage(s, recipient);
             QTreeWidgetItem* node = addChild(groupNode, store.fieldText(QStringLiteral("distinguishedName")),
                                              store.Name(), image);
             setTag(node, recipient);
             node->setExpanded(true);
 
-            if (ctx.form.strLastSelectedMailboxStore.isEmpty()) ctx.form.strLastSelectedMailboxStore = store.Name();
-            if (sameName(ctx, store.Name()) && !(toSelect && shownLast(ctx, tree::key(toSelect)))) {
-                selectNode(ctx, node);
+            if (s.form.strLastSelectedMailboxStore.isEmpty()) s.form.strLastSelectedMailboxStore = store.Name();
+            if (sameName(s, store.Name()) && !(toSelect && shownLast(s, tree::key(toSelect)))) {
+                selectNode(s, node);
                 toSelect = node;
             } else {
-                ctx.g.blnChangesPending = false;
-                engine::ProcessMailboxStore(ctx, node, false);
+                s.g.blnChangesPending = false;
+                engine::ProcessMailboxStore(s, node, false);
                 // A refresh run meanwhile has rebuilt the tree; it owns it now.
-                if (ctx.treeGeneration != generation) return nullptr;
+                if (s.guard.treeGeneration != generation) return nullptr;
             }
         }
     }
@@ -104,50 +105,50 @@ QTreeWidgetItem* buildTree(engine::Context& ctx) {
 
 }  // namespace
 
-void selectNode(engine::Context& ctx, QTreeWidgetItem* node) {
-    SelectingGuard guard(ctx);
-    ctx.ui.TreeView1->setCurrentItem(node);
+void selectNode(engine::StoreLoad& s, QTreeWidgetItem* node) {
+    SelectingGuard selecting(s.guard);
+    s.ui.TreeView1->setCurrentItem(node);
 }
 
-void GetMailboxStores(engine::Context& ctx) {
-    clearTree(ctx);
-    const uint64_t generation = ctx.treeGeneration;
+void GetMailboxStores(engine::StoreLoad& s) {
+    clearTree(s);
+    const uint64_t generation = s.guard.treeGeneration;
     QTreeWidgetItem* toSelect = nullptr;
     try {
-        toSelect = buildTree(ctx);
+        toSelect = buildTree(s);
     } catch (const platform::ComError& e) {
-        ctx.log.logWithoutContext(e.number(), e.description());
-        ctx.log.show();
+        s.log.logWithoutContext(e.number(), e.description());
+        s.log.show();
         return;
     } catch (const std::exception& e) {
-        ctx.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
-        ctx.log.show();
+        s.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
+        s.log.show();
         return;
     }
-    if (toSelect && ctx.treeGeneration == generation) {
-        selectNode(ctx, toSelect);
-        NodeClick(ctx, toSelect);
+    if (toSelect && s.guard.treeGeneration == generation) {
+        selectNode(s, toSelect);
+        NodeClick(s, toSelect);
     }
 }
 
-void NodeClick(engine::Context& ctx, QTreeWidgetItem* node) {
+void NodeClick(engine::StoreLoad& s, QTreeWidgetItem* node) {
     if (!node) return;
     if (!isMailboxStore(node)) {
-        backToLoadedStore(ctx);
+        backToLoadedStore(s);
         return;
     }
-    app::setMousePointer(ctx.ui.form, app::vbHourglass);
-    ctx.g.blnChangesPending = false;
-    engine::ProcessMailboxStore(ctx, node, true);
-    app::setMousePointer(ctx.ui.ListView1, app::vbDefault);
-    app::setMousePointer(ctx.ui.TreeView1, app::vbDefault);
-    app::setMousePointer(ctx.ui.form, app::vbDefault);
+    app::setMousePointer(s.ui.form, app::vbHourglass);
+    s.g.blnChangesPending = false;
+    engine::ProcessMailboxStore(s, node, true);
+    app::setMousePointer(s.ui.ListView1, app::vbDefault);
+    app::setMousePointer(s.ui.TreeView1, app::vbDefault);
+    app::setMousePointer(s.ui.form, app::vbDefault);
 }
 
-void backToLoadedStore(engine::Context& ctx) {
-    SelectingGuard guard(ctx);
-    QTreeWidget* tree = ctx.ui.TreeView1;
-    QTreeWidgetItem* loaded = engine::loadedNode(ctx);
+void backToLoadedStore(engine::StoreLoad& s) {
+    SelectingGuard selecting(s.guard);
+    QTreeWidget* tree = s.ui.TreeView1;
+    QTreeWidgetItem* loaded = engine::loadedNode(s.panel, s.ui.TreeView1);
     if (loaded) {
         tree->setCurrentItem(loaded);
     } else if (QTreeWidgetItem* current = tree->currentItem()) {
@@ -155,16 +156,16 @@ void backToLoadedStore(engine::Context& ctx) {
     }
 }
 
-void followSelection(engine::Context& ctx) {
-    QTreeWidgetItem* current = ctx.ui.TreeView1->currentItem();
-    if (!current || current == engine::loadedNode(ctx)) return;
+void followSelection(engine::StoreLoad& s) {
+    QTreeWidgetItem* current = s.ui.TreeView1->currentItem();
+    if (!current || current == engine::loadedNode(s.panel, s.ui.TreeView1)) return;
     if (isMailboxStore(current))
-        NodeClick(ctx, current);
+        NodeClick(s, current);
     else
-        backToLoadedStore(ctx);
+        backToLoadedStore(s);
 }
 
-void NodeCollapseOrExpand(engine::Context& ctx, QTreeWidgetItem*) { backToLoadedStore(ctx); }
+void NodeCollapseOrExpand(engine::StoreLoad& s, QTreeWidgetItem*) { backToLoadedStore(s); }
 
 namespace {
 // Runs followSelection once the tree has handled the event that moved the
@@ -173,8 +174,8 @@ namespace {
 // held (the keyboard). Moves made while a button is held wait for its release.
 class SelectionFollower : public QObject {
 public:
-    explicit SelectionFollower(engine::Context& ctx) : QObject(ctx.ui.TreeView1), ctx_(ctx) {
-        ctx.ui.TreeView1->viewport()->installEventFilter(this);
+    explicit SelectionFollower(engine::StoreLoad& s) : QObject(s.ui.TreeView1), load_(s) {
+        s.ui.TreeView1->viewport()->installEventFilter(this);
     }
     void schedule() {
         if (scheduled_) return;
@@ -182,7 +183,7 @@ public:
         QMetaObject::invokeMethod(this, [this] {
             scheduled_ = false;
             if (QApplication::mouseButtons() != Qt::NoButton) return;
-            followSelection(ctx_);
+            followSelection(load_);
         }, Qt::QueuedConnection);
     }
 
@@ -193,26 +194,26 @@ protected:
     }
 
 private:
-    engine::Context& ctx_;
+    engine::StoreLoad& load_;
     bool scheduled_ = false;
 };
 }  // namespace
 
-void connectTreeView(engine::Context& ctx) {
-    QTreeWidget* tree = ctx.ui.TreeView1;
-    auto* follower = new SelectionFollower(ctx);
+void connectTreeView(engine::StoreLoad& s) {
+    QTreeWidget* tree = s.ui.TreeView1;
+    auto* follower = new SelectionFollower(s);
     // A left click loads the clicked store again, also the loaded one (Reset).
     QObject::connect(tree, &QTreeWidget::itemClicked, tree,
-                     [&ctx](QTreeWidgetItem* item, int) { NodeClick(ctx, item); });
+                     [&s](QTreeWidgetItem* item, int) { NodeClick(s, item); });
     // Every other move of the selection is followed once it is complete; the
     // program's own selections are not reported.
-    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree, [&ctx, follower](QTreeWidgetItem*, QTreeWidgetItem*) {
-        if (ctx.selectingTree == 0) follower->schedule();
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree, [&s, follower](QTreeWidgetItem*, QTreeWidgetItem*) {
+        if (s.guard.selectingTree == 0) follower->schedule();
     });
     QObject::connect(tree, &QTreeWidget::itemCollapsed, tree,
-                     [&ctx](QTreeWidgetItem* item) { NodeCollapseOrExpand(ctx, item); });
+                     [&s](QTreeWidgetItem* item) { NodeCollapseOrExpand(s, item); });
     QObject::connect(tree, &QTreeWidget::itemExpanded, tree,
-                     [&ctx](QTreeWidgetItem* item) { NodeCollapseOrExpand(ctx, item); });
+                     [&s](QTreeWidgetItem* item) { NodeCollapseOrExpand(s, item); });
 }
 
 }  // namespace tree

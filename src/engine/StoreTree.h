@@ -6,7 +6,7 @@
 
 class QTreeWidgetItem;
 
-namespace engine { struct Context; }
+namespace engine { struct StoreLoad; }
 
 namespace tree {
 
@@ -19,29 +19,29 @@ namespace tree {
 // stores the later one), which is selected and loaded into the panel. A failure
 // writes one error-log entry without context and shows the log; the tree keeps
 // the nodes added so far.
-void GetMailboxStores(engine::Context& ctx);
+void GetMailboxStores(engine::StoreLoad& s);
 
 // Click on a node: a mailbox store is loaded into the panel (staged edits are
 // dropped); any other node gives the selection back to the loaded store.
-void NodeClick(engine::Context& ctx, QTreeWidgetItem* node);
+void NodeClick(engine::StoreLoad& s, QTreeWidgetItem* node);
 
 // The selection rule: the selection never rests anywhere but on the loaded
 // store. A move onto another store loads it (staged edits are dropped, as a
 // click does); a move onto a storage group or a journal or forwarding node is
 // put back onto the loaded store.
-void followSelection(engine::Context& ctx);
+void followSelection(engine::StoreLoad& s);
 // Puts the selection back onto the loaded store (none selected when none is).
-void backToLoadedStore(engine::Context& ctx);
+void backToLoadedStore(engine::StoreLoad& s);
 
 // A branch was folded or unfolded: the selection stays on the loaded store.
-void NodeCollapseOrExpand(engine::Context& ctx, QTreeWidgetItem* node);
+void NodeCollapseOrExpand(engine::StoreLoad& s, QTreeWidgetItem* node);
 
 // Selects `node` as the program (the selection signals are not taken for a click).
-void selectNode(engine::Context& ctx, QTreeWidgetItem* node);
+void selectNode(engine::StoreLoad& s, QTreeWidgetItem* node);
 
 // Connects TreeView1's clicks, every other move of its selection (followed
 // once the mouse button is released or the key handled), collapse and expand to
 // the handlers above.
-void connectTreeView(engine::Context& ctx);
+void connectTreeView(engine::StoreLoad& s);
 
 }  // namespace tree

@@ -2,7 +2,7 @@
 
 #include "kit/CaptionLabel.h"
 #include "kit/Colors.h"
-#include "panel/Context.h"
+#include "state/ErrorLog.h"
 #include "platform/ComError.h"
 
 namespace engine {
@@ -20,93 +20,100 @@ void markRemoved(QWidget* w) {
     app::setForeColor(w, app::kBlack);
 }
 
-// Runs a picker; a failure inside it is logged rather than leaving the window.
-void showPicker(Context& ctx, const std::function<void()>& show) {
-    if (!show) return;
-    platform::ResumeNext run;
-    if (!run(show)) {
-        ctx.log.logWithoutContext(run.number(), run.description());
-        ctx.log.show();
-    }
+void markPending(const PanelEditing& p, bool enableReset = true) {
+    markChangesPending(p.g, p.c.Command1, p.c.Command4, enableReset);
 }
 
 }  // namespace
 
-void markChangesPending(Context& ctx, bool enableReset) {
-    ctx.g.blnChangesPending = true;
-    ctx.ui.Command1->setText(QStringLiteral("Change"));
-    if (enableReset) ctx.ui.Command4->setEnabled(true);
+PanelControls panelControls(const app::InstallFormUi& ui) {
+    return {ui.Check3, ui.Check4, ui.Check5, ui.Label3, ui.Label4, ui.Command1, ui.Command3, ui.Command4, ui.Command6};
 }
 
-void Check3_Click(Context& ctx) {
-    if (!ctx.g.blnEventsEnabled) return;
-    app::InstallFormUi& ui = ctx.ui;
+void markChangesPending(app::Globals& g, QPushButton* command1, QPushButton* command4, bool enableReset) {
+    g.blnChangesPending = true;
+    command1->setText(QStringLiteral("Change"));
+    if (enableReset) command4->setEnabled(true);
+}
+
+void browse(app::ErrorLog& log, const std::function<void()>& showPicker) {
+    if (!showPicker) return;
+    platform::ResumeNext run;
+    if (!run(showPicker)) {
+        log.logWithoutContext(run.number(), run.description());
+        log.show();
+    }
+}
+
+void Check3_Click(const PanelEditing& p) {
+    if (!p.g.blnEventsEnabled) return;
+    const PanelControls& ui = p.c;
     if (ui.Check3->isChecked()) {
         // A pick dropped by the untick stays dropped: Browse picks anew.
         ui.Command3->setEnabled(true);
         return;
     }
-    ctx.panel.removeJournal();
-    quietly(ctx.g, [&] { ui.Check5->setChecked(false); });
+    p.model.removeJournal();
+    quietly(p.g, [&] { ui.Check5->setChecked(false); });
     ui.Check5->setEnabled(false);
     // Unchecking "Forward to:" is a click of its own; a box that is already
     // unchecked does not change and so reports nothing.
     if (ui.Check4->isChecked()) {
         ui.Check4->setChecked(false);
-        Check4_Click(ctx);
+        Check4_Click(p);
     }
     ui.Check4->setEnabled(false);
     ui.Command6->setEnabled(false);
     ui.Label4->setCaption(QString());
     ui.Command3->setEnabled(false);
     ui.Label3->setCaption(QString());
-    markChangesPending(ctx);
+    markPending(p);
 }
 
-void Check4_Click(Context& ctx) {
-    if (!ctx.g.blnEventsEnabled) return;
-    app::InstallFormUi& ui = ctx.ui;
+void Check4_Click(const PanelEditing& p) {
+    if (!p.g.blnEventsEnabled) return;
+    const PanelControls& ui = p.c;
     if (ui.Check4->isChecked()) {
         ui.Command6->setEnabled(true);
         return;
     }
-    ctx.panel.removeForwarding();
-    quietly(ctx.g, [&] {
+    p.model.removeForwarding();
+    quietly(p.g, [&] {
         app::setForeColor(ui.Check5, app::kBlack);
         app::setBackColor(ui.Check5, app::kButtonFace);
         ui.Check5->setEnabled(false);
     });
     ui.Command6->setEnabled(false);
     ui.Label4->setCaption(QString());
-    markChangesPending(ctx);
+    markPending(p);
 }
 
-void Check5_Click(Context& ctx) {
-    if (!ctx.g.blnEventsEnabled) return;
+void Check5_Click(const PanelEditing& p) {
+    if (!p.g.blnEventsEnabled) return;
     // "Both" alone does not make Reset available.
-    markChangesPending(ctx, false);
-    ctx.panel.setBoth(ctx.ui.Check5->isChecked());
-    if (ctx.ui.Check5->isChecked())
-        markNew(ctx.ui.Check5);
+    markPending(p, false);
+    p.model.setBoth(p.c.Check5->isChecked());
+    if (p.c.Check5->isChecked())
+        markNew(p.c.Check5);
     else
-        markRemoved(ctx.ui.Check5);
+        markRemoved(p.c.Check5);
 }
 
-void Label3_Change(Context& ctx) {
-    if (!ctx.g.blnEventsEnabled) return;
-    app::InstallFormUi& ui = ctx.ui;
+void Label3_Change(const PanelEditing& p) {
+    if (!p.g.blnEventsEnabled) return;
+    const PanelControls& ui = p.c;
     if (!ui.Label3->caption().isEmpty()) {
         markNew(ui.Label3);
         ui.Check4->setEnabled(true);  // forwarding needs a journal mailbox
     } else {
         markRemoved(ui.Label3);
     }
-    markChangesPending(ctx);
+    markPending(p);
 }
 
-void Label4_Change(Context& ctx) {
-    if (!ctx.g.blnEventsEnabled) return;
-    app::InstallFormUi& ui = ctx.ui;
+void Label4_Change(const PanelEditing& p) {
+    if (!p.g.blnEventsEnabled) return;
+    const PanelControls& ui = p.c;
     const bool named = !ui.Label4->caption().isEmpty();
     if (named)
         markNew(ui.Label4);
@@ -115,38 +122,37 @@ void Label4_Change(Context& ctx) {
     ui.Check5->setEnabled(named);
     // A new or removed recipient always starts without "both"; the administrator
     // checks it again to keep it.
-    quietly(ctx.g, [&] { ui.Check5->setChecked(false); });
-    markChangesPending(ctx);
+    quietly(p.g, [&] { ui.Check5->setChecked(false); });
+    markPending(p);
 }
 
-void pickJournalMailbox(Context& ctx, const QString& name, const QString& dn) {
-    ctx.panel.pickJournal(name, dn);
-    ctx.ui.Label3->setCaption(name);
-    app::setBackColor(ctx.ui.Label3, app::kButtonFace);
+void pickJournalMailbox(PanelModel& model, app::CaptionLabel* label3, const QString& name, const QString& dn) {
+    model.pickJournal(name, dn);
+    label3->setCaption(name);
+    app::setBackColor(label3, app::kButtonFace);
 }
 
-void pickForwardingRecipient(Context& ctx, const QString& name, const QString& text) {
+void pickForwardingRecipient(PanelModel& model, app::CaptionLabel* label4, const QString& name, const QString& text) {
     if (name.isEmpty())
-        ctx.panel.removeForwarding();
+        model.removeForwarding();
     else
-        ctx.panel.pickForwarding(name, text);
-    ctx.ui.Label4->setCaption(name);
+        model.pickForwarding(name, text);
+    label4->setCaption(name);
 }
 
-void Command3_Click(Context& ctx) { showPicker(ctx, ctx.hooks.ShowSelectMailbox); }
-void Command6_Click(Context& ctx) { showPicker(ctx, ctx.hooks.ShowSelectRecipient); }
-
-void connectPanel(Context& ctx) {
-    app::InstallFormUi& ui = ctx.ui;
+void connectPanel(const PanelEditing& p, const PanelPickers& pickers, app::ErrorLog& log) {
+    const PanelControls& ui = p.c;
     // clicked() reports the administrator's clicks only; values the program sets
     // with setChecked() do not arrive here.
-    QObject::connect(ui.Check3, &QCheckBox::clicked, ui.Check3, [&ctx] { Check3_Click(ctx); });
-    QObject::connect(ui.Check4, &QCheckBox::clicked, ui.Check4, [&ctx] { Check4_Click(ctx); });
-    QObject::connect(ui.Check5, &QCheckBox::clicked, ui.Check5, [&ctx] { Check5_Click(ctx); });
-    QObject::connect(ui.Label3, &app::CaptionLabel::captionChanged, ui.Label3, [&ctx] { Label3_Change(ctx); });
-    QObject::connect(ui.Label4, &app::CaptionLabel::captionChanged, ui.Label4, [&ctx] { Label4_Change(ctx); });
-    QObject::connect(ui.Command3, &QPushButton::clicked, ui.Command3, [&ctx] { Command3_Click(ctx); });
-    QObject::connect(ui.Command6, &QPushButton::clicked, ui.Command6, [&ctx] { Command6_Click(ctx); });
+    QObject::connect(ui.Check3, &QCheckBox::clicked, ui.Check3, [p] { Check3_Click(p); });
+    QObject::connect(ui.Check4, &QCheckBox::clicked, ui.Check4, [p] { Check4_Click(p); });
+    QObject::connect(ui.Check5, &QCheckBox::clicked, ui.Check5, [p] { Check5_Click(p); });
+    QObject::connect(ui.Label3, &app::CaptionLabel::captionChanged, ui.Label3, [p] { Label3_Change(p); });
+    QObject::connect(ui.Label4, &app::CaptionLabel::captionChanged, ui.Label4, [p] { Label4_Change(p); });
+    QObject::connect(ui.Command3, &QPushButton::clicked, ui.Command3,
+                     [&log, &pickers] { browse(log, pickers.showSelectMailbox); });
+    QObject::connect(ui.Command6, &QPushButton::clicked, ui.Command6,
+                     [&log, &pickers] { browse(log, pickers.showSelectRecipient); });
 }
 
 }  // namespace engine

@@ -7,17 +7,50 @@
 // The check-box and label handlers act only while Globals::blnEventsEnabled is
 // True, so values the program itself puts into the panel stage nothing.
 
+#include "panel/InstallFormUi.h"
+#include "panel/PanelModel.h"
 #include "state/Globals.h"
 
 #include <QString>
+#include <functional>
+
+namespace app { class ErrorLog; }
 
 namespace engine {
 
-struct Context;
+// The panel's controls the editing handlers read and change.
+struct PanelControls {
+    QCheckBox* Check3 = nullptr;
+    QCheckBox* Check4 = nullptr;
+    QCheckBox* Check5 = nullptr;
+    app::CaptionLabel* Label3 = nullptr;
+    app::CaptionLabel* Label4 = nullptr;
+    QPushButton* Command1 = nullptr;  // Refresh / Change
+    QPushButton* Command3 = nullptr;  // Browse (journal mailbox)
+    QPushButton* Command4 = nullptr;  // Reset
+    QPushButton* Command6 = nullptr;  // Browse (forwarding)
+};
+PanelControls panelControls(const app::InstallFormUi& ui);
+
+// What the editing handlers work on: the controls, the window's event guard and
+// pending flag, and the model the edits are staged in.
+struct PanelEditing {
+    PanelControls c;
+    app::Globals& g;
+    PanelModel& model;
+};
+
+// The pickers the Browse buttons show, as modal windows that return when they
+// close; the choice arrives through pickJournalMailbox / pickForwardingRecipient.
+// Unset: the button does nothing.
+struct PanelPickers {
+    std::function<void()> showSelectMailbox;
+    std::function<void()> showSelectRecipient;
+};
 
 // Puts the window into its changes-pending state: blnChangesPending, the caption
 // "Change" on Command1 and, with `enableReset`, Reset (Command4) enabled.
-void markChangesPending(Context& ctx, bool enableReset = true);
+void markChangesPending(app::Globals& g, QPushButton* command1, QPushButton* command4, bool enableReset = true);
 
 // Runs one control change with the event guard cleared, so the changed
 // control's own handler stays inert; the guard is set again right after (also
@@ -36,30 +69,31 @@ void quietly(app::Globals& g, F&& change) {
 // staged yet. Unchecked: the journal mailbox and any forwarding are staged for
 // removal (a mailbox picked before is dropped), "both" is unchecked without a
 // marker.
-void Check3_Click(Context& ctx);
+void Check3_Click(const PanelEditing& p);
 // "Forward to:" clicked. Checked: Browse becomes available. Unchecked: the
 // forwarding recipient is staged for removal and "both" is reset and disabled.
-void Check4_Click(Context& ctx);
+void Check4_Click(const PanelEditing& p);
 // "Deliver messages to both ..." clicked: staged (red text when switched on, red
 // background when off). Reset stays as it was.
-void Check5_Click(Context& ctx);
+void Check5_Click(const PanelEditing& p);
 // The journal mailbox's name changed: red text for a new name, red background
 // when it was cleared. A name makes forwarding available.
-void Label3_Change(Context& ctx);
+void Label3_Change(const PanelEditing& p);
 // The forwarding recipient's name changed, marked like Label3; "both" is
 // unchecked quietly and is available only while a recipient is named.
-void Label4_Change(Context& ctx);
+void Label4_Change(const PanelEditing& p);
 // The pickers' choices: the journal mailbox (name and distinguished name) and
 // the forwarding recipient (name and forwarding text; no name removes it),
 // staged in the panel model and shown as a caption change does.
-void pickJournalMailbox(Context& ctx, const QString& name, const QString& dn);
-void pickForwardingRecipient(Context& ctx, const QString& name, const QString& text);
-// Browse: shows the journal-mailbox / forwarding-recipient picker, modally.
-void Command3_Click(Context& ctx);
-void Command6_Click(Context& ctx);
+void pickJournalMailbox(PanelModel& model, app::CaptionLabel* label3, const QString& name, const QString& dn);
+void pickForwardingRecipient(PanelModel& model, app::CaptionLabel* label4, const QString& name, const QString& text);
+// Browse: shows a picker; a failure inside it is logged and the log shown.
+void browse(app::ErrorLog& log, const std::function<void()>& showPicker);
 
 // Connects the administrator's clicks on Check3, Check4 and Check5, the caption
-// changes of Label3 and Label4, and the two Browse buttons to the handlers.
-void connectPanel(Context& ctx);
+// changes of Label3 and Label4, and the two Browse buttons to the handlers. The
+// Browse buttons show what `pickers` holds at the click; it, the model, the
+// state and the log must live as long as the controls.
+void connectPanel(const PanelEditing& p, const PanelPickers& pickers, app::ErrorLog& log);
 
 }  // namespace engine

@@ -5,7 +5,7 @@
 #include "kit/ProgressStrip.h"
 #include "kit/StatusPanels.h"
 #include "kit/StatusProgress.h"
-#include "panel/Context.h"
+#include "state/Globals.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"
 #include "users/ListItem.h"
@@ -76,9 +76,9 @@ QTreeWidgetItem* newItem(const PickerRow& row) {
 
 }  // namespace
 
-PickerDialog::PickerDialog(engine::Context& ctx, PickerMemory& memory, const QString& objectName,
+PickerDialog::PickerDialog(const PickerTarget& target, PickerMemory& memory, const QString& objectName,
                            const QString& caption, const QStringList& columns)
-    : QDialog(nullptr), ctx_(ctx), memory_(memory), columns_(columns) {
+    : QDialog(nullptr), target_(target), memory_(memory), columns_(columns) {
     setObjectName(objectName);
     setWindowTitle(caption);
     setModal(true);
@@ -149,13 +149,13 @@ void PickerDialog::GetList() {
 
     platform::directory::RecordSet rs;
     const bool ran = run([&] {
-        if (!ctx_.g.conAD || !ctx_.g.conAD->isOpen())
+        if (!target_.g.conAD || !target_.g.conAD->isOpen())
             throw platform::ComError(platform::hr::NotOpen, QStringLiteral("The directory connection is not open."));
-        rs = ctx_.g.conAD->execute(queryText(), platform::directory::PropertySet::B);
+        rs = target_.g.conAD->execute(queryText(), platform::directory::PropertySet::B);
     });
 
     if (ran && !rs.eof()) {
-        app::StripProgress progress(ctx_.g, *Picture1);
+        app::StripProgress progress(target_.g, *Picture1);
         progress.begin(rs.recordCount());
         run([this] { beginRows(); });
         const RecordFields fields = [&rs](const QString& name) { return rs.field(name); };
@@ -225,7 +225,7 @@ void PickerDialog::Command1_Click() {
     platform::ResumeNext run;
     run([&] { take = takeChoice(selectedItem()); });
     if (!take) return;
-    run([this] { ctx_.ui.TreeView1->setEnabled(false); });
+    run([this] { target_.storeTree->setEnabled(false); });
     accept();
 }
 

@@ -24,10 +24,22 @@ class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace app { class ProgressStrip; }
-namespace engine { struct Context; }
+namespace app {
+class CaptionLabel;
+class ProgressStrip;
+struct Globals;
+}  // namespace app
+namespace engine { class PanelModel; }
 
 namespace pickers {
+
+// What a picker reads from the main window and writes into it.
+struct PickerTarget {
+    app::Globals& g;            // directory connection and base, progress counter
+    engine::PanelModel& panel;  // the loaded store; the pick is staged here
+    app::CaptionLabel* name;    // shows the picked name (Label3 or Label4)
+    QTreeWidget* storeTree;     // disabled by a pick
+};
 
 // What a picker keeps from one showing to the next: the sort order of each
 // sortable column (1-based index; 0 ascending, 1 descending) and the key of the
@@ -70,7 +82,7 @@ public:
     app::ProgressStrip* Picture1 = nullptr;
 
 protected:
-    PickerDialog(engine::Context& ctx, PickerMemory& memory, const QString& objectName, const QString& caption,
+    PickerDialog(const PickerTarget& target, PickerMemory& memory, const QString& objectName, const QString& caption,
                  const QStringList& columns);
 
     // The query of the list, in the directory's query dialect.
@@ -87,7 +99,7 @@ protected:
     void showEvent(QShowEvent* e) override;
     void done(int result) override;
 
-    engine::Context& ctx_;
+    PickerTarget target_;
 
 private:
     bool sortable(int column) const;

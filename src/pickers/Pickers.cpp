@@ -1,7 +1,7 @@
 #include "pickers/Pickers.h"
 
 #include "pickers/SelectRecipient.h"
-#include "panel/Context.h"
+#include "state/Globals.h"
 #include "platform/ComError.h"
 #include "users/AttributeWriter.h"
 
@@ -27,25 +27,25 @@ QPointer<SelectRecipient>& openRecipient() {
 
 }  // namespace
 
-AttributeWriter directoryWriter(engine::Context& ctx) {
-    return [&ctx](const QString& address, const QString& attribute, const QVariant& value) {
-        return users::SetAttributeByMail(ctx.prompt, ctx.g.strLDAPRoot, address, attribute, value);
+AttributeWriter directoryWriter(app::Prompt& prompt, const app::Globals& g) {
+    return [&prompt, &g](const QString& address, const QString& attribute, const QVariant& value) {
+        return users::SetAttributeByMail(prompt, g.strLDAPRoot, address, attribute, value);
     };
 }
 
-void showSelectMailbox(engine::Context& ctx, AttributeWriter setAttributeByMail) {
-    if (!setAttributeByMail) setAttributeByMail = directoryWriter(ctx);
+void showSelectMailbox(const PickerTarget& target, app::Prompt& prompt, AttributeWriter setAttributeByMail) {
+    if (!setAttributeByMail) setAttributeByMail = directoryWriter(prompt, target.g);
     platform::ResumeNext run;
     run([&] {
-        SelectMailbox dialog(ctx, mailboxMemory(), std::move(setAttributeByMail));
+        SelectMailbox dialog(target, mailboxMemory(), prompt, std::move(setAttributeByMail));
         dialog.exec();
     });
 }
 
-void showSelectRecipient(engine::Context& ctx) {
+void showSelectRecipient(const PickerTarget& target) {
     platform::ResumeNext run;
     run([&] {
-        SelectRecipient dialog(ctx, recipientMemory());
+        SelectRecipient dialog(target, recipientMemory());
         openRecipient() = &dialog;
         dialog.exec();
     });

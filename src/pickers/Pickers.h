@@ -7,21 +7,21 @@
 
 #include "pickers/SelectMailbox.h"
 
-namespace engine { struct Context; }
+namespace app { class Prompt; }
 
 namespace pickers {
 
-// The directory's writer for persons by mail address, asking through the
-// context's prompt when a write is denied.
-AttributeWriter directoryWriter(engine::Context& ctx);
+// The directory's writer for persons by mail address (below the directory base
+// of `g`), asking through `prompt` when a write is denied.
+AttributeWriter directoryWriter(app::Prompt& prompt, const app::Globals& g);
 
 // "Select Journal Mailbox" (the Browse button beside "Archive mailbox:").
 // `setAttributeByMail` clears the chosen user's forwarding rule when the
 // administrator agrees to it; when not given, the directory's writer does.
-void showSelectMailbox(engine::Context& ctx, AttributeWriter setAttributeByMail = {});
+void showSelectMailbox(const PickerTarget& target, app::Prompt& prompt, AttributeWriter setAttributeByMail = {});
 
 // "Select Forwarding Recipient" (the Browse button beside "Forward to:").
-void showSelectRecipient(engine::Context& ctx);
+void showSelectRecipient(const PickerTarget& target);
 
 // Closes the forwarding-recipient picker when it is open (the window's Exit).
 void closeSelectRecipient();

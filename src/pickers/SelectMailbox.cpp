@@ -2,7 +2,7 @@
 
 #include "state/Prompt.h"
 #include "directory/Queries.h"
-#include "panel/Context.h"
+#include "state/Globals.h"
 #include "engine/Directory.h"
 #include "panel/PanelEvents.h"
 #include "store/StoreTag.h"
@@ -20,18 +20,20 @@ const QString SelectMailbox::kForwardingQuestion =
                    "You should delete it to allow Tavimor application to function properly.\r"
                    "Delete the forwarding rule?");
 
-SelectMailbox::SelectMailbox(engine::Context& ctx, PickerMemory& memory, AttributeWriter setAttributeByMail)
-    : PickerDialog(ctx, memory, QStringLiteral("SelectMailbox"), QStringLiteral("Select Journal Mailbox"),
+SelectMailbox::SelectMailbox(const PickerTarget& target, PickerMemory& memory, app::Prompt& prompt,
+                             AttributeWriter setAttributeByMail)
+    : PickerDialog(target, memory, QStringLiteral("SelectMailbox"), QStringLiteral("Select Journal Mailbox"),
                    {QStringLiteral("Name"), QStringLiteral("Distinguished Name"), QStringLiteral("E-mail address"),
                     QStringLiteral("Forward To")}),
+      prompt_(prompt),
       setAttributeByMail_(std::move(setAttributeByMail)) {}
 
 QString SelectMailbox::queryText() const {
-    return directory::queries::journalMailboxCandidates(ctx_.g.strLDAPRoot, ctx_.g.strResponsibleMTAServer);
+    return directory::queries::journalMailboxCandidates(target_.g.strLDAPRoot, target_.g.strResponsibleMTAServer);
 }
 
 std::optional<PickerRow> SelectMailbox::rowFor(const RecordFields& record) const {
-    const QString root = ctx_.g.strLDAPRoot;
+    const QString root = target_.g.strLDAPRoot;
     return journalMailboxRow(record, [&root](const QString& dn, QString& mail) {
         return engine::GetNameByDN(root, dn, mail);
     });
@@ -43,7 +45,7 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
     if (!store::tag::trimBlanks(item->text(ForwardTo)).isEmpty()) {
         int answer = app::mb::Cancel;
         run([&] {
-            answer = ctx_.prompt.ask(kForwardingQuestion, app::mb::OkCancel | app::mb::Exclamation,
+            answer = prompt_.ask(kForwardingQuestion, app::mb::OkCancel | app::mb::Exclamation,
                                      QString::fromLatin1(app::kAppName));
         });
         if (answer != app::mb::Ok) return false;
@@ -56,7 +58,9 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
             if (written == 1) run([&] { setAttributeByMail_(address, QStringLiteral("altRecipient"), QVariant()); });
         }
     }
-    run([&] { engine::pickJournalMailbox(ctx_, item->text(Name), item->text(DistinguishedName)); });
+    run([&] {
+        engine::pickJournalMailbox(target_.panel, target_.name, item->text(Name), item->text(DistinguishedName));
+    });
     return true;
 }
 

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace app { class Prompt; }
+
 namespace pickers {
 
 // Writes one attribute of the person with a mail address; a null value clears
@@ -21,7 +23,8 @@ class SelectMailbox : public PickerDialog {
     Q_OBJECT
 public:
     // `setAttributeByMail` clears a forwarding rule; without one none is cleared.
-    SelectMailbox(engine::Context& ctx, PickerMemory& memory, AttributeWriter setAttributeByMail);
+    SelectMailbox(const PickerTarget& target, PickerMemory& memory, app::Prompt& prompt,
+                  AttributeWriter setAttributeByMail);
 
     static const QString kForwardingQuestion;
 
@@ -31,6 +34,7 @@ protected:
     bool takeChoice(QTreeWidgetItem* item) override;
 
 private:
+    app::Prompt& prompt_;
     AttributeWriter setAttributeByMail_;
 };
 

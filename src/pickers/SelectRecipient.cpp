@@ -1,7 +1,8 @@
 #include "pickers/SelectRecipient.h"
 
 #include "directory/Queries.h"
-#include "panel/Context.h"
+#include "panel/PanelModel.h"
+#include "state/Globals.h"
 #include "panel/PanelEvents.h"
 #include "store/StoreTag.h"
 #include "platform/ComError.h"
@@ -13,15 +14,15 @@ namespace {
 enum Column { Name = 0, DistinguishedName = 1, Address = 2 };
 }
 
-SelectRecipient::SelectRecipient(engine::Context& ctx, PickerMemory& memory)
-    : PickerDialog(ctx, memory, QStringLiteral("SelectRecipient"), QStringLiteral("Select Forwarding Recipient"),
+SelectRecipient::SelectRecipient(const PickerTarget& target, PickerMemory& memory)
+    : PickerDialog(target, memory, QStringLiteral("SelectRecipient"), QStringLiteral("Select Forwarding Recipient"),
                    {QStringLiteral("Name"), QStringLiteral("Distinguished Name"), QStringLiteral("E-mail address")}) {}
 
-QString SelectRecipient::queryText() const { return directory::queries::forwardingCandidates(ctx_.g.strLDAPRoot); }
+QString SelectRecipient::queryText() const { return directory::queries::forwardingCandidates(target_.g.strLDAPRoot); }
 
 void SelectRecipient::beginRows() {
     // The loaded store's journal mailbox: the journal field of its tag.
-    journalDn_ = store::tag::trimBlanks(store::tag::journalPart(ctx_.panel.store().tag));
+    journalDn_ = store::tag::trimBlanks(store::tag::journalPart(target_.panel.store().tag));
 }
 
 std::optional<PickerRow> SelectRecipient::rowFor(const RecordFields& record) const {
@@ -34,7 +35,7 @@ bool SelectRecipient::takeChoice(QTreeWidgetItem* item) {
     const QString name = store::tag::trimBlanks(item->text(Name));
     // With no name the recipient is gone; an earlier choice is dropped with it.
     const QString text = name.isEmpty() ? QString() : nameWithAddress(name, store::tag::trimBlanks(item->text(Address)));
-    run([&] { engine::pickForwardingRecipient(ctx_, name, text); });
+    run([&] { engine::pickForwardingRecipient(target_.panel, target_.name, name, text); });
     return true;
 }
 

@@ -11,7 +11,7 @@ namespace pickers {
 class SelectRecipient : public PickerDialog {
     Q_OBJECT
 public:
-    SelectRecipient(engine::Context& ctx, PickerMemory& memory);
+    SelectRecipient(const PickerTarget& target, PickerMemory& memory);
 
 protected:
     QString queryText() const override;

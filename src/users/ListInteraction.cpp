@@ -2,7 +2,8 @@
 
 #include "kit/Colors.h"
 #include "kit/MousePointer.h"
-#include "panel/Context.h"
+#include "panel/InstallFormUi.h"
+#include "panel/PanelModel.h"
 #include "panel/PanelEvents.h"
 #include "users/ListItem.h"
 
@@ -25,34 +26,35 @@ void stageRow(QTreeWidgetItem* row) {
     setItemBold(row, true);
 }
 
-void enableTree(engine::Context& ctx) {
-    if (!ctx.ui.TreeView1->isEnabled()) ctx.ui.TreeView1->setEnabled(true);
+void enableTree(QTreeWidget* tree) {
+    if (!tree->isEnabled()) tree->setEnabled(true);
 }
 
 // The pointer of a control follows the window's: hourglass or default.
-void followWindowPointer(engine::Context& ctx, QWidget* control) {
-    const bool busy = app::mousePointer(ctx.ui.form) == app::vbHourglass;
+void followWindowPointer(QWidget* form, QWidget* control) {
+    const bool busy = app::mousePointer(form) == app::vbHourglass;
     app::setMousePointer(control, busy ? app::vbHourglass : app::vbDefault);
 }
 
-void setAllSwitches(engine::Context& ctx, const QCheckBox* box, int subItem) {
-    if (!ctx.g.blnEventsEnabled) return;
-    enableTree(ctx);
-    ctx.panel.setAllSwitches(subItem, box->isChecked());
+void markPending(const ListEditing& e) { engine::markChangesPending(e.g, e.Command1, e.Command4); }
+
+void setAllSwitches(const ListEditing& e, const QCheckBox* box, int subItem) {
+    if (!e.g.blnEventsEnabled) return;
+    enableTree(e.TreeView1);
+    e.panel.setAllSwitches(subItem, box->isChecked());
     const QString image = box->isChecked() ? kChecked : kUnchecked;
-    QTreeWidget* list = ctx.ui.ListView1;
+    QTreeWidget* list = e.ListView1;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = list->topLevelItem(i);
         setSubItemImage(row, subItem, image);
         stageRow(row);
     }
-    engine::markChangesPending(ctx);
+    markPending(e);
 }
 
 class MouseFilter : public QObject {
 public:
-    MouseFilter(engine::Context& ctx, QWidget* viewport, bool isList)
-        : QObject(viewport), ctx_(ctx), isList_(isList) {
+    MouseFilter(const ListEditing& e, QWidget* viewport, bool isList) : QObject(viewport), e_(e), isList_(isList) {
         viewport->setMouseTracking(true);  // moves without a button held count too
         viewport->installEventFilter(this);
     }
@@ -62,16 +64,16 @@ protected:
         switch (e->type()) {
         case QEvent::MouseMove:
             if (isList_)
-                ListView1_MouseMove(ctx_);
+                ListView1_MouseMove(e_.form, e_.ListView1, e_.TreeView1);
             else
-                TreeView1_MouseMove(ctx_);
+                TreeView1_MouseMove(e_.form, e_.TreeView1);
             return false;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             if (!isList_) return false;
             // Every press is the list's own: each one toggles at most one switch,
             // and only a press on a row selects anything.
-            ListView1_MouseDown(ctx_, static_cast<QMouseEvent*>(e)->button(),
+            ListView1_MouseDown(e_, static_cast<QMouseEvent*>(e)->button(),
                                 static_cast<QMouseEvent*>(e)->position().toPoint());
             return true;
         default:
@@ -80,7 +82,7 @@ protected:
     }
 
 private:
-    engine::Context& ctx_;
+    ListEditing e_;
     bool isList_;
 };
 
@@ -106,8 +108,14 @@ QRect switchImageRect(const QTreeWidget* list, const QTreeWidgetItem* item, int 
     return list->style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, list);
 }
 
-void ListView1_MouseDown(engine::Context& ctx, Qt::MouseButton button, const QPoint& pos) {
-    QTreeWidget* list = ctx.ui.ListView1;
+ListEditing listEditing(const app::InstallFormUi& ui, app::Globals& g, engine::PanelModel& panel,
+                        QString& lastSelectedKey) {
+    return {ui.form, ui.ListView1, ui.TreeView1, ui.Check1, ui.Check2, ui.Command1, ui.Command4, g, panel,
+            lastSelectedKey};
+}
+
+void ListView1_MouseDown(const ListEditing& e, Qt::MouseButton button, const QPoint& pos) {
+    QTreeWidget* list = e.ListView1;
     QTreeWidgetItem* row = list->itemAt(pos);
     if (!row) return;
     const int column = list->indexAt(pos).column();
@@ -115,32 +123,32 @@ void ListView1_MouseDown(engine::Context& ctx, Qt::MouseButton button, const QPo
     if (button == Qt::LeftButton && (column == 1 || column == 2) &&
         switchImageRect(list, row, column).contains(pos)) {
         stageRow(row);
-        if (const engine::UserRow* user = ctx.panel.toggleSwitch(itemKey(row), column))
+        if (const engine::UserRow* user = e.panel.toggleSwitch(itemKey(row), column))
             setSubItemImage(row, column, (column == 1 ? user->switches.ingoing : user->switches.outgoing) ? kChecked
                                                                                                         : kUnchecked);
         changed = true;
     }
     list->setCurrentItem(row);
     row->setSelected(true);
-    ctx.form.strLastSelectedItemKey = itemKey(row);
-    if (changed) engine::markChangesPending(ctx);
+    e.lastSelectedKey = itemKey(row);
+    if (changed) markPending(e);
 }
 
-void ListView1_MouseMove(engine::Context& ctx) {
-    followWindowPointer(ctx, ctx.ui.ListView1);
-    enableTree(ctx);
+void ListView1_MouseMove(QWidget* form, QTreeWidget* list, QTreeWidget* tree) {
+    followWindowPointer(form, list);
+    enableTree(tree);
 }
 
-void TreeView1_MouseMove(engine::Context& ctx) { followWindowPointer(ctx, ctx.ui.TreeView1); }
+void TreeView1_MouseMove(QWidget* form, QTreeWidget* tree) { followWindowPointer(form, tree); }
 
-void Check1_Click(engine::Context& ctx) { setAllSwitches(ctx, ctx.ui.Check1, 1); }
-void Check2_Click(engine::Context& ctx) { setAllSwitches(ctx, ctx.ui.Check2, 2); }
+void Check1_Click(const ListEditing& e) { setAllSwitches(e, e.Check1, 1); }
+void Check2_Click(const ListEditing& e) { setAllSwitches(e, e.Check2, 2); }
 
-void connectListInteraction(engine::Context& ctx) {
-    new MouseFilter(ctx, ctx.ui.ListView1->viewport(), true);
-    new MouseFilter(ctx, ctx.ui.TreeView1->viewport(), false);
-    QObject::connect(ctx.ui.Check1, &QCheckBox::clicked, ctx.ui.Check1, [&ctx] { Check1_Click(ctx); });
-    QObject::connect(ctx.ui.Check2, &QCheckBox::clicked, ctx.ui.Check2, [&ctx] { Check2_Click(ctx); });
+void connectListInteraction(const ListEditing& e) {
+    new MouseFilter(e, e.ListView1->viewport(), true);
+    new MouseFilter(e, e.TreeView1->viewport(), false);
+    QObject::connect(e.Check1, &QCheckBox::clicked, e.Check1, [e] { Check1_Click(e); });
+    QObject::connect(e.Check2, &QCheckBox::clicked, e.Check2, [e] { Check2_Click(e); });
 }
 
 }  // namespace users

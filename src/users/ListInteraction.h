@@ -6,15 +6,39 @@
 // and the store tree.
 
 #include <QPoint>
+#include <QString>
 #include <QRect>
 #include <Qt>
 
+class QCheckBox;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QWidget;
 
-namespace engine { struct Context; }
+namespace app {
+struct Globals;
+struct InstallFormUi;
+}  // namespace app
+namespace engine { class PanelModel; }
 
 namespace users {
+
+// What the list's editing handlers work on.
+struct ListEditing {
+    QWidget* form;          // the window, whose hourglass the pointers follow
+    QTreeWidget* ListView1;
+    QTreeWidget* TreeView1;
+    QCheckBox* Check1;      // "All ingoing"
+    QCheckBox* Check2;      // "All outgoing"
+    QPushButton* Command1;  // Refresh / Change
+    QPushButton* Command4;  // Reset
+    app::Globals& g;        // the event guard and the pending flag
+    engine::PanelModel& panel;
+    QString& lastSelectedKey;  // key of the row pressed last
+};
+ListEditing listEditing(const app::InstallFormUi& ui, app::Globals& g, engine::PanelModel& panel,
+                        QString& lastSelectedKey);
 
 // Where the image of `item`'s switch in `column` (1 ingoing, 2 outgoing) is
 // drawn, in the list's viewport coordinates; empty when the cell shows none.
@@ -23,21 +47,21 @@ QRect switchImageRect(const QTreeWidget* list, const QTreeWidgetItem* item, int 
 // A mouse button pressed over the list at `pos` (viewport pixels). The left
 // button on a switch image flips it and stages the row; any button on a row
 // selects it and remembers its key. A press outside the rows does nothing.
-void ListView1_MouseDown(engine::Context& ctx, Qt::MouseButton button, const QPoint& pos);
+void ListView1_MouseDown(const ListEditing& e, Qt::MouseButton button, const QPoint& pos);
 
 // The list's pointer follows the window's hourglass; a store tree left disabled
 // by a picker becomes usable again.
-void ListView1_MouseMove(engine::Context& ctx);
+void ListView1_MouseMove(QWidget* form, QTreeWidget* list, QTreeWidget* tree);
 // The tree's pointer follows the window's hourglass.
-void TreeView1_MouseMove(engine::Context& ctx);
+void TreeView1_MouseMove(QWidget* form, QTreeWidget* tree);
 
 // "All ingoing" / "All outgoing" clicked (guarded by blnEventsEnabled): every row
 // gets the box's state in that switch and is staged, changed or not.
-void Check1_Click(engine::Context& ctx);
-void Check2_Click(engine::Context& ctx);
+void Check1_Click(const ListEditing& e);
+void Check2_Click(const ListEditing& e);
 
 // Connects mouse presses and moves over the list, moves over the tree and the
 // administrator's clicks on Check1 and Check2 to the handlers above.
-void connectListInteraction(engine::Context& ctx);
+void connectListInteraction(const ListEditing& e);
 
 }  // namespace users

@@ -1,6 +1,5 @@
 #include "users/ListSort.h"
 
-#include "panel/Context.h"
 #include "users/ListItem.h"
 
 #include <QCoreApplication>
@@ -45,15 +44,14 @@ int sortArrowColumn(const QTreeWidget* list) {
     return list->header()->isSortIndicatorShown() ? list->property(kArrowColumn).toInt() : 0;
 }
 
-void ColumnClick(engine::Context& ctx, int column) {
-    QTreeWidget* list = ctx.ui.ListView1;
+void ColumnClick(QTreeWidget* list, SortOrder& orders, QString& lastSelectedKey, int column) {
     int16_t order = listSortOrder(list);
     if (column >= 1 && column <= 3) {
-        int16_t& own = ctx.sortOrder[column - 1];
+        int16_t& own = orders.column[column - 1];
         own = ToggleSortOrder(own);
         order = own;
         for (int c = 1; c <= 3; ++c)
-            if (c != column) ctx.sortOrder[c - 1] = 1;
+            if (c != column) orders.column[c - 1] = 1;
     }
     list->setProperty(kSortKey, column - 1);
     list->setProperty(kSortOrder, static_cast<int>(order));
@@ -64,16 +62,15 @@ void ColumnClick(engine::Context& ctx, int column) {
     const QList<QTreeWidgetItem*> selected = list->selectedItems();
     if (!selected.isEmpty()) {
         list->scrollToItem(selected.first());
-        ctx.form.strLastSelectedItemKey = itemKey(selected.first());
+        lastSelectedKey = itemKey(selected.first());
     }
 }
 
-void SortByFirstColumn(engine::Context& ctx) {
+void SortByFirstColumn(QTreeWidget* list, SortOrder& order, QString& lastSelectedKey) {
     for (int i = 0; i < kFirstSortYields; ++i) QCoreApplication::processEvents();
-    QTreeWidget* list = ctx.ui.ListView1;
     if (list->topLevelItemCount() > 0) {
-        ctx.sortOrder[0] = 1;
-        ColumnClick(ctx, 1);
+        order.column[0] = 1;
+        ColumnClick(list, order, lastSelectedKey, 1);
         if (QTreeWidgetItem* first = list->topLevelItem(0)) {
             list->scrollToItem(first);
             list->setCurrentItem(first);
@@ -83,11 +80,12 @@ void SortByFirstColumn(engine::Context& ctx) {
     }
 }
 
-void connectColumnClicks(engine::Context& ctx) {
-    QHeaderView* header = ctx.ui.ListView1->header();
+void connectColumnClicks(QTreeWidget* list, SortOrder& order, QString& lastSelectedKey) {
+    QHeaderView* header = list->header();
     header->setSectionsClickable(true);
-    QObject::connect(header, &QHeaderView::sectionClicked, ctx.ui.ListView1,
-                     [&ctx](int logical) { ColumnClick(ctx, logical + 1); });
+    QObject::connect(header, &QHeaderView::sectionClicked, list, [list, &order, &lastSelectedKey](int logical) {
+        ColumnClick(list, order, lastSelectedKey, logical + 1);
+    });
 }
 
 }  // namespace users

@@ -8,8 +8,6 @@
 #include <QTreeWidget>
 #include <cstdint>
 
-namespace engine { struct Context; }
-
 namespace users {
 
 // 1 when `order` is 0, otherwise 0.
@@ -27,17 +25,23 @@ void ShowColumnHeaderSortIcon(QTreeWidget* list, const QString& noArrowColumns);
 // The 1-based column whose header shows an arrow, 0 when none does.
 int sortArrowColumn(const QTreeWidget* list);
 
+// The sort order of each user-list column: 0 ascending, 1 descending. It
+// outlives the list's rows: a reload keeps the orders of the last clicks.
+struct SortOrder {
+    int16_t column[3] = {0, 0, 0};
+};
+
 // Header click on the user list, column 1 to 3: flips that column's sort order,
 // sets the other two to descending, sorts and shows the arrow; the selected row
-// is scrolled into view and remembered.
-void ColumnClick(engine::Context& ctx, int column);
+// is scrolled into view and its key put into `lastSelectedKey`.
+void ColumnClick(QTreeWidget* list, SortOrder& order, QString& lastSelectedKey, int column);
 
 // The first sort after a load: the list sorted ascending by name with the first
 // row selected, or no arrow at all when the list is empty. Lets the window
 // process its messages first.
-void SortByFirstColumn(engine::Context& ctx);
+void SortByFirstColumn(QTreeWidget* list, SortOrder& order, QString& lastSelectedKey);
 
 // Connects the user list's header clicks to ColumnClick.
-void connectColumnClicks(engine::Context& ctx);
+void connectColumnClicks(QTreeWidget* list, SortOrder& order, QString& lastSelectedKey);
 
 }  // namespace users

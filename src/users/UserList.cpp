@@ -2,7 +2,10 @@
 
 #include "kit/Freeze.h"
 #include "directory/Queries.h"
-#include "panel/Context.h"
+#include "panel/PanelModel.h"
+#include "state/ErrorLog.h"
+#include "state/Globals.h"
+#include "state/Progress.h"
 #include "store/StoreTag.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"
@@ -23,16 +26,16 @@ constexpr int32_t kAccountDisabled = 2;
 bool isNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
 
 // The query result, or nothing when it could not be run (logged).
-std::optional<platform::directory::RecordSet> runQuery(engine::Context& ctx, const QString& homeMDB) {
+std::optional<platform::directory::RecordSet> runQuery(const UserListFill& fill, const QString& homeMDB) {
     try {
-        if (!ctx.g.conAD || !ctx.g.conAD->isOpen())
+        if (!fill.g.conAD || !fill.g.conAD->isOpen())
             throw platform::ComError(platform::hr::NotOpen, QStringLiteral("The directory connection is not open."));
-        return ctx.g.conAD->execute(directory::queries::usersWithMailboxes(ctx.g.strLDAPRoot, homeMDB),
-                                    platform::directory::PropertySet::B);
+        return fill.g.conAD->execute(directory::queries::usersWithMailboxes(fill.g.strLDAPRoot, homeMDB),
+                                     platform::directory::PropertySet::B);
     } catch (const platform::ComError& e) {
-        ctx.log.logWithoutContext(e.number(), e.description());
+        fill.log.logWithoutContext(e.number(), e.description());
     } catch (const std::exception& e) {
-        ctx.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
+        fill.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
     }
     return std::nullopt;
 }
@@ -50,25 +53,21 @@ QTreeWidgetItem* newListRow(const engine::UserRow& row) {
     return item;
 }
 
-namespace {
-
-}  // namespace
-
-int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, const QString& journalDn,
+int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMDB, const QString& journalDn,
                               bool blnRefreshList) {
-    QTreeWidget* list = ctx.ui.ListView1;
+    QTreeWidget* list = fill.list;
     list->clear();
-    ctx.panel.clearUsers();
-    const qulonglong fill = list->property(kFillGeneration).toULongLong() + 1;
-    list->setProperty(kFillGeneration, fill);
-    const auto overtaken = [&] { return list->property(kFillGeneration).toULongLong() != fill; };
+    fill.panel.clearUsers();
+    const qulonglong generation = list->property(kFillGeneration).toULongLong() + 1;
+    list->setProperty(kFillGeneration, generation);
+    const auto overtaken = [&] { return list->property(kFillGeneration).toULongLong() != generation; };
 
     app::Freeze freeze(list);
     int16_t result = 0;
 
-    std::optional<platform::directory::RecordSet> rs = runQuery(ctx, strHomeMDB);
+    std::optional<platform::directory::RecordSet> rs = runQuery(fill, strHomeMDB);
     if (rs && !rs->eof()) {
-        ctx.progress.begin(rs->recordCount());
+        fill.progress.begin(rs->recordCount());
         const QString journal = store::tag::journalPart(store::tag::trimBlanks(journalDn));
         QSet<QString> keys;
         // Rows are put into the list together when the read ends: inserting them
@@ -80,7 +79,7 @@ int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, c
         bool failed = false;
         try {
             for (; !rs->eof(); rs->moveNext()) {
-                ctx.progress.step();
+                fill.progress.step();
                 if (overtaken()) break;
                 try {
                     const QString alias = rs->text(QStringLiteral("mailNickName"));
@@ -93,9 +92,9 @@ int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, c
                     if (isNull(mail)) continue;
                     const QString address = rs->text(QStringLiteral("mail"));
 
-                    if (!ctx.form.blnNotFirstTime && ctx.form.strLastSelectedItemKey.isEmpty() &&
-                        address.compare(ctx.form.strCurrentUserEmailAddress, Qt::CaseInsensitive) == 0)
-                        ctx.form.strLastSelectedItemKey = ctx.form.strCurrentUserEmailAddress;
+                    if (!fill.form.blnNotFirstTime && fill.form.strLastSelectedItemKey.isEmpty() &&
+                        address.compare(fill.form.strCurrentUserEmailAddress, Qt::CaseInsensitive) == 0)
+                        fill.form.strLastSelectedItemKey = fill.form.strCurrentUserEmailAddress;
 
                     const QString lowered = address.toLower();
                     if (keys.contains(lowered)) continue;
@@ -113,23 +112,23 @@ int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, c
                 }
             }
         } catch (const platform::ComError& e) {
-            ctx.log.logWithoutContext(e.number(), e.description());
+            fill.log.logWithoutContext(e.number(), e.description());
             failed = true;
         } catch (const std::exception& e) {
-            ctx.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
+            fill.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
             failed = true;
         }
         if (!overtaken() && !failed) {
             QList<QTreeWidgetItem*> items;
             items.reserve(static_cast<qsizetype>(rows.size()));
             for (const engine::UserRow& row : rows) items << newListRow(row);
-            ctx.panel.setUsers(std::move(rows));
+            fill.panel.setUsers(std::move(rows));
             list->addTopLevelItems(items);
         }
-        ctx.progress.end();
+        fill.progress.end();
     }
 
-    if (!ctx.form.strLastSelectedItemKey.isEmpty()) {
+    if (!fill.form.strLastSelectedItemKey.isEmpty()) {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }

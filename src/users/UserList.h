@@ -5,14 +5,32 @@
 #include <QString>
 #include <cstdint>
 
+class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace app {
+struct Globals;
+struct FormState;
+class ErrorLog;
+class ProgressView;
+}  // namespace app
+
 namespace engine {
-struct Context;
+class PanelModel;
 struct UserRow;
 }  // namespace engine
 
 namespace users {
+
+// What a fill of the user list reads and writes.
+struct UserListFill {
+    QTreeWidget* list;           // ListView1
+    engine::PanelModel& panel;   // holds the same rows as the list
+    const app::Globals& g;       // directory connection and base
+    app::FormState& form;        // the user to select after the first load
+    app::ErrorLog& log;
+    app::ProgressView& progress;
+};
 
 // Fills ListView1 with the users of the store `strHomeMDB` (its distinguished
 // name), leaving out system mailboxes, the store's own journal mailbox (the
@@ -27,7 +45,7 @@ namespace users {
 // list is refilled while this fill lets the window process its messages, this
 // fill stops and the newer one owns the list. The rows appear in the list
 // together when the read ends; the panel model holds the same rows.
-int16_t GetUsersWithMailboxes(engine::Context& ctx, const QString& strHomeMDB, const QString& journalDn,
+int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMDB, const QString& journalDn,
                               bool blnRefreshList = false);
 
 // The list row showing one user.

@@ -4,7 +4,6 @@
 
 #include "app/InstallForm.h"
 #include "directory/tree/Node.h"
-#include "panel/Context.h"
 #include "state/Prompt.h"
 #include "support/FakeProbes.h"
 
@@ -50,7 +49,7 @@ protected:
     QTreeWidgetItem* loadedStore() {
         QTreeWidgetItem* store = tree::addRoot(ui().TreeView1, "CN=Store", "Store", "mailboxstoreX");
         ui().TreeView1->setCurrentItem(store);
-        form->context().panel.load("CN=Store", "Store", "");
+        form->panel().load("CN=Store", "Store", "");
         return store;
     }
     // The sink library beside the program, where the COM+ check looks for it.

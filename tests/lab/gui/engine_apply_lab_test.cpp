@@ -2,7 +2,6 @@
 // recipient and users' markers. The test puts the directory back. The decisions
 // of the apply (shared mailboxes, the COM+ install) are tested on recorded writes.
 #include "kit/CaptionLabel.h"
-#include "panel/Context.h"
 #include "panel/PanelEvents.h"
 #include "users/ListItem.h"
 #include "window_lab.h"
@@ -21,7 +20,7 @@ class ApplyLab : public WindowLabTest {
 protected:
     app::InstallFormUi& ui() { return form->ui(); }
 
-    engine::PanelModel& panel() { return form->context().panel; }
+    engine::PanelModel& panel() { return form->panel(); }
 
     // Loads a store into the panel as selecting it does.
     QTreeWidgetItem* select(const QString& group, const QString& name) {
@@ -52,7 +51,7 @@ TEST_F(ApplyLab, ChangeWritesTheJournalMailboxAndStagedUsersMarkersAndRemovesThe
     open();
     ASSERT_NE(select("First Storage Group", storeName), nullptr);
 
-    engine::pickJournalMailbox(form->context(), "Journal Archive", archive);
+    engine::pickJournalMailbox(form->panel(), form->ui().Label3, "Journal Archive", archive);
     stageUser(mailOf("marker.in"), true, true);
     stageUser(mailOf("marker.freetext"), false, false);
     // a row switched on the widget alone is not written

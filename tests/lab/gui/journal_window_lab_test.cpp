@@ -5,7 +5,6 @@
 
 #include "lab/platform_store/TempStore.h"
 #include "lab/store/StoreBuilder.h"
-#include "panel/Context.h"
 #include "users/ListInteraction.h"
 #include "users/ListItem.h"
 #include "window_lab.h"
@@ -48,7 +47,7 @@ TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheM
     ASSERT_NE(node, nullptr);
     ui.TreeView1->setCurrentItem(node);
     QCoreApplication::processEvents();  // the selection loads the store, as a click does
-    ASSERT_EQ(engine::loadedNode(form->context()), node);
+    ASSERT_EQ(form->loadedNode(), node);
     ui.CheckRegCom->setChecked(true);
     // two listed users journaled both ways
     QStringList both;
@@ -73,7 +72,7 @@ TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheM
     ASSERT_EQ(ui.txtErr->toPlainText().toStdString(), "");
     ASSERT_TRUE(form->state().blnComPlusInstalled);
     // the refresh after Change shows the same store again, not its namesake in the other group
-    QTreeWidgetItem* shownStore = engine::loadedNode(form->context());
+    QTreeWidgetItem* shownStore = form->loadedNode();
     ASSERT_NE(shownStore, nullptr);
     EXPECT_EQ(tree::text(shownStore->parent()), "First Storage Group");
     // the registration is in the journal mailbox's inbox now

@@ -45,6 +45,13 @@ protected:
         return n;
     }
     QString errorText() const { return form->ui().txtErr->toPlainText(); }
+    // A refresh from an empty log that logs nothing; answers the store nodes read.
+    int cleanRefresh() {
+        form->ui().txtErr->clear();
+        form->RefreshLists();
+        EXPECT_EQ(errorText(), "");
+        return storeNodes();
+    }
 
     QByteArray savedUri;
 };
@@ -77,11 +84,8 @@ TEST_F(NetworkFaultsLab, DcGoneAtStartUpOrDuringTheTreeBuildIsLoggedAndRefreshWo
     EXPECT_TRUE(form->ui().txtErr->isVisibleTo(form.get()));
 
     relay.up();
-    form->ui().txtErr->clear();
-    form->RefreshLists();
-    const int all = storeNodes();
+    const int all = cleanRefresh();
     EXPECT_GT(all, 3);
-    EXPECT_EQ(errorText(), "");
 
     // The tree reads the Exchange objects from this computer's DC: cut it mid-way.
     relay.downAfterServerBytes(6000);
@@ -90,10 +94,7 @@ TEST_F(NetworkFaultsLab, DcGoneAtStartUpOrDuringTheTreeBuildIsLoggedAndRefreshWo
     EXPECT_TRUE(errorText().contains("ERROR: "));
 
     relay.up();
-    form->ui().txtErr->clear();
-    form->RefreshLists();
-    EXPECT_EQ(storeNodes(), all);
-    EXPECT_EQ(errorText(), "");
+    EXPECT_EQ(cleanRefresh(), all);
 }
 
 TEST_F(NetworkFaultsLab, DcDyingDuringAUserListFillIsLoggedAndTheNextLoadFillsItAgain) {
@@ -107,13 +108,13 @@ TEST_F(NetworkFaultsLab, DcDyingDuringAUserListFillIsLoggedAndTheNextLoadFillsIt
     form->ui().txtErr->clear();
 
     relay.downAfterServerBytes(3000);
-    tree::NodeClick(form->context(), store);
+    tree::NodeClick(form->storeLoad(), store);
     EXPECT_LT(form->ui().ListView1->topLevelItemCount(), users);
     EXPECT_TRUE(errorText().contains("ERROR: "));
 
     relay.up();
     form->ui().txtErr->clear();
-    tree::NodeClick(form->context(), store);
+    tree::NodeClick(form->storeLoad(), store);
     EXPECT_EQ(form->ui().ListView1->topLevelItemCount(), users);
     EXPECT_EQ(errorText(), "");
 }
@@ -132,10 +133,10 @@ TEST_F(NetworkFaultsLab, DcGoneDuringAnApplyNamesEveryUserNotWrittenAndClaimsNoW
     open();
     QTreeWidgetItem* store = findNode(form->ui().TreeView1, "First Storage Group", storeName);
     ASSERT_NE(store, nullptr);
-    tree::NodeClick(form->context(), store);
+    tree::NodeClick(form->storeLoad(), store);
     for (const QString& mail : mails) {
-        ASSERT_NE(form->context().panel.user(mail), nullptr) << mail.toStdString();
-        form->context().panel.toggleSwitch(mail, 1);
+        ASSERT_NE(form->panel().user(mail), nullptr) << mail.toStdString();
+        form->panel().toggleSwitch(mail, 1);
     }
     form->globals().blnChangesPending = true;
     form->ui().txtErr->clear();
@@ -150,10 +151,7 @@ TEST_F(NetworkFaultsLab, DcGoneDuringAnApplyNamesEveryUserNotWrittenAndClaimsNoW
     relay.up();
     for (int i = 0; i < aliases.size(); ++i)
         EXPECT_EQ(attributeAt(userDn(aliases[i]), "extensionAttribute10").value_or("(none)"), before[i]);
-    form->ui().txtErr->clear();
-    form->RefreshLists();
-    EXPECT_GT(storeNodes(), 3);
-    EXPECT_EQ(errorText(), "");
+    EXPECT_GT(cleanRefresh(), 3);
     useServers(QString::fromUtf8(savedUri));  // the attributes are put back past the relay
 }
 
@@ -176,13 +174,10 @@ TEST_F(NetworkFaultsLab, WithTheFirstDcStoppedTheSecondKeepsTheStoreTree) {
     open();
     const int all = storeNodes();
     ASSERT_GT(all, 3);
-    form->ui().txtErr->clear();
     {
         RestartFirstDc guard;
         ASSERT_TRUE(lab({"stop"}));
-        form->RefreshLists();
-        EXPECT_EQ(storeNodes(), all);
-        EXPECT_EQ(errorText(), "");
+        EXPECT_EQ(cleanRefresh(), all);
         EXPECT_GT(form->ui().ListView1->topLevelItemCount(), 10);
     }
     EXPECT_TRUE(lab({"status"}));

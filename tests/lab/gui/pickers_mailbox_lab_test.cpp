@@ -22,7 +22,7 @@ TEST(SelectMailboxLab, ListsTheServersUserAccountsWithIconsAndForwardingRecipien
     PickerLabForm f;
     ASSERT_FALSE(f.g.strResponsibleMTAServer.isEmpty());
     PickerMemory memory;
-    SelectMailbox d(f.ctx, memory, {});
+    SelectMailbox d(f.mailboxTarget(), memory, f.prompt, {});
     d.Form_Activate();
     QTreeWidget* list = d.ListView1;
 
@@ -57,7 +57,7 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     ASSERT_NE(attributeAt(dn, "altRecipient"), std::nullopt);
     PickerLabForm f;
     PickerMemory memory;
-    SelectMailbox d(f.ctx, memory, directoryWriter(f.ctx));
+    SelectMailbox d(f.mailboxTarget(), memory, f.prompt, directoryWriter(f.prompt, f.g));
     d.Form_Activate();
     ASSERT_NE(rowOf(d.ListView1, "fwd.contact"), nullptr);
     d.ListView1->setCurrentItem(rowOf(d.ListView1, "fwd.contact"));
@@ -70,5 +70,5 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     EXPECT_EQ(ldapsearchValues("(mailNickname=fwd.contact)", "deliverAndRedirect").value(0), "FALSE");
     EXPECT_TRUE(ldapsearchValues("(mailNickname=fwd.contact)", "altRecipient").isEmpty());
     EXPECT_EQ(f.ui.Label3->caption(), "Forward To Contact");
-    EXPECT_EQ(f.ctx.panel.journal().value, dn);
+    EXPECT_EQ(f.panel.journal().value, dn);
 }

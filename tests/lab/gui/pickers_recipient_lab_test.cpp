@@ -16,13 +16,13 @@ TEST(SelectRecipientLab, OffersEveryKindOfRecipientButTheStoresJournalMailbox) {
     PickerMemory memory;
     for (const QString& tag : {journal + QChar(0) + "Someone <someone@x>", QString()}) {
         f.addStore("Store", "CN=Store", tag);
-        SelectRecipient d(f.ctx, memory);
+        SelectRecipient d(f.recipientTarget(), memory);
         d.Form_Activate();
         EXPECT_EQ(listedKeys(d.ListView1), expectedKeys(all, tag.isEmpty() ? QString() : journal));
         EXPECT_EQ(rowOf(d.ListView1, "journal.archive") != nullptr, tag.isEmpty());
     }
 
-    SelectRecipient d(f.ctx, memory);
+    SelectRecipient d(f.recipientTarget(), memory);
     d.Form_Activate();
     for (const auto& [alias, icon] : {std::pair{"dora.disabled", "userdisabled"}, {"staff", "group"},
                                       {"all-hands", "group"}, {"partner", "contact"}, {"sales-folder", "pf"}}) {
@@ -34,5 +34,5 @@ TEST(SelectRecipientLab, OffersEveryKindOfRecipientButTheStoresJournalMailbox) {
     d.ListView1->setCurrentItem(rowOf(d.ListView1, "o'reilly-folder"));
     d.Command1_Click();
     EXPECT_EQ(f.ui.Label4->caption(), "O'Reilly Folder");
-    EXPECT_EQ(f.ctx.panel.forwarding().value, "O'Reilly Folder <o'reilly-folder@tavimor.lab>");
+    EXPECT_EQ(f.panel.forwarding().value, "O'Reilly Folder <o'reilly-folder@tavimor.lab>");
 }

@@ -22,7 +22,7 @@ struct LabForm : EngineForm {
         g.conAD = std::make_shared<platform::directory::DirectoryConnection>();
         g.conAD->open();
         state.ComputerName = labEnv("LAB_EXCHANGE_SERVER").toLower() + "." + labEnv("LAB_DNS_DOMAIN");
-        ctx.hooks.CheckRegItem = [this](const QString& dn, QString* tag) {
+        load.services.checkRegItem = [this](const QString& dn, QString* tag) {
             const auto it = regItems.constFind(dn.toLower());
             if (it == regItems.constEnd()) return false;
             if (tag) *tag = tag->section(QChar(0), 0, 0) + *it;
@@ -32,6 +32,15 @@ struct LabForm : EngineForm {
     // journal mailbox DN (lower case) -> the tag tail its registration item gives
     QHash<QString, QString> regItems;
 };
+
+// The tree node with that text below a node with `parentText`.
+inline QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& parentText, const QString& text) {
+    QTreeWidgetItem* found = nullptr;
+    tree::forEachNode(tree, [&](QTreeWidgetItem* n) {
+        if (tree::text(n) == text && n->parent() && tree::text(n->parent()) == parentText) found = n;
+    });
+    return found;
+}
 
 // A value written literally into an ldapsearch filter.
 inline QString filterValue(QString v) {

@@ -25,7 +25,7 @@ TEST(UserListLab, SwitchesFollowTheMarkersAndSpecialUsersAreFiltered) {
     REQUIRE_LAB();
     LabForm f;
     f.addStore("Mailbox Store", mailboxStoreDn(), "");
-    EXPECT_EQ(GetUsersWithMailboxes(f.ctx, mailboxStoreDn(), QString(), true), 1);
+    EXPECT_EQ(GetUsersWithMailboxes(f.userListFill(), mailboxStoreDn(), QString(), true), 1);
     ASSERT_EQ(f.log.text(), "");
     QTreeWidget* list = f.ui.ListView1;
     EXPECT_EQ(listedKeys(list), homedOn(mailboxStoreDn()));
@@ -55,18 +55,18 @@ TEST(UserListLab, JournalMailboxIsLeftOutAndANodeRefreshStopsAtTheFirstExclusion
     const QString tag = journal + QChar(0) + "fwd@x";
     f.addStore("Journaled Store", journaledStoreDn(), tag);
 
-    EXPECT_EQ(GetUsersWithMailboxes(f.ctx, journaledStoreDn(), tag, true), 1);
+    EXPECT_EQ(GetUsersWithMailboxes(f.userListFill(), journaledStoreDn(), tag, true), 1);
     EXPECT_EQ(listedKeys(f.ui.ListView1), homedOn(journaledStoreDn(), journal));
     const int fullRead = f.progress.steps;
 
     f.progress = {};
-    EXPECT_EQ(GetUsersWithMailboxes(f.ctx, journaledStoreDn(), tag, false), 1);
+    EXPECT_EQ(GetUsersWithMailboxes(f.userListFill(), journaledStoreDn(), tag, false), 1);
     EXPECT_EQ(f.ui.ListView1->topLevelItemCount(), 0);
     EXPECT_LT(f.progress.steps, fullRead);
     EXPECT_EQ(f.progress.ends, 1);
 
     // without a journal mailbox nobody is left out for that reason
-    GetUsersWithMailboxes(f.ctx, journaledStoreDn(), QString(), true);
+    GetUsersWithMailboxes(f.userListFill(), journaledStoreDn(), QString(), true);
     EXPECT_NE(rowOf(f.ui.ListView1, "journal.archive"), nullptr);
 }
 
@@ -75,17 +75,17 @@ TEST(UserListLab, StoreWithoutExclusionsAndFirstDisplayPreselection) {
     LabForm f;
     const QString shared = storeDn("Second Storage Group", "Shared Journal A");
     f.addStore("Shared Journal A", shared, "");
-    EXPECT_EQ(GetUsersWithMailboxes(f.ctx, shared, QString(), false), 0);
+    EXPECT_EQ(GetUsersWithMailboxes(f.userListFill(), shared, QString(), false), 0);
 
     f.state.strCurrentUserEmailAddress = mailOf("dora.disabled").toUpper();
     f.addStore("Mailbox Store", mailboxStoreDn(), "");
-    GetUsersWithMailboxes(f.ctx, mailboxStoreDn(), QString(), false);
+    GetUsersWithMailboxes(f.userListFill(), mailboxStoreDn(), QString(), false);
     EXPECT_EQ(f.state.strLastSelectedItemKey, f.state.strCurrentUserEmailAddress);
 
     // only on the first display
     f.state.strLastSelectedItemKey.clear();
     f.state.blnNotFirstTime = true;
-    GetUsersWithMailboxes(f.ctx, mailboxStoreDn(), QString(), true);
+    GetUsersWithMailboxes(f.userListFill(), mailboxStoreDn(), QString(), true);
     EXPECT_EQ(f.state.strLastSelectedItemKey, "");
 }
 

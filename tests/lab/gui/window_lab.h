@@ -17,15 +17,6 @@
 
 namespace testing_support {
 
-// The tree node with that text below a node with `parentText`.
-inline QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& parentText, const QString& text) {
-    QTreeWidgetItem* found = nullptr;
-    tree::forEachNode(tree, [&](QTreeWidgetItem* n) {
-        if (tree::text(n) == text && n->parent() && tree::text(n->parent()) == parentText) found = n;
-    });
-    return found;
-}
-
 class WindowLabTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -2,7 +2,6 @@
 // window against the lab, whatever moves the tree's selection, Change writes
 // only the store the panel shows, and a load overtaken by another store stops.
 #include "kit/CaptionLabel.h"
-#include "panel/Context.h"
 #include "panel/PanelEvents.h"
 #include "window_lab.h"
 
@@ -25,11 +24,11 @@ protected:
         open();
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        ASSERT_EQ(engine::loadedNode(form->context()), node("Second Storage Group", "Journaled Store"));
+        ASSERT_EQ(form->loadedNode(), node("Second Storage Group", "Journaled Store"));
     }
 
     app::InstallFormUi& ui() { return form->ui(); }
-    const engine::PanelModel& panel() { return form->context().panel; }
+    const engine::PanelModel& panel() { return form->panel(); }
     static QString first() { return storeDn("First Storage Group", "Journaled Store"); }
     static QString second() { return storeDn("Second Storage Group", "Journaled Store"); }
     static QString shared() { return storeDn("Second Storage Group", "Shared Journal A"); }
@@ -76,7 +75,7 @@ TEST_F(OneStoreLab, ChangeAfterARightClickOrADraggedPressWritesNoOtherStore) {
     QTest::mouseMove(treeArea(), away);
     QTest::mouseRelease(treeArea(), Qt::LeftButton, {}, away);
     QCoreApplication::processEvents();
-    EXPECT_EQ(engine::loadedNode(form->context()), ui().TreeView1->currentItem());
+    EXPECT_EQ(form->loadedNode(), ui().TreeView1->currentItem());
     pressChange();
     EXPECT_EQ(journalOf(first()), before);
 }
@@ -84,7 +83,7 @@ TEST_F(OneStoreLab, ChangeAfterARightClickOrADraggedPressWritesNoOtherStore) {
 // Fault 4: the keyboard moved onto a storage group and Change loaded the group
 // as a store (its stores deleted, the edits written elsewhere).
 TEST_F(OneStoreLab, KeyboardOntoAGroupIsPutBackAndChangeWritesTheLoadedStore) {
-    QTreeWidgetItem* loaded = engine::loadedNode(form->context());
+    QTreeWidgetItem* loaded = form->loadedNode();
     untickArchive();
     ui().TreeView1->setFocus();
     QTest::keyClick(ui().TreeView1, Qt::Key_Home);  // the first storage group
@@ -94,7 +93,7 @@ TEST_F(OneStoreLab, KeyboardOntoAGroupIsPutBackAndChangeWritesTheLoadedStore) {
     pressChange();
     EXPECT_EQ(journalOf(second()), std::nullopt);
     EXPECT_EQ(form->state().strLastSelectedMailboxStore, "Journaled Store");
-    EXPECT_EQ(node("Second Storage Group", "Journaled Store"), engine::loadedNode(form->context()));
+    EXPECT_EQ(node("Second Storage Group", "Journaled Store"), form->loadedNode());
 }
 
 // Fault 2: a store clicked while another one loads; the first load ran on and
@@ -126,8 +125,8 @@ TEST_F(OneStoreLab, AStoreClickedDuringALoadOwnsThePanel) {
 // wrote the picked mailbox. Ticking the box again needs a new pick.
 TEST_F(OneStoreLab, UntickAfterAPickRemovesTheJournalMailbox) {
     const QString archive = "CN=Journal Archive,OU=Journal," + labBase();
-    form->context().hooks.ShowSelectMailbox = [&] {
-        engine::pickJournalMailbox(form->context(), "Journal Archive", archive);
+    form->pickers().showSelectMailbox = [&] {
+        engine::pickJournalMailbox(form->panel(), form->ui().Label3, "Journal Archive", archive);
     };
     QTest::mouseClick(ui().Command3, Qt::LeftButton);  // Browse, then OK in the picker
     ASSERT_EQ(ui().Label3->caption(), "Journal Archive");

@@ -9,7 +9,11 @@
 #include "state/Progress.h"
 #include "state/Prompt.h"
 #include "directory/tree/Node.h"
-#include "panel/Context.h"
+#include "engine/StoreLoad.h"
+#include "panel/PanelEvents.h"
+#include "pickers/PickerDialog.h"
+#include "users/ListInteraction.h"
+#include "users/UserList.h"
 
 #include <QVBoxLayout>
 #include <QWidget>
@@ -61,9 +65,15 @@ struct EngineForm {
         QTreeWidgetItem* node = tree::addChild(group, dn, name, image);
         tree::setTag(node, tag);
         ui.TreeView1->setCurrentItem(node);
-        ctx.panel.load(dn, name, tag);
+        panel.load(dn, name, tag);
         return node;
     }
+
+    engine::PanelEditing panelEditing() { return {engine::panelControls(ui), g, panel}; }
+    users::ListEditing listEditing() { return users::listEditing(ui, g, panel, state.strLastSelectedItemKey); }
+    users::UserListFill userListFill() { return {ui.ListView1, panel, g, state, log, progress}; }
+    pickers::PickerTarget mailboxTarget() { return {g, panel, ui.Label3, ui.TreeView1}; }
+    pickers::PickerTarget recipientTarget() { return {g, panel, ui.Label4, ui.TreeView1}; }
 
     QWidget form;
     app::InstallFormUi ui;
@@ -72,7 +82,10 @@ struct EngineForm {
     app::MemoryErrorLog log;
     CountingProgress progress;
     app::ScriptedPrompt prompt;
-    engine::Context ctx{ui, g, state, log, progress, prompt};
+    engine::PanelModel panel;
+    engine::LoadGuard guard;
+    users::SortOrder sortOrder;
+    engine::StoreLoad load{ui, g, state, log, progress, prompt, panel, guard, sortOrder, {}};
     QTreeWidgetItem* group = nullptr;
 };
 

@@ -21,85 +21,77 @@ struct Load : ::testing::Test {
     int checks = 0;
 
     void SetUp() override {
-        f.ctx.hooks.CheckRegItem = [this](const QString& dn, QString* tag) {
+        f.load.services.checkRegItem = [this](const QString& dn, QString* tag) {
             ++checks;
             if (tag && regItemExists) *tag = dn + refreshedTag;
             return regItemExists;
         };
-        f.ctx.hooks.GetObjectType = [](const QString& address) {
+        f.load.services.objectType = [](const QString& address) {
             return address.startsWith("group") ? QStringLiteral("group") : QStringLiteral("contact");
         };
     }
 };
 
 TEST_F(Load, NoNodeAsksNothingElseAndFails) {
-    EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, nullptr, true), -1);
+    EXPECT_EQ(engine::ProcessMailboxStore(f.load, nullptr, true), -1);
     ASSERT_EQ(f.prompt.asked.size(), 1u);
     EXPECT_EQ(f.prompt.asked[0].text, "The Message store is inaccessible. Please check your account rights.");
 }
 
-TEST_F(Load, StoreWithoutJournalIsDisabled) {
-    QTreeWidgetItem* node = f.addStore("Store A", "CN=Store A", "");
-    EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, node, true), 1);
-    EXPECT_EQ(f.ui.Frame1->title(), "Store A - Journaling disabled");
-    EXPECT_EQ(tree::image(node), "mailboxstore");
-    EXPECT_EQ(f.state.strLastSelectedMailboxStore, "Store A");
+// The mode shown on the node and the frame, and the forwarding child, as the
+// journal mailbox, its registration item and the COM+ application decide them.
+TEST_F(Load, ModeFollowsRegistrationItemComPlusAndForwarding) {
+    const QString fwd = N + "Fwd Group <group@x>";
+    struct Case {
+        QString tag;
+        bool item;
+        QString refreshed;
+        bool comPlus;
+        QString mode, image;
+    } cases[] = {
+        {"", false, "", true, "Journaling disabled", "mailboxstore"},
+        {journalDn, false, "", true, "Full journaling", "mailboxstoreFullJournaling"},
+        {journalDn, true, fwd, false, "Full journaling", "mailboxstoreFullJournaling"},  // COM+ missing
+        {journalDn, true, fwd, true, "Tavimor", "mailboxstoreTavimor"},
+        {journalDn, true, "", true, "Full journaling", "mailboxstoreFullJournaling"},  // nobody excluded
+    };
+    QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
+    for (const Case& c : cases) {
+        tree::setTag(node, c.tag);
+        regItemExists = c.item;
+        refreshedTag = c.refreshed;
+        f.state.blnComPlusInstalled = c.comPlus;
+        EXPECT_EQ(engine::ProcessMailboxStore(f.load, node, true), 1);
+        EXPECT_EQ(f.ui.Frame1->title(), "S - " + c.mode) << c.image.toStdString();
+        EXPECT_EQ(tree::image(node), c.image);
+        // the recipient: label, boxes and one bold child classed by its address,
+        // replacing the children of the load before (the journal's name is unreadable)
+        const bool forwarded = !c.refreshed.isEmpty();
+        EXPECT_EQ(f.ui.Label4->caption(), forwarded ? "Fwd Group" : "");
+        EXPECT_EQ(f.ui.Check4->isChecked(), forwarded);
+        EXPECT_EQ(f.ui.Check5->isEnabled(), forwarded);
+        ASSERT_EQ(node->childCount(), forwarded ? 1 : 0);
+        if (forwarded) {
+            EXPECT_EQ(tree::text(node->child(0)), "Fwd Group");
+            EXPECT_EQ(tree::image(node->child(0)), "group");
+            EXPECT_TRUE(tree::bold(node->child(0)));
+        }
+    }
+    EXPECT_EQ(f.state.strLastSelectedMailboxStore, "S");
     EXPECT_FALSE(f.ui.Check3->isChecked());
-    EXPECT_FALSE(f.ui.Check4->isEnabled());
-    EXPECT_EQ(node->childCount(), 0);
     EXPECT_TRUE(f.g.blnEventsEnabled);
     EXPECT_EQ(f.ui.Command1->text(), "Refresh");
 }
 
-TEST_F(Load, ModeFollowsRegistrationItemComPlusAndForwarding) {
-    QTreeWidgetItem* node = f.addStore("S", "CN=S", journalDn);
-    // journal set, no registration item
-    engine::ProcessMailboxStore(f.ctx, node, true);
-    EXPECT_EQ(f.ui.Frame1->title(), "S - Full journaling");
-    EXPECT_EQ(tree::image(node), "mailboxstoreFullJournaling");
-
-    // item present, forwarding set, but the COM+ application missing
-    regItemExists = true;
-    refreshedTag = N + "Fwd Group <group@x>";
-    engine::ProcessMailboxStore(f.ctx, node, true);
-    EXPECT_EQ(tree::image(node), "mailboxstoreFullJournaling");
-
-    f.state.blnComPlusInstalled = true;
-    engine::ProcessMailboxStore(f.ctx, node, true);
-    EXPECT_EQ(f.ui.Frame1->title(), "S - Tavimor");
-    EXPECT_EQ(tree::image(node), "mailboxstoreTavimor");
-    // the forwarding recipient: label, check boxes and a bold child classed by its address
-    EXPECT_EQ(f.ui.Label4->caption(), "Fwd Group");
-    EXPECT_TRUE(f.ui.Check4->isChecked());
-    EXPECT_TRUE(f.ui.Check5->isEnabled());
-    EXPECT_FALSE(f.ui.Check5->isChecked());
-    ASSERT_EQ(node->childCount(), 1);  // the journal's name could not be read
-    EXPECT_EQ(tree::text(node->child(0)), "Fwd Group");
-    EXPECT_EQ(tree::image(node->child(0)), "group");
-    EXPECT_TRUE(tree::bold(node->child(0)));
-
-    // item present, no forwarding, nobody excluded: full journaling
-    refreshedTag.clear();
-    engine::ProcessMailboxStore(f.ctx, node, true);
-    EXPECT_EQ(tree::image(node), "mailboxstoreFullJournaling");
-    EXPECT_EQ(f.ui.Label4->caption(), "");
-    EXPECT_FALSE(f.ui.Check4->isChecked());
-    EXPECT_EQ(node->childCount(), 0);
-}
-
 TEST_F(Load, BothAndBareAddressForwarding) {
     regItemExists = true;
-    f.state.blnComPlusInstalled = true;
     refreshedTag = N + "someone@x" + N + "Both";
     QTreeWidgetItem* node = f.addStore("S", "CN=S", journalDn);
-    engine::ProcessMailboxStore(f.ctx, node, true);
+    engine::ProcessMailboxStore(f.load, node, true);
     EXPECT_EQ(f.ui.Label4->caption(), "someone@x");
     EXPECT_TRUE(f.ui.Check5->isChecked());
     ASSERT_EQ(node->childCount(), 1);
     EXPECT_EQ(tree::image(node->child(0)), "contact");
-    // children are replaced, not added, on the next load
-    engine::ProcessMailboxStore(f.ctx, node, true);
-    EXPECT_EQ(node->childCount(), 1);
 }
 
 TEST_F(Load, RefreshWithoutPanelTouchesOnlyTheNode) {
@@ -110,7 +102,7 @@ TEST_F(Load, RefreshWithoutPanelTouchesOnlyTheNode) {
     f.ui.Label4->setCaption("kept");
     f.ui.Check3->setChecked(true);
     QTreeWidgetItem* node = f.addStore("S", "CN=S", journalDn);
-    engine::ProcessMailboxStore(f.ctx, node, false);
+    engine::ProcessMailboxStore(f.load, node, false);
     EXPECT_EQ(tree::image(node), "mailboxstoreTavimor");
     EXPECT_EQ(f.ui.Frame1->title(), "Shown");
     EXPECT_EQ(f.ui.Label4->caption(), "kept");
@@ -123,20 +115,20 @@ TEST_F(Load, RefreshWithoutPanelTouchesOnlyTheNode) {
 TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
     int applied = 0;
-    f.ctx.hooks.ApplyStagedChanges = [&](int16_t& result) {
+    f.load.services.applyStagedChanges = [&](int16_t& result) {
         ++applied;
-        EXPECT_EQ(f.ctx.panel.store().dn, "CN=S");
+        EXPECT_EQ(f.panel.store().dn, "CN=S");
         EXPECT_FALSE(f.g.blnEventsEnabled);
         result = -1;
         return false;  // refused to start
     };
     f.g.blnChangesPending = false;
-    engine::ProcessMailboxStore(f.ctx, node, true);
+    engine::ProcessMailboxStore(f.load, node, true);
     EXPECT_EQ(applied, 0);
 
     f.g.blnChangesPending = true;
     f.ui.Command1->setText("Change");
-    EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, node, true), -1);
+    EXPECT_EQ(engine::ProcessMailboxStore(f.load, node, true), -1);
     EXPECT_EQ(applied, 1);
     EXPECT_TRUE(f.g.blnEventsEnabled);
     EXPECT_TRUE(f.g.blnChangesPending);
@@ -144,20 +136,20 @@ TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     EXPECT_EQ(checks, 1);  // nothing was loaded after the refused apply
 
     // an apply that fails half-way keeps the staged state after the reload
-    f.ctx.hooks.ApplyStagedChanges = [](int16_t& result) { return result = -1, true; };
-    EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, node, true), -1);
+    f.load.services.applyStagedChanges = [](int16_t& result) { return result = -1, true; };
+    EXPECT_EQ(engine::ProcessMailboxStore(f.load, node, true), -1);
     EXPECT_TRUE(f.g.blnChangesPending);
     EXPECT_EQ(f.ui.Command1->text(), "Change");
     EXPECT_EQ(checks, 2);
 
     // a store that is not the loaded one never gets the loaded one's edits
     QTreeWidgetItem* other = f.addStore("T", "CN=T", "");
-    f.ctx.panel.load("CN=S", "S", "");
+    f.panel.load("CN=S", "S", "");
     applied = 0;
-    f.ctx.hooks.ApplyStagedChanges = [&](int16_t&) { return ++applied, true; };
-    engine::ProcessMailboxStore(f.ctx, other, true);
+    f.load.services.applyStagedChanges = [&](int16_t&) { return ++applied, true; };
+    engine::ProcessMailboxStore(f.load, other, true);
     EXPECT_EQ(applied, 0);
-    EXPECT_EQ(f.ctx.panel.store().dn, "CN=T");
+    EXPECT_EQ(f.panel.store().dn, "CN=T");
 }
 
 // Storage groups and journal children never reach the store load.
@@ -166,7 +158,7 @@ TEST_F(Load, OnlyStoreNodesAreLoaded) {
     tree::addChild(node, {}, "Archive", "user");
     f.ui.Frame1->setTitle("Shown");
     for (QTreeWidgetItem* other : {f.group, node->child(0)}) {
-        EXPECT_EQ(engine::ProcessMailboxStore(f.ctx, other, true), -1);
+        EXPECT_EQ(engine::ProcessMailboxStore(f.load, other, true), -1);
         EXPECT_EQ(f.ui.Frame1->title(), "Shown");
     }
     EXPECT_EQ(f.group->childCount(), 1);
@@ -177,13 +169,13 @@ TEST_F(Load, OnlyStoreNodesAreLoaded) {
 
 TEST_F(Load, UnreadableDirectoryIsLoggedAndNeverLooksLikeAnEmptyStore) {
     QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
-    EXPECT_EQ(users::GetUsersWithMailboxes(f.ctx, "CN=S", "", true), 0);
+    EXPECT_EQ(users::GetUsersWithMailboxes(f.userListFill(), "CN=S", "", true), 0);
     EXPECT_EQ(f.ui.ListView1->topLevelItemCount(), 0);
     EXPECT_EQ(f.log.text().count(" ERROR: "), 1);
     EXPECT_EQ(f.progress.begins, 0);
 
     f.log.setText("");
-    engine::ProcessMailboxStore(f.ctx, node, true);
+    engine::ProcessMailboxStore(f.load, node, true);
     EXPECT_EQ(f.log.text().count(" ERROR: "), 1);
     EXPECT_TRUE(f.ui.txtErr->isVisibleTo(&f.form));
     EXPECT_TRUE(f.ui.Command5->isVisibleTo(&f.form));

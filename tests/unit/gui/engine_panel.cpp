@@ -16,7 +16,7 @@ protected:
     // A store loaded with a journal mailbox, a forwarding recipient and "both",
     // nothing staged, as a load leaves the panel.
     void SetUp() override {
-        engine::connectPanel(f.ctx);
+        engine::connectPanel(f.panelEditing(), pickers, f.log);
         app::InstallFormUi& ui = f.ui;
         for (QCheckBox* box : {ui.Check3, ui.Check4, ui.Check5}) box->setEnabled(true), box->setChecked(true);
         ui.Label3->setCaption("Journal Box");
@@ -46,6 +46,7 @@ protected:
     }
 
     EngineForm f;
+    engine::PanelPickers pickers;
 };
 
 TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAllAtOnce) {
@@ -72,8 +73,8 @@ TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAll
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
     expectPending(true, true);
     EXPECT_TRUE(f.g.blnEventsEnabled);
-    EXPECT_TRUE(f.ctx.panel.journal().removed() && f.ctx.panel.forwarding().removed());
-    EXPECT_FALSE(f.ctx.panel.both());
+    EXPECT_TRUE(f.panel.journal().removed() && f.panel.forwarding().removed());
+    EXPECT_FALSE(f.panel.both());
 }
 
 TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
@@ -88,8 +89,8 @@ TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
     EXPECT_EQ(app::backColor(ui().Label3), app::kButtonFace) << "the journal mailbox stays";
     EXPECT_TRUE(ui().Check3->isChecked());
     expectPending(true, true);
-    EXPECT_TRUE(f.ctx.panel.forwarding().removed());
-    EXPECT_FALSE(f.ctx.panel.journal().staged());
+    EXPECT_TRUE(f.panel.forwarding().removed());
+    EXPECT_FALSE(f.panel.journal().staged());
 }
 
 TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
@@ -106,26 +107,7 @@ TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
     ui().Check4->click();
     EXPECT_TRUE(ui().Command6->isEnabled());
     expectNothingStaged();
-    EXPECT_FALSE(f.ctx.panel.anyStaged());
-}
-
-// The pickers' choices go into the model; an untick drops them and a tick
-// brings none back.
-TEST_F(PanelTest, AnUntickDropsThePickMadeBeforeIt) {
-    engine::pickJournalMailbox(f.ctx, "Other Journal", "CN=Other");
-    engine::pickForwardingRecipient(f.ctx, "New Person", "New Person <new@lab>");
-    EXPECT_EQ(f.ctx.panel.journal().value, "CN=Other");
-    expectColors(ui().Label4, app::kRed, app::kButtonFace);
-    ui().Check4->click();
-    EXPECT_TRUE(f.ctx.panel.forwarding().removed());
-    EXPECT_EQ(f.ctx.panel.forwarding().value, "");
-    EXPECT_TRUE(f.ctx.panel.journal().picked());
-    ui().Check3->click();
-    ui().Check3->click();
-    EXPECT_TRUE(ui().Command3->isEnabled());
-    EXPECT_TRUE(f.ctx.panel.journal().removed());
-    EXPECT_EQ(f.ctx.panel.journal().value, "");
-    expectColors(ui().Label3, app::kBlack, app::kRed);
+    EXPECT_FALSE(f.panel.anyStaged());
 }
 
 TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
@@ -161,8 +143,8 @@ TEST_F(PanelTest, GuardedHandlersAreInertWhileEventsAreDisabled) {
 
 TEST_F(PanelTest, BrowseShowsThePickersAndAFailingPickerIsLogged) {
     int mailbox = 0, recipient = 0;
-    f.ctx.hooks.ShowSelectMailbox = [&] { ++mailbox; };
-    f.ctx.hooks.ShowSelectRecipient = [&] {
+    pickers.showSelectMailbox = [&] { ++mailbox; };
+    pickers.showSelectRecipient = [&] {
         ++recipient;
         throw platform::ComError(platform::hr::ServerDown, "The server is not operational.");
     };

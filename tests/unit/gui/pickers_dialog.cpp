@@ -35,7 +35,7 @@ QStringList names(const QTreeWidget* list) {
 // records its calls and answers `firstResult` to the first.
 struct MailboxPicker {
     explicit MailboxPicker(int16_t firstResult = 1)
-        : dialog(f.ctx, memory, [this, firstResult](const QString& a, const QString& n, const QVariant& v) {
+        : dialog(f.mailboxTarget(), memory, f.prompt, [this, firstResult](const QString& a, const QString& n, const QVariant& v) {
               writes << a + " " + n + "=" + (v.isNull() ? "null" : v.toString());
               return writes.size() == 1 ? firstResult : int16_t(1);
           }) {
@@ -80,7 +80,7 @@ TEST(PickerDialog, RecipientOkHandsBackNameAndForwardingTextAndCancelNothing) {
     EngineForm f;
     PickerMemory memory;
     const auto pick = [&](const QString& name, const QString& mail, bool ok) {
-        SelectRecipient d(f.ctx, memory);
+        SelectRecipient d(f.recipientTarget(), memory);
         d.Form_Activate();
         if (!name.isNull()) addRow(d, name, mail);
         ok ? d.Command1_Click() : d.Command2_Click();
@@ -92,17 +92,17 @@ TEST(PickerDialog, RecipientOkHandsBackNameAndForwardingTextAndCancelNothing) {
 
     pick("  Ann Smith ", " ann@x ", true);
     EXPECT_EQ(f.ui.Label4->caption(), "Ann Smith");
-    EXPECT_EQ(f.ctx.panel.forwarding().value, "Ann Smith <ann@x>");
+    EXPECT_EQ(f.panel.forwarding().value, "Ann Smith <ann@x>");
     EXPECT_FALSE(f.ui.TreeView1->isEnabled());
 
     pick(QString(), QString(), true);  // nothing selected: the fields stay
-    EXPECT_EQ(f.ctx.panel.forwarding().value, "Ann Smith <ann@x>");
+    EXPECT_EQ(f.panel.forwarding().value, "Ann Smith <ann@x>");
     pick("Folder", "", true);
-    EXPECT_EQ(f.ctx.panel.forwarding().value, "Folder");
+    EXPECT_EQ(f.panel.forwarding().value, "Folder");
     // A blank name removes the recipient; no earlier forwarding text is left behind.
     pick("   ", "blank@x", true);
     EXPECT_EQ(f.ui.Label4->caption(), "");
-    EXPECT_EQ(f.ctx.panel.forwarding().value, "");
+    EXPECT_EQ(f.panel.forwarding().value, "");
 }
 
 TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRuleAndTakesTheUser) {
@@ -124,7 +124,7 @@ TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRuleAndTakesTheUser) {
     p.dialog.Command1_Click();
     EXPECT_EQ(p.writes, QStringList({"fwd@x deliverAndRedirect=false", "fwd@x altRecipient=null"}));
     EXPECT_EQ(p.f.ui.Label3->caption(), "Fwd");
-    EXPECT_EQ(p.f.ctx.panel.journal().value, "CN=Fwd");
+    EXPECT_EQ(p.f.panel.journal().value, "CN=Fwd");
     EXPECT_EQ(app::backColor(p.f.ui.Label3), app::kButtonFace);
     EXPECT_FALSE(p.f.ui.TreeView1->isEnabled());
     EXPECT_TRUE(p.dialog.closed());

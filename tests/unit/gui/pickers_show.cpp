@@ -49,7 +49,7 @@ TEST(PickerShow, RecipientPickerIsModalActivatedAndClosedByExit) {
         columns = w->findChild<QTreeWidget*>("ListView1")->columnCount();
         closeSelectRecipient();
     });
-    showSelectRecipient(f.ctx);
+    showSelectRecipient(f.recipientTarget());
     EXPECT_FALSE(driver.hung);
     EXPECT_EQ(name, "SelectRecipient");
     EXPECT_EQ(columns, 3);

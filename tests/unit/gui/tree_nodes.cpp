@@ -29,20 +29,20 @@ TEST(StoreTreeEvents, ClickOnANodeThatIsNoStoreKeepsTheLastStoreSelected) {
     EngineForm f;
     QTreeWidgetItem* store = f.addStore("A", "CN=A", "");
     QTreeWidgetItem* child = tree::addChild(store, {}, "Journal", "user");
-    f.ctx.panel.load("CN=A", "A", "");
+    f.panel.load("CN=A", "A", "");
     f.g.blnChangesPending = true;
 
     f.ui.TreeView1->setCurrentItem(child);
-    tree::NodeClick(f.ctx, child);
+    tree::NodeClick(f.load, child);
     EXPECT_EQ(f.ui.TreeView1->currentItem(), store);
     EXPECT_FALSE(child->isSelected());
-    tree::NodeClick(f.ctx, f.group);
+    tree::NodeClick(f.load, f.group);
     EXPECT_EQ(f.ui.TreeView1->currentItem(), store);
     // nothing was loaded: staged edits survive
     EXPECT_TRUE(f.g.blnChangesPending);
 
     f.ui.TreeView1->setCurrentItem(f.group);
-    tree::NodeCollapseOrExpand(f.ctx, f.group);
+    tree::NodeCollapseOrExpand(f.load, f.group);
     EXPECT_EQ(f.ui.TreeView1->currentItem(), store);
 }
 }  // namespace

@@ -34,7 +34,7 @@ QStringList names(const QTreeWidget* list) {
 TEST(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
     EngineForm f;
     fill(f.ui.ListView1, {{"carol", true, true}, {"Bob", true, true}, {"alice", true, true}});
-    SortByFirstColumn(f.ctx);
+    SortByFirstColumn(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey);
     EXPECT_EQ(names(f.ui.ListView1), QStringList({"alice", "Bob", "carol"}));
     EXPECT_EQ(f.ui.ListView1->currentItem()->text(0), "alice");
     EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 1);
@@ -42,7 +42,7 @@ TEST(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
     EXPECT_EQ(f.state.strLastSelectedItemKey, "");  // nothing was selected before the sort
 
     // a click on column 1 right after the load sorts descending
-    ColumnClick(f.ctx, 1);
+    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 1);
     EXPECT_EQ(names(f.ui.ListView1), QStringList({"carol", "Bob", "alice"}));
     EXPECT_EQ(f.ui.ListView1->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     // the selected row is remembered
@@ -55,21 +55,21 @@ TEST(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
     // a toggle after the fill changes the image only
     setSubItemImage(f.ui.ListView1->topLevelItem(0), 1, kUnchecked);
 
-    SortByFirstColumn(f.ctx);  // as after a load
-    ColumnClick(f.ctx, 2);     // first click on column 2: ascending, off first
+    SortByFirstColumn(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey);  // as after a load
+    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 2);     // first click on column 2: ascending, off first
     EXPECT_EQ(names(f.ui.ListView1), QStringList({"b", "d", "a", "c"}));
     EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 2);
-    EXPECT_EQ(f.ctx.sortOrder[0], 1);
-    EXPECT_EQ(f.ctx.sortOrder[2], 1);
+    EXPECT_EQ(f.sortOrder.column[0], 1);
+    EXPECT_EQ(f.sortOrder.column[2], 1);
 
-    ColumnClick(f.ctx, 3);
+    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 3);
     EXPECT_EQ(names(f.ui.ListView1), QStringList({"d", "c", "b", "a"}));
     EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 3);
-    ColumnClick(f.ctx, 3);
+    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 3);
     EXPECT_EQ(names(f.ui.ListView1).mid(0, 2), QStringList({"b", "a"}));
     EXPECT_EQ(f.ui.ListView1->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     // the other columns were set to descending, so their next click ascends
-    ColumnClick(f.ctx, 2);
+    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 2);
     EXPECT_EQ(f.ui.ListView1->header()->sortIndicatorOrder(), Qt::AscendingOrder);
 }
 
@@ -82,9 +82,9 @@ TEST(UserListSort, ArrowIsLeftOutForNamedColumnsAndAnEmptyList) {
     ShowColumnHeaderSortIcon(f.ui.ListView1, "1,3,");
     EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 2);
 
-    ColumnClick(f.ctx, 3);
+    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 3);
     f.ui.ListView1->clear();
-    SortByFirstColumn(f.ctx);
+    SortByFirstColumn(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey);
     EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 0);
     EXPECT_FALSE(f.ui.ListView1->header()->isSortIndicatorShown());
 }
