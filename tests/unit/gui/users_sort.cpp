@@ -1,92 +1,99 @@
 // Column sorting of the user list and the header arrow.
-#include "engine_form.h"
 #include "users/ListItem.h"
 #include "users/ListSort.h"
 
 #include <QHeaderView>
 #include <gtest/gtest.h>
 
-using testing_support::EngineForm;
 using namespace users;
 
 namespace {
 
 struct Row { const char* name; bool in, out; };
 
-void fill(QTreeWidget* list, std::initializer_list<Row> rows) {
-    list->clear();
-    for (const Row& r : rows) {
-        auto* item = new ListItem;
-        item->setText(0, r.name);
-        setItemKey(item, QString(r.name) + "@x");
-        setSwitch(item, 1, r.in);
-        setSwitch(item, 2, r.out);
-        list->addTopLevelItem(item);
+// The list, its column sort orders and the key of the row remembered after a sort.
+class UserListSort : public ::testing::Test {
+protected:
+    UserListSort() { list.setColumnCount(3); }
+
+    void fill(std::initializer_list<Row> rows) {
+        list.clear();
+        for (const Row& r : rows) {
+            auto* item = new ListItem;
+            item->setText(0, r.name);
+            setItemKey(item, QString(r.name) + "@x");
+            setSwitch(item, 1, r.in);
+            setSwitch(item, 2, r.out);
+            list.addTopLevelItem(item);
+        }
     }
-}
+    QStringList names() const {
+        QStringList out;
+        for (int i = 0; i < list.topLevelItemCount(); ++i) out << list.topLevelItem(i)->text(0);
+        return out;
+    }
+    void sortFirst() { SortByFirstColumn(&list, order, lastKey); }
+    void click(int column) { ColumnClick(&list, order, lastKey, column); }
+    Qt::SortOrder arrowOrder() const { return list.header()->sortIndicatorOrder(); }
 
-QStringList names(const QTreeWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) out << list->topLevelItem(i)->text(0);
-    return out;
-}
+    QTreeWidget list;
+    SortOrder order;
+    QString lastKey;
+};
 
-TEST(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
-    EngineForm f;
-    fill(f.ui.ListView1, {{"carol", true, true}, {"Bob", true, true}, {"alice", true, true}});
-    SortByFirstColumn(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey);
-    EXPECT_EQ(names(f.ui.ListView1), QStringList({"alice", "Bob", "carol"}));
-    EXPECT_EQ(f.ui.ListView1->currentItem()->text(0), "alice");
-    EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 1);
-    EXPECT_EQ(f.ui.ListView1->header()->sortIndicatorOrder(), Qt::AscendingOrder);
-    EXPECT_EQ(f.state.strLastSelectedItemKey, "");  // nothing was selected before the sort
+TEST_F(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
+    fill({{"carol", true, true}, {"Bob", true, true}, {"alice", true, true}});
+    sortFirst();
+    EXPECT_EQ(names(), QStringList({"alice", "Bob", "carol"}));
+    EXPECT_EQ(list.currentItem()->text(0), "alice");
+    EXPECT_EQ(sortArrowColumn(&list), 1);
+    EXPECT_EQ(arrowOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(lastKey, "");  // nothing was selected before the sort
 
     // a click on column 1 right after the load sorts descending
-    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 1);
-    EXPECT_EQ(names(f.ui.ListView1), QStringList({"carol", "Bob", "alice"}));
-    EXPECT_EQ(f.ui.ListView1->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    click(1);
+    EXPECT_EQ(names(), QStringList({"carol", "Bob", "alice"}));
+    EXPECT_EQ(arrowOrder(), Qt::DescendingOrder);
     // the selected row is remembered
-    EXPECT_EQ(f.state.strLastSelectedItemKey, "alice@x");
+    EXPECT_EQ(lastKey, "alice@x");
 }
 
-TEST(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
-    EngineForm f;
-    fill(f.ui.ListView1, {{"a", true, true}, {"b", false, true}, {"c", true, false}, {"d", false, false}});
+TEST_F(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
+    fill({{"a", true, true}, {"b", false, true}, {"c", true, false}, {"d", false, false}});
     // a toggle after the fill changes the image only
-    setSubItemImage(f.ui.ListView1->topLevelItem(0), 1, kUnchecked);
+    setSubItemImage(list.topLevelItem(0), 1, kUnchecked);
 
-    SortByFirstColumn(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey);  // as after a load
-    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 2);     // first click on column 2: ascending, off first
-    EXPECT_EQ(names(f.ui.ListView1), QStringList({"b", "d", "a", "c"}));
-    EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 2);
-    EXPECT_EQ(f.sortOrder.column[0], 1);
-    EXPECT_EQ(f.sortOrder.column[2], 1);
+    sortFirst();  // as after a load
+    click(2);     // first click on column 2: ascending, off first
+    EXPECT_EQ(names(), QStringList({"b", "d", "a", "c"}));
+    EXPECT_EQ(sortArrowColumn(&list), 2);
+    EXPECT_EQ(order.column[0], 1);
+    EXPECT_EQ(order.column[2], 1);
 
-    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 3);
-    EXPECT_EQ(names(f.ui.ListView1), QStringList({"d", "c", "b", "a"}));
-    EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 3);
-    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 3);
-    EXPECT_EQ(names(f.ui.ListView1).mid(0, 2), QStringList({"b", "a"}));
-    EXPECT_EQ(f.ui.ListView1->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    click(3);
+    EXPECT_EQ(names(), QStringList({"d", "c", "b", "a"}));
+    EXPECT_EQ(sortArrowColumn(&list), 3);
+    click(3);
+    EXPECT_EQ(names().mid(0, 2), QStringList({"b", "a"}));
+    EXPECT_EQ(arrowOrder(), Qt::DescendingOrder);
     // the other columns were set to descending, so their next click ascends
-    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 2);
-    EXPECT_EQ(f.ui.ListView1->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+    click(2);
+    EXPECT_EQ(arrowOrder(), Qt::AscendingOrder);
 }
 
-TEST(UserListSort, ArrowIsLeftOutForNamedColumnsAndAnEmptyList) {
-    EngineForm f;
-    fill(f.ui.ListView1, {{"a", true, true}});
-    sortList(f.ui.ListView1, 1, 0);
-    ShowColumnHeaderSortIcon(f.ui.ListView1, "2,");
-    EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 0);
-    ShowColumnHeaderSortIcon(f.ui.ListView1, "1,3,");
-    EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 2);
+TEST_F(UserListSort, ArrowIsLeftOutForNamedColumnsAndAnEmptyList) {
+    fill({{"a", true, true}});
+    sortList(&list, 1, 0);
+    ShowColumnHeaderSortIcon(&list, "2,");
+    EXPECT_EQ(sortArrowColumn(&list), 0);
+    ShowColumnHeaderSortIcon(&list, "1,3,");
+    EXPECT_EQ(sortArrowColumn(&list), 2);
 
-    ColumnClick(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey, 3);
-    f.ui.ListView1->clear();
-    SortByFirstColumn(f.ui.ListView1, f.sortOrder, f.state.strLastSelectedItemKey);
-    EXPECT_EQ(sortArrowColumn(f.ui.ListView1), 0);
-    EXPECT_FALSE(f.ui.ListView1->header()->isSortIndicatorShown());
+    click(3);
+    list.clear();
+    sortFirst();
+    EXPECT_EQ(sortArrowColumn(&list), 0);
+    EXPECT_FALSE(list.header()->isSortIndicatorShown());
 }
 
 }  // namespace
