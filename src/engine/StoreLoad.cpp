@@ -31,7 +31,7 @@ void resetMarkers(QWidget* w) {
     app::setBackColor(w, app::kButtonFace);
 }
 
-// Step 3: the frame, before anything is read.
+// The frame, before anything is read.
 void prepareFrame(StoreLoad& s, QTreeWidgetItem* node, bool show) {
     app::InstallFormUi& ui = s.ui;
     if (show) {
@@ -53,7 +53,7 @@ void prepareFrame(StoreLoad& s, QTreeWidgetItem* node, bool show) {
     ui.Check2->setEnabled(false);
 }
 
-// Step 14.5: the mode shown on the node and in the frame caption.
+// The mode shown on the node and in the frame caption.
 void showMode(StoreLoad& s, QTreeWidgetItem* node, bool show, bool exists, int16_t exclusions,
               const StoreTag& tag) {
     QString label;
@@ -75,7 +75,7 @@ void showMode(StoreLoad& s, QTreeWidgetItem* node, bool show, bool exists, int16
     tree::setImage(node, image);
 }
 
-// Step 15: the window leaves the staged state.
+// The window leaves the staged state.
 void leaveStagedState(StoreLoad& s, int16_t result) {
     app::InstallFormUi& ui = s.ui;
     if (result > 0) {
@@ -92,7 +92,7 @@ void leaveStagedState(StoreLoad& s, int16_t result) {
     ui.Check2->setChecked(false);
 }
 
-// Step 17: the journal mailbox in the panel.
+// The journal mailbox in the panel.
 void showJournal(StoreLoad& s, const QString& name) {
     app::InstallFormUi& ui = s.ui;
     ui.Label3->setCaption(name);
@@ -101,7 +101,7 @@ void showJournal(StoreLoad& s, const QString& name) {
     resetMarkers(ui.Label3);
 }
 
-// Steps 18 to 20: the journal and forwarding children of the store node.
+// The journal and forwarding children of the store node.
 void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journalName, const ForwardingName& fwd,
                      bool both) {
     tree::removeChildren(node);
@@ -122,7 +122,7 @@ void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journal
     }
 }
 
-// Step 21: forwarding, "Both" and the buttons of the panel.
+// Forwarding, "Both" and the buttons of the panel.
 void showForwarding(StoreLoad& s, bool both) {
     app::InstallFormUi& ui = s.ui;
     const bool forwarding = !trimBlanks(ui.Label4->caption()).isEmpty();
