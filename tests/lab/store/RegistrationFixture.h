@@ -51,18 +51,15 @@ protected:
     }
 
     store::RegistrationContext ctx() {
-        if (useDirectory) return store::RegistrationContext{g, log, [this] { return tag; },
-                                                            [this](const QString& t) { tag = t; }, {}};
-        return store::RegistrationContext{
-            g, log, [this] { return tag; }, [this](const QString& t) { tag = t; },
-            [this](const QString& dn, bool requireMail) -> std::optional<platform::directory::Row> {
-                lookups << dn;
+        store::RegistrationContext c{g, log, [this] { return tag; }, [this](const QString& t) { tag = t; }, {}};
+        if (!useDirectory)
+            c.lookupJournal = [this](const QString& dn, bool requireMail) -> std::optional<platform::directory::Row> {
                 if (failLookup) throw platform::ComError(platform::hr::ServerDown, QStringLiteral("down"));
-                if (!directory.contains(dn)) return std::nullopt;
                 const auto r = directory.value(dn);
-                if (requireMail && r.value("mail").isNull()) return std::nullopt;
+                if (!directory.contains(dn) || (requireMail && r.value("mail").isNull())) return std::nullopt;
                 return r;
-            }};
+            };
+        return c;
     }
 
     // The stored (not computed) fields of an item, in order, as name=value.
@@ -86,7 +83,6 @@ protected:
     app::MemoryErrorLog log;
     QString tag;
     QMap<QString, platform::directory::Row> directory;
-    QStringList lookups;
     bool failLookup = false;
     bool useDirectory = false;  // resolve through Globals::conAD instead of the table
 };

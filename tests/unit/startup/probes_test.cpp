@@ -26,12 +26,7 @@ TEST(WindowsVersion, TheWholeTable) {
     EXPECT_EQ(GetWindowsVersion(probes), "Failed");
 }
 
-TEST(Cluster, NodeIsTheClusterKeyAndTheNameIsTheLastCnOfTheHomeServer) {
-    FakeProbes probes;
-    EXPECT_FALSE(IsClusterNode(probes));
-    probes.registryKeys.insert("Cluster");
-    EXPECT_TRUE(IsClusterNode(probes));
-
+TEST(Cluster, TheNameIsTheLastCnOfTheHomeServer) {
     EXPECT_EQ(clusterNameFromHomeServer(
                   "/o=Org/ou=First Administrative Group/cn=Configuration/cn=Servers/cn=Evs01"),
               "EVS01");
