@@ -1,7 +1,6 @@
 #include "store/Items.h"
 #include "store/JournalMailbox.h"
 #include "store/StoreQueries.h"
-#include "store/StoreTag.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +16,6 @@ Row row(const QVariant& mail, const QVariant& nick, const QVariant& samType, con
     r.set("mAPIRecipient", mapi);
     return r;
 }
-const QChar NUL(0);
 }  // namespace
 
 TEST(JournalMailbox, LocalPartAliasAndKind) {
@@ -54,15 +52,6 @@ TEST(JournalMailbox, CandidatesInOrderSkippingEmptyNames) {
 
     g.strHttpMailboxRoot = QStringLiteral("http://srv/exadmin/mbx.lab/mbx");
     EXPECT_EQ(store::publicFolderRoot(g), QStringLiteral("http://srv/exadmin/public folders.lab/public folders"));
-}
-
-TEST(StoreTag, RefreshKeepsOnlyTheJournalPart) {
-    const QString dn = QStringLiteral("CN=Journal,DC=tavimor,DC=lab");
-    EXPECT_EQ(store::tag::journalPart(dn + NUL + "fwd" + NUL + "Both"), dn);
-    EXPECT_EQ(store::tag::journalPart(NUL + dn), NUL + dn);  // a NUL first is no separator
-    EXPECT_EQ(store::tag::fromRegistration(dn + NUL + "old" + NUL + "Both", "Name <a@b>", ""), dn + NUL + "Name <a@b>");
-    EXPECT_EQ(store::tag::fromRegistration(dn, "", "FWDAndSave"), dn + NUL + "Both");
-    EXPECT_EQ(store::tag::fromRegistration(dn + NUL + "old", "", ""), dn);
 }
 
 TEST(StoreQueryTexts, ValuesAreQuotedForTheirPlaceInTheQuery) {
