@@ -1,12 +1,15 @@
-// Applications collection: objects, their properties, and when changes reach the
-// catalog file.
+// The catalog: where its file lives and who may read it, the Applications
+// collection's objects and properties, and when changes reach the file.
 
 #include "platform/complus/CatalogErrors.h"
 #include "support/TempCatalog.h"
 #include "support/Thrown.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform::complus;
 using namespace testing_support;
@@ -25,6 +28,11 @@ QString identityOf(CatalogCollection& apps, int index) {
     return apps.Item(index).Value(QStringLiteral("Identity")).toString();
 }
 
+mode_t modeOf(const QString& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st.st_mode & 0777;
+}
 }  // namespace
 
 // A name with quotes and SQL in it is stored verbatim.
@@ -129,4 +137,47 @@ TEST(Catalog, UnknownCollectionOrWrongKeyIsRefused) {
               platform::hr::InvalidArg);
     CatalogCollection components = catalog.GetCollection(QStringLiteral("Components"), QStringLiteral("{NOPE}"));
     EXPECT_EQ(errorOf([&] { components.Populate(); }), err::ObjectDoesNotExist);
+}
+
+TEST(CatalogFile, IsCreatedOwnerOnlyInOwnerOnlyFolders) {
+    TempCatalog t;
+    const QString path = t.dir.filePath(QStringLiteral("a/b/catalog.db"));
+    const mode_t callers = ::umask(0);  // the modes must not depend on the caller's umask
+    {
+        Catalog catalog(path);
+        addApp(catalog, QStringLiteral("Tavimor"));
+    }
+    ::umask(callers);
+    EXPECT_EQ(modeOf(path), 0600u);
+    EXPECT_EQ(modeOf(t.dir.filePath(QStringLiteral("a/b"))), 0700u);
+    EXPECT_EQ(modeOf(t.dir.filePath(QStringLiteral("a"))), 0700u);
+}
+
+TEST(CatalogFile, AReadableExistingFileIsNarrowedAndALinkIsRefused) {
+    TempCatalog t;
+    const QString path = t.dir.filePath(QStringLiteral("catalog.db"));
+    { Catalog first(path); }
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+    { Catalog again(path); }
+    EXPECT_EQ(modeOf(path), 0600u);
+
+    const QString link = t.dir.filePath(QStringLiteral("link.db"));
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_NE(errorOf([&] { Catalog viaLink(link); }), 0);
+}
+
+TEST(CatalogFile, UnusableLocationsAreComErrors) {
+    TempCatalog t;
+    const QString file = t.dir.filePath(QStringLiteral("plain"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a catalog database, just text that is long enough to be read");
+    f.close();
+    EXPECT_EQ(errorOf([&] { Catalog c(file); }), platform::hr::Fail);
+    EXPECT_EQ(errorOf([&] { Catalog c{QString()}; }), platform::hr::InvalidArg);
+    if (::geteuid() != 0) {
+        const QString locked = t.dir.filePath(QStringLiteral("locked"));
+        ASSERT_EQ(::mkdir(QFile::encodeName(locked).constData(), 0500), 0);
+        EXPECT_EQ(errorOf([&] { Catalog c(locked + QStringLiteral("/catalog.db")); }), platform::hr::AccessDenied);
+    }
 }
