@@ -94,16 +94,11 @@ TEST_F(FormTest, RefreshButtonClearsTheLogAndRefreshesWhenNothingIsStaged) {
     int applies = 0;
     form->hooks().applyChanges = [&](InstallForm&, QTreeWidgetItem*) { return ++applies, 1; };
     form->errorLog().logWithoutContext(1, QStringLiteral("old"));
-    form->errorLog().show();
-    ui().TreeView1->setEnabled(false);
-
     ui().Command1->click();
     EXPECT_EQ(applies, 0);
     EXPECT_EQ(storeTreeBuilds, 1);
+    // what clearing the log does besides is ErrorLogTest's
     EXPECT_TRUE(form->errorLog().text().isEmpty());
-    EXPECT_TRUE(ui().txtErr->isHidden());
-    EXPECT_TRUE(ui().Command5->isHidden());
-    EXPECT_TRUE(ui().TreeView1->isEnabled());
 }
 
 TEST_F(FormTest, ChangeButtonAppliesAndRefreshesOnlyOnSuccess) {

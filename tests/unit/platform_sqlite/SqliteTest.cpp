@@ -1,7 +1,8 @@
+// The SQLite wrapper: stored types, bindings and where failures go. Transactions
+// and links are checked through their users: the store connection and the catalog.
 #include "platform/ComError.h"
 #include "platform/sqlite/Database.h"
 #include "platform/sqlite/Statement.h"
-#include "platform/sqlite/Transaction.h"
 #include "support/Thrown.h"
 
 #include <QFile>
@@ -107,41 +108,6 @@ TEST_F(SqliteTest, OpeningFailsThroughThePolicy) {
     EXPECT_EQ(open.number, numberOf(Stage::Open));
     EXPECT_TRUE(open.description.startsWith(QStringLiteral("open|") + missing));
     EXPECT_FALSE(QFile::exists(missing));
-
-    // A link to a good database is refused only when asked to.
-    const QString link = file("link.db");
-    ASSERT_TRUE(QFile::link(file(), link));
-    OpenOptions noFollow;
-    noFollow.noFollow = true;
-    EXPECT_EQ(errorOf([&] { Database d(link, noFollow, &testPolicy); }), numberOf(Stage::Open));
-    EXPECT_EQ(errorOf([&] { Database d(link, existing, &testPolicy); }), 0);
-}
-
-TEST_F(SqliteTest, TransactionsCommitOrRollBack) {
-    {
-        Transaction tx(*db);
-        EXPECT_TRUE(db->inTransaction());
-        db->exec("INSERT INTO t(v) VALUES(1)");
-        tx.commit();
-    }
-    EXPECT_FALSE(db->inTransaction());
-    EXPECT_EQ(count(), 1);
-
-    // Left by an exception: rolled back.
-    EXPECT_NE(errorOf([&] {
-                  Transaction tx(*db);
-                  db->exec("INSERT INTO t(v) VALUES(2)");
-                  db->exec("INSERT INTO t(n) VALUES(NULL)");
-                  tx.commit();
-              }),
-              0);
-    EXPECT_FALSE(db->inTransaction());
-    EXPECT_EQ(count(), 1);
-
-    db->begin();
-    db->exec("INSERT INTO t(v) VALUES(3)");
-    db->rollback();
-    EXPECT_EQ(count(), 1);
 }
 
 }  // namespace
