@@ -29,15 +29,15 @@ TEST(AdsiQuery, ReadsAttributesBaseAndOrderOfAListFill) {
     EXPECT_FALSE(q.descending);
 }
 
-TEST(AdsiQuery, KeywordsAndAttributeNamesAreCaseBlindAndOperatorsMapToFilters) {
-    const AdsiQuery q = AdsiQuery::parse("select Mail from 'gc://Host:3268/DC=a,DC=b' where NOT (a<>'1' or b<=2) "
-                                         "and c>3 and d<'x' and e>=TRUE order by CN desc");
+// The recipient picker's query: OR inside AND, in parentheses.
+TEST(AdsiQuery, KeywordsAreCaseBlindAndOrNestsInsideAnd) {
+    const AdsiQuery q = AdsiQuery::parse("select Mail from 'gc://Host/DC=a,DC=b' where mail='*' and ((a='1') "
+                                         "or (b='2' and c='3')) order by CN");
     EXPECT_EQ(q.from.kind, AdsiUrl::Kind::GlobalCatalog);
     EXPECT_EQ(q.from.host, "Host");
-    EXPECT_EQ(q.from.port, 3268);
     EXPECT_EQ(q.from.dn, "DC=a,DC=b");
-    EXPECT_EQ(q.filter, "(&(!(|(!(a=1))(b<=2)))(!(c<=3))(!(d>=x))(e>=TRUE))");
-    EXPECT_TRUE(q.descending);
+    EXPECT_EQ(q.filter, "(&(mail=*)(|(a=1)(&(b=2)(c=3))))");
+    EXPECT_EQ(q.orderBy, "CN");
 }
 
 TEST(AdsiQuery, QuotedValuesKeepTheirMeaningAndCannotChangeTheQuery) {
