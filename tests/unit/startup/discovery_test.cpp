@@ -106,8 +106,6 @@ TEST(Cluster, TheNameIsTheLastCnOfTheHomeServer) {
     EXPECT_EQ(clusterNameFromHomeServer(
                   "/o=Org/ou=First Administrative Group/cn=Configuration/cn=Servers/cn=Evs01"),
               "EVS01");
-    // One character after the last CN= is not a name: the whole value is taken.
-    EXPECT_EQ(clusterNameFromHomeServer("/o=Org/cn=Servers/cn=E"), "/O=ORG/CN=SERVERS/CN=E");
     EXPECT_EQ(clusterNameFromHomeServer("no marker"), "NO MARKER");
     EXPECT_EQ(clusterNameFromHomeServer(""), "");
 }
