@@ -6,6 +6,7 @@
 
 using namespace testsupport;
 using namespace platform::store;
+using testing_support::errorOf;
 
 namespace {
 const QChar NUL(0);
@@ -83,6 +84,7 @@ TEST_F(RegistrationTest, CheckFindsItAndRefreshesTheSelectedTag) {
     EXPECT_EQ(tag, dn + NUL + "Old <old@x>" + NUL + "Both");  // nothing found: untouched
 
     store::CreateRegItem(ctx(), dn, "New <new@x>", false);
+    EXPECT_TRUE(store::RegItemExists(ctx(), dn));
     EXPECT_TRUE(store::CheckRegItem(ctx(), dn, false));
     EXPECT_EQ(tag, dn + NUL + "Old <old@x>" + NUL + "Both");  // no refresh asked
     EXPECT_TRUE(store::CheckRegItem(ctx(), dn, true));
@@ -117,7 +119,8 @@ TEST_F(RegistrationTest, UnknownOrUnreachableJournalMailboxes) {
     mailboxUser("nomail", "nomail", "");  // no mail: check and create do nothing
     store::CreateRegItem(ctx(), dnOf("nomail"), "", false);
     EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("nomail")));
-    failLookup = true;  // the directory fails
+    failLookup = true;  // the directory fails: the apply's check must not read that as "none"
+    EXPECT_EQ(errorOf([&] { store::RegItemExists(ctx(), dnOf("journal")); }), platform::hr::ServerDown);
     EXPECT_FALSE(store::CheckRegItem(ctx(), dnOf("journal")));
     store::CreateRegItem(ctx(), dnOf("journal"), "", false);
     store::RemoveRegItem(ctx(), dnOf("journal"));
