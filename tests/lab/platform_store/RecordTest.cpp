@@ -13,8 +13,8 @@ protected:
 };
 }  // namespace
 
-// Typed integer fields kept over a rewrite are checked on the junk e-mail rule.
-TEST_F(RecordTest, CreatedFieldsKeepTypesAndOrder) {
+// Field order is checked on registration items, integer types on the junk e-mail rule.
+TEST_F(RecordTest, CreatedFieldsAreReadBackInEitherFormAndAnyCase) {
     {
         StoreRecord rec;
         rec.open(TempStore::file("mbx/jdoe/Posteingang/item.eml"), nullptr, adMode::ReadWrite, adCreate::CreateOverwrite,
@@ -30,10 +30,7 @@ TEST_F(RecordTest, CreatedFieldsKeepTypesAndOrder) {
     EXPECT_EQ(rec.field(QStringLiteral("urn:x:text")), QVariant(QStringLiteral("1")));
     EXPECT_EQ(rec.field(schema::kIsHidden), QVariant(true));
     EXPECT_EQ(rec.field(QStringLiteral("urn:x:int")), QVariant(qint32(-1)));
-    EXPECT_EQ(rec.fieldType(QStringLiteral("urn:x:int")), adType::Integer);
     EXPECT_EQ(rec.field(QStringLiteral("Tavimor_FWDAddress")), QVariant(QStringLiteral(" a ")));  // untrimmed
-    EXPECT_EQ(rec.fieldNames().mid(0, 4),
-              (QStringList{"urn:x:text", "DAV:ishidden", "urn:x:int", "Tavimor_FWDAddress"}));
     EXPECT_EQ(rec.field(schema::kHref), QVariant(TempStore::web("mbx/jdoe/Posteingang/item.eml")));
     EXPECT_EQ(rec.field(schema::kDisplayName), QVariant(QStringLiteral("item.eml")));
     EXPECT_EQ(rec.field(schema::kIsFolder), QVariant(false));

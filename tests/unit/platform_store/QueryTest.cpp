@@ -79,12 +79,8 @@ TEST(StoreQuery, MalformedTextsAreCommandErrorsNamingWhatIsWrong) {
     EXPECT_TRUE(syntaxError(QStringLiteral("UPDATE \"a\"")).contains("SELECT"));
     // An apostrophe left unescaped inside a literal ends it early: an error, not a
     // different query.
-    for (const QString& text : {where("\"a\" = 'o'reilly'"), where("\"a\" = "), where("\"a\" 'x'"), where("(\"a\" = 'x'"),
-                                where("\"a\" = 'x' 'y'"), where("a = 'x'"), where("\"a\" ! 'x'"),
-                                QStringLiteral("SELECT FROM scope('shallow traversal of \"u\"')"),
-                                QStringLiteral("SELECT \"a\" FROM scope('sideways traversal of \"u\"')"),
-                                QStringLiteral("SELECT \"a\" FROM scope('shallow traversal of u')"),
-                                QStringLiteral("SELECT \"a\" FROM 'u'")})
+    for (const QString& text : {where("\"a\" = 'o'reilly'"), where("\"a\" = "), where("(\"a\" = 'x'"),
+                                QStringLiteral("SELECT \"a\" FROM scope('shallow traversal of u')")})
         EXPECT_FALSE(syntaxError(text).isEmpty());
 }
 
