@@ -37,8 +37,7 @@ protected:
         qputenv("TAVIMOR_COMPLUS_CATALOG", catalog.path().toUtf8());
         {
             platform::complus::Catalog c = catalog.open();
-            appId = testing_support::addApp(c, "Tavimor");
-            c.InstallComponent(appId, testing_support::sinkLibrary(), QString(), QString());
+            c.InstallComponent(testing_support::addApp(c, "Tavimor"), testing_support::sinkLibrary(), QString(), QString());
         }
         journalDn = "CN=Journal Archive,OU=Journal," + testing_support::labBase();
         const QString journaled = ldapsearchValues("(cn=Journal Archive)", "homeMDB").value(0);
@@ -107,7 +106,6 @@ protected:
 
     TempStore store;
     testing_support::TempCatalog catalog;
-    QString appId;
     QString journalDn;
     QStringList parties;
     std::unique_ptr<storetool::StoreEnvironment> env;
