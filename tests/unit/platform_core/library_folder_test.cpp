@@ -1,4 +1,4 @@
-// The program's library folder and the trust check of a library file.
+// The trust check of a library file.
 #include "platform/system/LibraryFolder.h"
 
 #include <QDir>
@@ -34,19 +34,9 @@ protected:
 
 }  // namespace
 
-// That the program never takes the working folder is checked end to end by
-// ComPlusLab.ALibraryPlantedInTheWorkingFolderIsNeverLoaded.
-TEST(LibraryFolder, BuildTreeWhenTheExecutablesFolderHoldsTheLibraryElseTheInstalledFolder) {
-    QTemporaryDir build;
-    QFile(build.filePath("Tavimor.so")).open(QIODevice::WriteOnly);
-    EXPECT_EQ(libraryFolder(build.path(), "Tavimor.so"), build.path());
-    const QString installed = libraryFolder("/usr/bin", "Tavimor.so");
-    EXPECT_TRUE(installed.startsWith("/usr/lib/")) << installed.toStdString();
-    EXPECT_TRUE(installed.endsWith("/tavimor")) << installed.toStdString();
-    // Whatever the working folder holds, it is never the library folder.
-    EXPECT_EQ(libraryFolder("", "Tavimor.so"), libraryFolder("/usr/bin", "Tavimor.so"));
-}
-
+// Where the program looks for the library is shown end to end: in the build
+// tree by ComPlusLab.ALibraryPlantedInTheWorkingFolderIsNeverLoaded, installed by
+// the package test, which finds the library of the installed program.
 TEST_F(TrustCheck, AcceptsAPrivateFileAndOpensTheFileItChecked) {
     const QString path = make("lib/Tavimor.so", rw);
     TrustedFile file(path);
