@@ -49,10 +49,6 @@ TEST_F(RecordTest, OpenCreateAndDeleteRules) {
         StoreRecord rec;
         EXPECT_EQ(errorOf([&] { rec.open(r.url, nullptr, r.mode, r.create); }), r.error) << r.url.toStdString();
     }
-    StoreRecord ro;
-    ro.open(TempStore::file("mbx/jdoe"));
-    EXPECT_EQ(errorOf([&] { ro.setField(QStringLiteral("urn:x"), 1); }), err::ReadOnly);
-    EXPECT_EQ(errorOf([&] { ro.deleteRecord(); }), err::ReadOnly);
     StoreRecord rw;
     rw.open(TempStore::file("mbx/jdoe"), nullptr, adMode::ReadWrite);
 

@@ -30,6 +30,8 @@ protected:
         pf = {"CN=Journal Folder", "pf", "journal-folder@tavimor.lab", "journal-folder", "", ""};
         fake.journals.insert("CN=Public Journal Store", pf.dn);
         fake.publicFolders.insert("journal-folder@tavimor.lab", "file://./backofficestorage/tavimor.lab/public folders/Journal Folder");
+        fake.user("legal", kPlain);
+        fake.byAddress["partner@example.com"] = {"CN=Partner", "contact", "partner@example.com", "partner", "", ""};
     }
 
     sink::SaveEvent report(const QString& from, const QStringList& to, const QStringList& cc = {}) {
@@ -78,7 +80,6 @@ TEST_F(Journaler, OnlyPartiesHomedOnAStoreJournaledIntoThisFolderCount) {
     fake.user("excluded.out", kJournaled, "###NoArcOut");
     fake.user("elsewhere", kOther);
     fake.user("unjournaled", kPlain);
-    fake.byAddress["partner@example.com"] = {"CN=Partner", "contact", "partner@example.com", "partner", "", ""};
     // outside sender, contact, other journal, no journal: none of them counts
     EXPECT_EQ(run(report("stranger@example.org", {"excluded.in@tavimor.lab"})), Verdict::Drop);
     EXPECT_EQ(run(report("excluded.out@tavimor.lab", {"partner@example.com", "elsewhere@tavimor.lab"},
@@ -111,8 +112,6 @@ TEST_F(Journaler, OnlyPartiesHomedOnAStoreJournaledIntoThisFolderCount) {
 
 TEST_F(Journaler, ForwardsAKeptReportAndKeepsItOnlyWithBoth) {
     fake.user("alice", kJournaled);
-    fake.user("legal", kPlain);
-    fake.byAddress["partner@example.com"] = {"CN=Partner", "contact", "partner@example.com", "partner", "", ""};
     fake.byAddress["legal-team@tavimor.lab"] = {"CN=Legal Team", "group", "legal-team@tavimor.lab", "legal-team", "", ""};
     fake.groups.insert("CN=Legal Team", {fake.byAddress["legal@tavimor.lab"], fake.byAddress["partner@example.com"]});
     const QString queue = "file://./backofficestorage/tavimor.lab/Outbound Queue";
@@ -147,7 +146,6 @@ TEST_F(Journaler, ForwardsAKeptReportAndKeepsItOnlyWithBoth) {
 
 TEST_F(Journaler, NeverLosesAReportWhenTheDirectoryOrAForwardFails) {
     fake.user("alice", kJournaled, "###NoArcOut");
-    fake.user("legal", kPlain);
     forwardTo = "legal@tavimor.lab";
 
     fake.directoryDown = true;
