@@ -9,7 +9,6 @@
 namespace q = platform::store::query;
 namespace err = platform::store::err;
 using platform::store::StoreUrl;
-using platform::store::detail::Traversal;
 using testing_support::errorOf;
 
 namespace {
@@ -36,20 +35,8 @@ QString syntaxError(const QString& text) {
 }
 }  // namespace
 
-// The program's own query texts run against real stores in the registration tests.
-TEST(StoreQuery, KeywordsIgnoreCaseAndBlanksAndStarSelectsAllColumns) {
-    const auto q = q::parse(QStringLiteral("SELECT * FROM scope('DEEP\ttraversal\nof \"file://./backofficestorage/d\"')"));
-    EXPECT_TRUE(q.allColumns);
-    EXPECT_EQ(q.traversal, Traversal::Deep);
-    EXPECT_EQ(q.scopeUrl, QStringLiteral("file://./backofficestorage/d"));
-    EXPECT_EQ(q.where, nullptr);
-    const auto h = q::parse(QStringLiteral("select  \"DAV:href\",\"x\"  from scope ('hierarchical  traversal of \"u\"')  "
-                                           "WHERE \"x\" = 'a'"));
-    EXPECT_EQ(h.columns, (QStringList{"DAV:href", "x"}));
-    EXPECT_EQ(h.traversal, Traversal::Hierarchical);
-    EXPECT_TRUE(h.conditionMentions(QStringLiteral("X")));
-}
-
+// The program's own query texts (their blanks, letter case, traversals and "*")
+// run against real stores in the registration, recordset and journaling tests.
 TEST(StoreQuery, EscapedApostropheStaysInsideTheLiteral) {
     // 'o''reilly' is one value: the OR after it is part of nothing else.
     EXPECT_EQ(matches(where(QStringLiteral("\"a\" = 'o''reilly' OR \"b\" = 'x'")), {{"a", "O'Reilly"}}), true);
