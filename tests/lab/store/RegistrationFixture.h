@@ -34,19 +34,13 @@ protected:
         g.conExOLEDB = std::make_shared<platform::store::StoreConnection>();
     }
 
-    // A mailbox user known to the directory (alias may differ from the mail's local part).
-    void mailboxUser(const QString& key, const QString& alias, const QString& mail) {
+    // A mailbox user known to the directory (alias may differ from the mail's local
+    // part), or with no account type a mail-enabled public folder.
+    void mailboxUser(const QString& key, const QString& alias, const QString& mail, bool publicFolder = false) {
         platform::directory::Row r;
         r.set("mail", mail.isEmpty() ? QVariant() : QVariant(mail));
         r.set("mailNickname", alias.isEmpty() ? QVariant() : QVariant(alias));
-        r.set("sAMAccountType", QStringLiteral("805306368"));
-        directory.insert(dnOf(key), r);
-    }
-    // A mail-enabled public folder known to the directory.
-    void publicFolderObject(const QString& key, const QString& mail) {
-        platform::directory::Row r;
-        r.set("mail", mail);
-        r.set("mailNickname", key);
+        if (!publicFolder) r.set("sAMAccountType", QStringLiteral("805306368"));
         directory.insert(dnOf(key), r);
     }
 

@@ -29,7 +29,7 @@ protected:
         b.commit();
         mailboxUser("journal", "jarchive", "journal.archive@tavimor.lab");
         mailboxUser("plain", "plain", "plain@tavimor.lab");
-        publicFolderObject("lost", "lost-folder@tavimor.lab");
+        mailboxUser("lost", "lost", "lost-folder@tavimor.lab", true);
     }
     static QString pfRoot() { return TempStore::web("public folders"); }
     QString regUrl(const QString& alias = "jarchive", const QString& inbox = "Posteingang") {

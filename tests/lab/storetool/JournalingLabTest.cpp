@@ -43,7 +43,6 @@ TEST_F(Journaling, ForwardingToAUserAPublicFolderAndAnOutsideAddressWithAndWitho
         {"Marker None <marker.none@tavimor.lab>", false, inbox("marker.none")},
         {"sales-folder@tavimor.lab", true, TempStore::file("public folders/Sales Folder")},
         {"auditor@example.org", false, queue},
-        {"Auditor <auditor@example.org>", true, queue},
     };
     int inJournal = 0;
     int i = 0;
