@@ -21,7 +21,6 @@ protected:
         b.ensureItem({"mbx", "jdoe", "Inbox", "visible.eml"}, {{"urn:x:n", 3}});
         b.ensurePublicFolder({"A", "B", "C"}, QStringLiteral("c@tavimor.lab"));
         b.ensurePublicFolder({"D"}, QString());
-        b.ensureItem({"public folders", "A", "post.eml"}, {});
         b.commit();
         con.open(TempStore::web("mbx/jdoe"));
     }
