@@ -38,11 +38,10 @@ TEST_F(RecordTest, CreatedFieldsAreReadBackInEitherFormAndAnyCase) {
 }
 
 TEST_F(RecordTest, OpenCreateAndDeleteRules) {
-    // Absent item, missing parent, read-only writes, computed fields, root.
+    // Absent item, missing parent, an item that exists; the root cannot be deleted.
     const struct { QString url; int mode, create; int32_t error; } refused[] = {
         {TempStore::file("mbx/nobody"), adMode::Read, adCreate::FailIfNotExists, err::ItemNotFound},
         {TempStore::file("mbx/nobody/Inbox/x"), adMode::ReadWrite, adCreate::CreateOverwrite, err::StoreNotFound},
-        {TempStore::file("mbx/jdoe/new"), adMode::Read, adCreate::CreateOverwrite, err::ReadOnly},
         {TempStore::file("mbx/jdoe/Sent Items"), adMode::ReadWrite, adCreate::CreateNonCollection, err::ItemExists},
     };
     for (const auto& r : refused) {

@@ -85,7 +85,6 @@ TEST_F(SqliteTest, FailuresReachThePolicyWithTheirStage) {
     const auto prepare = thrown([&] { db->prepare("SELEC nonsense"); });
     EXPECT_EQ(prepare.number, numberOf(Stage::Prepare));
     EXPECT_TRUE(prepare.description.startsWith(QStringLiteral("prepare|") + file() + QStringLiteral("|")));
-    EXPECT_TRUE(prepare.description.contains(QStringLiteral("syntax error"))) << prepare.description.toStdString();
 
     EXPECT_EQ(errorOf([&] { db->exec("INSERT INTO missing VALUES(1)"); }), numberOf(Stage::Exec));
     const auto step = thrown([&] { db->prepare("INSERT INTO t(n) VALUES(NULL)").run(); });
