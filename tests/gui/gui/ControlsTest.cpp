@@ -29,7 +29,6 @@ TEST(ImageLists, EveryKeyHasItsOwnPicture) {
         const QIcon icon = images::icon(key);
         ASSERT_FALSE(icon.isNull()) << key.toStdString();
         const QImage img = icon.pixmap(QSize(16, 16)).toImage();
-        EXPECT_EQ(img.size(), QSize(16, 16));
         const QByteArray bytes(reinterpret_cast<const char*>(img.constBits()), img.sizeInBytes());
         EXPECT_FALSE(seen.contains(bytes)) << key.toStdString() << " looks like another picture";
         seen.insert(bytes);
