@@ -26,6 +26,8 @@ TEST_F(FormTest, MissingSinkLibraryIsLoggedOnEveryRefreshWithoutShowingTheLog) {
     EXPECT_FALSE(ui().CheckRegCom->isEnabled());
     EXPECT_FALSE(ui().CheckUnRegCom->isEnabled());
     EXPECT_EQ(ui().Label8->text(), kNotInstalled);
+    EXPECT_EQ(statusPanel(ui().StatusBar1, QStringLiteral("text"))->text(),
+              QStringLiteral("Tavimor disabled globally. Install COM+ object to enable it."));
     for (QWidget* w : accountControls(ui())) EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
 }
 

@@ -1,13 +1,13 @@
 // The Exchange management objects against the lab's configuration partition,
-// compared with what ldapsearch reads there independently. Setting and deleting
-// a store's journal recipient is checked through Change (engine_apply_lab_test).
+// compared with what ldapsearch reads there independently. Which storage groups
+// and stores the tree lists, the recovery group left out, is compared with
+// ldapsearch by the store tree's lab test; setting and deleting a store's journal
+// recipient is checked through Change (engine_apply_lab_test).
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/MailboxStoreDB.h"
-#include "platform/exchange/StorageGroup.h"
 #include "support/Lab.h"
 #include "support/Thrown.h"
 
-#include <QSet>
 #include <gtest/gtest.h>
 
 using namespace platform::exchange;
@@ -22,12 +22,6 @@ QString serverDn() {
     return ldapsearchValues("(&(objectClass=msExchExchangeServer)(cn=" + serverName() + "))", "distinguishedName",
                             configNc())
         .value(0);
-}
-
-QSet<QString> lowered(const QStringList& l) {
-    QSet<QString> s;
-    for (const QString& v : l) s.insert(v.toLower());
-    return s;
 }
 
 TEST(ExchangeServerLab, EveryServerOpensByNameInAnyCaseOrFqdnAndUnknownNamesFail) {
@@ -49,26 +43,6 @@ TEST(ExchangeServerLab, EveryServerOpensByNameInAnyCaseOrFqdnAndUnknownNamesFail
     // filter characters in a name are taken literally
     for (const char* unknown : {"no-such-server.example", "", "*", "x)(cn=*"})
         EXPECT_EQ(errorOf([&] { ExchangeServer::open(unknown); }), platform::hr::NoSuchObject) << unknown;
-}
-
-// Which groups and stores the tree lists, and in what order, is compared with
-// ldapsearch by the store tree's lab test.
-TEST(ExchangeServerLab, StorageGroupsAsTheDirectoryHoldsThemAndTheRecoveryGroupUnavailable) {
-    REQUIRE_LAB();
-    const QStringList groups = ExchangeServer::open(serverName()).StorageGroups();
-    EXPECT_EQ(lowered(groups), lowered(ldapsearchValues("(objectClass=msExchStorageGroup)", "distinguishedName",
-                                                        "CN=InformationStore," + serverDn())));
-    int recovery = 0;
-    for (const QString& entry : groups) {
-        if (ldapsearchValues("(objectClass=*)", "msExchRecovery", entry).value(0).compare("TRUE", Qt::CaseInsensitive) == 0) {
-            ++recovery;
-            EXPECT_EQ(errorOf([&] { StorageGroup::open(entry); }), platform::hr::StorageGroupUnavailable);
-        } else {
-            // an "LDAP://" URL names the same group
-            EXPECT_EQ(StorageGroup::open("LDAP://" + entry).Name(), StorageGroup::open(entry).Name());
-        }
-    }
-    EXPECT_EQ(recovery, 1);
 }
 
 TEST(MailboxStoreDBLab, MissingStoreIsNotCreated) {

