@@ -3,7 +3,6 @@
 
 #include "platform/system/SystemProbes.h"
 
-#include <QHash>
 #include <QSet>
 
 namespace testing_support {
@@ -14,7 +13,6 @@ public:
     bool versionOk = true;
     platform::system::OsVersionInfo version{6, 2, 9200, 2, {}};
     QSet<QString> registryKeys;            // keys under HKEY_LOCAL_MACHINE
-    QHash<QString, QString> env;
     QString computer = "VM";
     std::optional<QString> lanGroup;
     QStringList storeRoot;
@@ -30,7 +28,7 @@ public:
     bool registryKeyExists(platform::system::RegistryRoot root, const QString& key) override {
         return root == platform::system::RegistryRoot::LocalMachine && registryKeys.contains(key);
     }
-    QString environment(const QString& name) override { return env.value(name); }
+    QString environment(const QString&) override { return {}; }
     QString computerName() override { return computer; }
     std::optional<QString> workstationLanGroup(const QString&) override { return lanGroup; }
     QStringList listStoreRoot() override { return storeRoot; }

@@ -5,6 +5,8 @@
 // 127.0.0.1, so TLS to it through the relay still verifies. It records what
 // clients sent.
 
+#include "support/Lab.h"
+
 #include <QByteArray>
 #include <algorithm>
 #include <chrono>
@@ -35,6 +37,10 @@ public:
     }
 
     int port() const { return port_; }
+    // The relay under the lab DC's name.
+    QString uri(const QString& scheme = QStringLiteral("ldap")) const {
+        return scheme + "://" + labEnv("LAB_DC_HOST") + ":" + QString::number(port_);
+    }
     void setMode(Mode m) { mode_ = m; }
     void down() { request(-1); }
     void up() { request(1); }

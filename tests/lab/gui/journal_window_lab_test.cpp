@@ -59,8 +59,7 @@ TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheM
     }
     ASSERT_EQ(both.size(), 2);
     const QString excluded = both[0], other = both[1];
-    attributes.keep(ldapsearchValues("(mail=" + filterValue(excluded) + ")", "distinguishedName").value(0),
-                    "extensionAttribute10");
+    attributes.keep(dnOfMail(excluded), "extensionAttribute10");
     // a click on the user's "Journal outgoing" switch, as the administrator does it
     QTreeWidgetItem* row = users::findItem(ui.ListView1, excluded);
     ASSERT_NE(row, nullptr);

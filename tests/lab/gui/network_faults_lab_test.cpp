@@ -22,20 +22,16 @@ class NetworkFaultsLab : public WindowLabTest {
 protected:
     void SetUp() override {
         WindowLabTest::SetUp();
-        savedUri = qgetenv("LDAPURI");
+        labUri = QString::fromUtf8(qgetenv("LDAPURI"));
         platform::directory::resetConnectionCache();
     }
     void TearDown() override {
         WindowLabTest::TearDown();
-        qputenv("LDAPURI", savedUri);
         platform::directory::resetConnectionCache();
     }
     void useServers(const QString& uris) {
-        qputenv("LDAPURI", uris.toUtf8());
+        environment.set("LDAPURI", uris.isNull() ? QByteArray() : uris.toUtf8());
         platform::directory::resetConnectionCache();
-    }
-    QString relayUri(const FaultProxy& p) const {
-        return "ldap://" + labEnv("LAB_DC_HOST") + ":" + QString::number(p.port());
     }
     int storeNodes() const {
         int n = 0;
@@ -53,7 +49,7 @@ protected:
         return storeNodes();
     }
 
-    QByteArray savedUri;
+    QString labUri;
 };
 
 // Runs lab/lab with the given arguments; the lab DC is shared, so a stopped DC
@@ -73,7 +69,7 @@ struct RestartFirstDc {
 TEST_F(NetworkFaultsLab, DcGoneAtStartUpOrDuringTheTreeBuildIsLoggedAndRefreshWorksOnceItIsBack) {
     FaultProxy relay;
     relay.down();
-    useServers(relayUri(relay));
+    useServers(relay.uri());
     QElapsedTimer t;
     t.start();
     open();
@@ -99,7 +95,7 @@ TEST_F(NetworkFaultsLab, DcGoneAtStartUpOrDuringTheTreeBuildIsLoggedAndRefreshWo
 
 TEST_F(NetworkFaultsLab, DcDyingDuringAUserListFillIsLoggedAndTheNextLoadFillsItAgain) {
     FaultProxy relay;
-    useServers(relayUri(relay));
+    useServers(relay.uri());
     open();
     QTreeWidgetItem* store = form->ui().TreeView1->currentItem();
     ASSERT_NE(store, nullptr);
@@ -129,7 +125,7 @@ TEST_F(NetworkFaultsLab, DcGoneDuringAnApplyNamesEveryUserNotWrittenAndClaimsNoW
         before << attributeAt(userDn(alias), "extensionAttribute10").value_or("(none)");
     }
     FaultProxy relay;
-    useServers(relayUri(relay));
+    useServers(relay.uri());
     open();
     QTreeWidgetItem* store = findNode(form->ui().TreeView1, "First Storage Group", storeName);
     ASSERT_NE(store, nullptr);
@@ -152,17 +148,14 @@ TEST_F(NetworkFaultsLab, DcGoneDuringAnApplyNamesEveryUserNotWrittenAndClaimsNoW
     for (int i = 0; i < aliases.size(); ++i)
         EXPECT_EQ(attributeAt(userDn(aliases[i]), "extensionAttribute10").value_or("(none)"), before[i]);
     EXPECT_GT(cleanRefresh(), 3);
-    useServers(QString::fromUtf8(savedUri));  // the attributes are put back past the relay
+    useServers(labUri);  // the attributes are put back past the relay
 }
 
 TEST_F(NetworkFaultsLab, WithoutAnyDirectoryConfiguredOneLineSaysWhatToSet) {
-    qunsetenv("LDAPURI");
-    platform::directory::resetConnectionCache();
-    const QByteArray home = qgetenv("HOME");
+    useServers(QString());
     QTemporaryDir emptyHome;
-    qputenv("HOME", emptyHome.path().toUtf8());
+    environment.set("HOME", emptyHome.path().toUtf8());
     open();
-    qputenv("HOME", home);
     EXPECT_EQ(errorText().count("ERROR: "), 1) << errorText().toStdString();
     EXPECT_TRUE(errorText().contains("set LDAPURI")) << errorText().toStdString();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The test window wired to the lab: directory connection and base, the Exchange
-// server's name as start-up finds it, and a registration-item check answered from
-// a table (the store's registration items are not what these tests are about).
+// server's name as start-up finds it and its MTA as the store tree reads it,
+// and a registration-item check answered from a table (the store's
+// registration items are not what these tests are about).
 
 #include "platform/directory/Directory.h"
 #include "support/Lab.h"
@@ -11,8 +12,6 @@
 #include <QHash>
 #include <QSet>
 #include <memory>
-#include <optional>
-#include <vector>
 
 namespace testing_support {
 
@@ -22,6 +21,7 @@ struct LabForm : EngineForm {
         g.conAD = std::make_shared<platform::directory::DirectoryConnection>();
         g.conAD->open();
         state.ComputerName = labEnv("LAB_EXCHANGE_SERVER").toLower() + "." + labEnv("LAB_DNS_DOMAIN");
+        g.strResponsibleMTAServer = attributeAt(exchangeServerDn(), "msExchResponsibleMTAServer").value_or("");
         load.services.checkRegItem = [this](const QString& dn, QString* tag) {
             const auto it = regItems.constFind(dn.toLower());
             if (it == regItems.constEnd()) return false;
@@ -40,12 +40,6 @@ inline QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& parentText, c
         if (tree::text(n) == text && n->parent() && tree::text(n->parent()) == parentText) found = n;
     });
     return found;
-}
-
-// A value written literally into an ldapsearch filter.
-inline QString filterValue(QString v) {
-    v.replace("\\", "\\5c").replace("*", "\\2a").replace("(", "\\28").replace(")", "\\29");
-    return v;
 }
 
 // Distinguished name of the mailbox store with that name in the storage group
@@ -89,44 +83,5 @@ inline QSet<QString> listedKeys(const QTreeWidget* list) {
     for (int i = 0; i < list->topLevelItemCount(); ++i) keys.insert(users::itemKey(list->topLevelItem(i)).toLower());
     return keys;
 }
-
-// The first value of an attribute of one object as ldapsearch reads it; none when unset.
-inline std::optional<QString> attributeAt(const QString& dn, const QString& attr) {
-    const QStringList v = ldapsearchValues("(objectClass=*)", attr, dn);
-    if (v.isEmpty()) return std::nullopt;
-    return v.first();
-}
-
-// Writes (or, with none, clears) an attribute straight through the directory layer.
-inline void writeAttribute(const QString& dn, const QString& attr, const std::optional<QString>& value) {
-    auto o = platform::directory::DirectoryObject::bind("LDAP://" + dn);
-    if (value)
-        o.put(attr, *value);
-    else
-        o.putEx(platform::directory::DirectoryObject::ClearControl, attr);
-    o.setInfo();
-}
-
-// Puts every kept attribute back as it was when kept, at the latest when it ends.
-class AttributeKeeper {
-public:
-    ~AttributeKeeper() { restore(); }
-    void keep(const QString& dn, const QString& attr) { kept_.push_back({dn, attr, attributeAt(dn, attr)}); }
-    void restore() {
-        for (const Kept& k : kept_) try {
-                if (attributeAt(k.dn, k.attr) != k.value) writeAttribute(k.dn, k.attr, k.value);
-            } catch (const platform::ComError&) {
-                ADD_FAILURE() << "could not restore " << k.attr.toStdString() << " of " << k.dn.toStdString();
-            }
-        kept_.clear();
-    }
-
-private:
-    struct Kept {
-        QString dn, attr;
-        std::optional<QString> value;
-    };
-    std::vector<Kept> kept_;
-};
 
 }  // namespace testing_support

@@ -5,7 +5,6 @@
 
 #include "app/InstallForm.h"
 #include "app/Wiring.h"
-#include "complus/ComPlus.h"
 #include "directory/tree/Node.h"
 #include "store/Registration.h"
 #include "store/RegistrationContext.h"
@@ -17,13 +16,14 @@
 
 namespace testing_support {
 
+inline const QString kJournalRecipient = QStringLiteral("msExchMessageJournalRecipient");
+
 class WindowLabTest : public ::testing::Test {
 protected:
     void SetUp() override {
         REQUIRE_LAB();
         ASSERT_TRUE(catalogDir.isValid());
-        savedCatalog = qgetenv("TAVIMOR_COMPLUS_CATALOG");
-        qputenv("TAVIMOR_COMPLUS_CATALOG", catalogDir.filePath("catalog.db").toUtf8());
+        environment.set("TAVIMOR_COMPLUS_CATALOG", catalogDir.filePath("catalog.db").toUtf8());
         const QString build = qEnvironmentVariable("TAVIMOR_BUILD_DIR");
         probes.computer = labEnv("LAB_EXCHANGE_SERVER");
         probes.storeRoot = QDir(labEnv("TAVIMOR_STORE_ROOT")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
@@ -39,21 +39,14 @@ protected:
             form->Form_Unload();
         }
         attributes.restore();
-        qputenv("TAVIMOR_COMPLUS_CATALOG", savedCatalog);
     }
 
     void open() {
         form->Form_Load();
         form->Form_Activate();
     }
-
-    // Installs the hosted application in the test's catalog.
-    void installApplication() {
-        app::MemoryErrorLog log;
-        app::Globals g;
-        complus::ComPlus comPlus(log, g, probes);
-        ASSERT_EQ(comPlus.InstallComPlusApp("Tavimor", "", "", ""), 1) << log.text().toStdString();
-    }
+    app::InstallFormUi& ui() { return form->ui(); }
+    QTreeWidgetItem* node(const QString& group, const QString& name) { return findNode(ui().TreeView1, group, name); }
 
     // The registration routines over the window's state, with `tag` as the selected store's tag.
     store::RegistrationContext registration(QString& tag) {
@@ -61,7 +54,7 @@ protected:
     }
 
     QTemporaryDir catalogDir;
-    QByteArray savedCatalog;
+    EnvScope environment;  // put back after the derived tests' own changes
     FakeProbes probes;
     app::ScriptedPrompt prompt;
     std::unique_ptr<app::InstallForm> form;

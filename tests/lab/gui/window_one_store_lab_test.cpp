@@ -1,10 +1,15 @@
-// The panel owns one store: with real mouse and keyboard events on the wired
-// window against the lab, whatever moves the tree's selection, Change writes
-// only the store the panel shows, and a load overtaken by another store stops.
+// Change, through the whole window against the lab: the store's journal
+// recipient and users' markers (the tests put the directory back; the decisions
+// of the apply, shared mailboxes and the COM+ install, are tested on recorded
+// writes). The panel owns one store: with real mouse and keyboard events,
+// whatever moves the tree's selection, Change writes only the store the panel
+// shows, and a load overtaken by another store stops.
 #include "kit/CaptionLabel.h"
 #include "panel/PanelEvents.h"
+#include "users/ListItem.h"
 #include "window_lab.h"
 
+#include <QCoreApplication>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -13,26 +18,22 @@ using namespace testing_support;
 
 namespace {
 
-const QString kJournal = QStringLiteral("msExchMessageJournalRecipient");
-
 class OneStoreLab : public WindowLabTest {
 protected:
     void SetUp() override {
         WindowLabTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        for (const QString& dn : {first(), second(), shared()}) attributes.keep(dn, kJournal);
+        for (const QString& dn : {first(), second(), shared()}) attributes.keep(dn, kJournalRecipient);
         open();
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         ASSERT_EQ(form->loadedNode(), node("Second Storage Group", "Journaled Store"));
     }
 
-    app::InstallFormUi& ui() { return form->ui(); }
     const engine::PanelModel& panel() { return form->panel(); }
     static QString first() { return storeDn("First Storage Group", "Journaled Store"); }
     static QString second() { return storeDn("Second Storage Group", "Journaled Store"); }
     static QString shared() { return storeDn("Second Storage Group", "Shared Journal A"); }
-    QTreeWidgetItem* node(const QString& group, const QString& name) { return findNode(ui().TreeView1, group, name); }
     QPoint at(QTreeWidgetItem* n) { return ui().TreeView1->visualItemRect(n).center(); }
     QWidget* treeArea() { return ui().TreeView1->viewport(); }
 
@@ -46,7 +47,7 @@ protected:
         QTest::mouseClick(ui().Command1, Qt::LeftButton);
         QCoreApplication::processEvents();
     }
-    static std::optional<QString> journalOf(const QString& dn) { return attributeAt(dn, kJournal); }
+    static std::optional<QString> journalOf(const QString& dn) { return attributeAt(dn, kJournalRecipient); }
 };
 
 // Fault 1: the right button and a press dragged off before release moved the
@@ -134,6 +135,62 @@ TEST_F(OneStoreLab, UntickAfterAPickRemovesTheJournalMailbox) {
     QTest::mouseClick(ui().Check3, Qt::LeftButton);  // ticked again, no new pick
     pressChange();
     EXPECT_EQ(journalOf(second()), std::nullopt);
+}
+
+const QString kMarkers = QStringLiteral("extensionAttribute10");
+
+class ApplyLab : public WindowLabTest {
+protected:
+    engine::PanelModel& panel() { return form->panel(); }
+
+    // Loads a store into the panel as selecting it does.
+    QTreeWidgetItem* select(const QString& group, const QString& name) {
+        QTreeWidgetItem* found = node(group, name);
+        if (found && ui().TreeView1->currentItem() != found) ui().TreeView1->setCurrentItem(found);
+        QCoreApplication::processEvents();
+        return found;
+    }
+
+    void stageUser(const QString& mail, bool in, bool out) {
+        const engine::UserRow* row = panel().user(mail);
+        ASSERT_NE(row, nullptr) << mail.toStdString();
+        if (row->switches.ingoing != in) panel().toggleSwitch(mail, 1);
+        if (row->switches.outgoing != out) panel().toggleSwitch(mail, 2);
+        form->globals().blnChangesPending = true;
+    }
+};
+
+TEST_F(ApplyLab, ChangeWritesTheJournalMailboxAndStagedUsersMarkersAndRemovesTheMailboxAgain) {
+    const QString storeName = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
+    const QString store = storeDn("First Storage Group", storeName);
+    const QString archive = "CN=Journal Archive,OU=Journal," + labBase();
+    const QString markerIn = userDn("marker.in"), freeText = userDn("marker.freetext");
+    attributes.keep(store, kJournalRecipient);
+    attributes.keep(markerIn, kMarkers);
+    attributes.keep(freeText, kMarkers);
+    ASSERT_EQ(attributeAt(store, kJournalRecipient), std::nullopt);
+    open();
+    ASSERT_NE(select("First Storage Group", storeName), nullptr);
+
+    engine::pickJournalMailbox(form->panel(), form->ui().Label3, "Journal Archive", archive);
+    stageUser(mailOf("marker.in"), true, true);
+    stageUser(mailOf("marker.freetext"), false, false);
+    // a row switched on the widget alone is not written
+    users::setSubItemImage(users::findItem(ui().ListView1, mailOf("marker.both")), 1, users::kChecked);
+    form->Command1_Click();
+    EXPECT_EQ(attributeAt(store, kJournalRecipient).value_or("").toLower(), archive.toLower());
+    EXPECT_EQ(attributeAt(markerIn, kMarkers), std::nullopt);
+    EXPECT_EQ(attributeAt(freeText, kMarkers), "free text###NoArcIn###NoArcOut");
+    EXPECT_EQ(attributeAt(userDn("marker.both"), kMarkers), "###NoArcIn###NoArcOut");
+    // the full refresh shows the store again, now journaled
+    EXPECT_EQ(ui().Frame1->title(), storeName + " - Full journaling");
+
+    ui().Check3->click();  // unticked: the journal mailbox is removed
+    form->Command1_Click();
+    EXPECT_EQ(attributeAt(store, kJournalRecipient), std::nullopt);
+    EXPECT_EQ(ui().Frame1->title(), storeName + " - Journaling disabled");
+    EXPECT_TRUE(prompt.asked.empty());
+    EXPECT_EQ(ui().txtErr->toPlainText(), "");
 }
 
 }  // namespace

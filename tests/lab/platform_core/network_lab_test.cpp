@@ -22,24 +22,20 @@ using namespace testing_support;
 
 namespace {
 
-QString relayUri(const FaultProxy& p) { return "ldap://" + labEnv("LAB_DC_HOST") + ":" + QString::number(p.port()); }
-
 class NetworkLab : public ::testing::Test {
 protected:
     void SetUp() override {
         REQUIRE_LAB();
-        savedUri = qgetenv("LDAPURI");
         resetConnectionCache();
         setNoticeHandler([this](int32_t, const QString& d) { notices << d; });
     }
     void TearDown() override {
-        qputenv("LDAPURI", savedUri);
         resetConnectionCache();
         setNoticeHandler({});
         if (savedTimeout.tv_sec > 0) ldap_set_option(nullptr, LDAP_OPT_TIMEOUT, &savedTimeout);
     }
     void useServers(const QString& uris) {
-        qputenv("LDAPURI", uris.toUtf8());
+        environment.set("LDAPURI", uris.toUtf8());
         resetConnectionCache();
     }
     // A shorter wait for answers, as ldap.conf's TIMEOUT sets it.
@@ -62,7 +58,7 @@ protected:
         return f.readAll().trimmed();
     }
 
-    QByteArray savedUri;
+    EnvScope environment;
     timeval savedTimeout{0, 0};
     QStringList notices;
 };
@@ -77,7 +73,7 @@ TEST_F(NetworkLab, ASilentServerIsGivenUpWithinTheDefaultBoundThenAtOnceAndGetsN
         SCOPED_TRACE(scheme.toStdString());
         FaultProxy silent;
         silent.setMode(FaultProxy::Mode::Silent);
-        useServers(scheme + "://" + labEnv("LAB_DC_HOST") + ":" + QString::number(silent.port()));
+        useServers(silent.uri(scheme));
         QElapsedTimer t;
         t.start();
         const Thrown first = thrown([] { dnsHostName("LDAP://" + labEnv("LAB_DC_HOST")); });
@@ -94,7 +90,7 @@ TEST_F(NetworkLab, ASilentServerIsGivenUpWithinTheDefaultBoundThenAtOnceAndGetsN
 
 TEST_F(NetworkLab, AServerThatGoesDownFailsFastEvenInTheMiddleOfASearchAndWorksAgainWhenBack) {
     FaultProxy relay;
-    useServers(relayUri(relay));
+    useServers(relay.uri());
     const QString root = "LDAP://" + labEnv("LAB_DC_HOST");
     const int all = mailUsers();
     ASSERT_GT(all, 200);

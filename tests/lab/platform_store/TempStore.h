@@ -3,7 +3,9 @@
 // domain folder "tavimor.lab" and helpers for its URLs.
 
 #include "lab/store/StoreBuilder.h"
+#include "platform/store/Store.h"
 #include "platform/store/StoreRoot.h"
+#include "support/Thrown.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -29,14 +31,13 @@ public:
     TempStore& operator=(const TempStore&) = delete;
 
     static QString domain() { return QStringLiteral("tavimor.lab"); }
-    static QString server() { return QStringLiteral("exch01.tavimor.lab"); }
     QString root() const { return dir_.path(); }
 
     static QString file(const QString& path = QString()) {
         return QStringLiteral("file://./backofficestorage/") + domain() + (path.isEmpty() ? "" : "/" + path);
     }
     static QString web(const QString& path = QString()) {
-        return QStringLiteral("http://") + server() + QStringLiteral("/exadmin/") + domain() +
+        return QStringLiteral("http://exch01.tavimor.lab/exadmin/") + domain() +
                (path.isEmpty() ? "" : "/" + path);
     }
 
@@ -44,5 +45,11 @@ private:
     QTemporaryDir dir_;
     QByteArray previous_;
 };
+
+// Whether the item at a URL opens.
+inline bool exists(const QString& url) {
+    platform::store::StoreRecord rec;
+    return testing_support::errorOf([&] { rec.open(url); }) == 0;
+}
 
 }  // namespace testsupport

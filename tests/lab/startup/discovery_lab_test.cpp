@@ -42,6 +42,7 @@ TEST_F(StartupLab, DiscoveryReportsTheLabsValues) {
     EXPECT_EQ(g.strHttpMailboxRoot, "http://" + form.ComputerName + "/exadmin/" + folder + "/mbx");
     EXPECT_EQ(g.strFileMailboxRoot, "file://./backofficestorage/" + folder + "/mbx");
     EXPECT_EQ(GetWindowsUserName(*host), "Administrator");
+    EXPECT_EQ(FillIdentityField(g, *host), "TAVIMOR\\Administrator");  // the domain's NetBIOS name
 }
 
 TEST_F(StartupLab, ClusterNodeTakesTheVirtualServerFromTheUsersHomeServer) {

@@ -67,10 +67,6 @@ protected:
         }
         return out;
     }
-    static bool exists(const QString& url) {
-        platform::store::StoreRecord rec;
-        return testing_support::errorOf([&] { rec.open(url); }) == 0;
-    }
 
     TempStore store;
     app::Globals g;

@@ -2,16 +2,90 @@
 // the tool delivers them, the store's save event, the sink deciding from the
 // lab's markers and groups, forwarding, and what keeps everything.
 
-#include "JournalingLab.h"
 #include "journal/JournalReport.h"
+#include "lab/platform_store/TempStore.h"
+#include "platform/complus/Catalog.h"
+#include "platform/directory/Directory.h"
 #include "platform/directory/Session.h"
+#include "platform/store/Store.h"
+#include "store/Registration.h"
+#include "storetool/Delivery.h"
+#include "storetool/Listing.h"
+#include "support/Lab.h"
+#include "support/TempCatalog.h"
+
+#include <gtest/gtest.h>
 
 using namespace testsupport;
+using testing_support::dnOfMail;
+using testing_support::ldapsearchValues;
 namespace ps = platform::store;
 
 namespace {
 
-class Journaling : public JournalingLab {};
+// A temporary store with the journal mailbox and the parties' mailboxes, a
+// temporary catalog with the hosted application and the built sink, and the
+// registration made by the program's own routine. Markers and group members
+// written to the lab are put back after each test.
+class Journaling : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_LAB();
+        // The sink reads every marker afresh: these tests change them between reports.
+        environment.set("TAVIMOR_SINK_CACHE_SECONDS", "0");
+        environment.set("TAVIMOR_COMPLUS_CATALOG", catalog.path().toUtf8());
+        installSink();
+        journalDn = "CN=Journal Archive,OU=Journal," + testing_support::labBase();
+        const QString journaled = ldapsearchValues("(cn=Journal Archive)", "homeMDB").value(0);
+        ASSERT_FALSE(journaled.isEmpty());
+        // Parties: users homed on the journaled store who carry no marker.
+        parties = ldapsearchValues("(&(homeMDB=" + testing_support::filterValue(journaled) +
+                                       ")(!(extensionAttribute10=*))(userAccountControl=512)(!(cn=Journal*)))",
+                                   "mail");
+        ASSERT_GE(parties.size(), 16);
+        lab::StoreBuilder b(TempStore::domain());
+        b.ensureMailbox("journal.archive");
+        b.ensureMailbox("marker.none");
+        for (const QString& p : parties) b.ensureMailbox(p.section('@', 0, 0));
+        b.ensurePublicFolder({"Sales Folder"}, "sales-folder@tavimor.lab");
+        b.commit();
+        env = storetool::StoreEnvironment::open(true);
+        register_();
+    }
+    // The hosted application with the built sink, in the test's catalog.
+    void installSink() {
+        platform::complus::Catalog c = catalog.open();
+        c.InstallComponent(testing_support::addApp(c, "Tavimor"), testing_support::sinkLibrary(), QString(), QString());
+    }
+    void markers(const QString& mail, const QString& value) {
+        attributes.write(dnOfMail(mail), "extensionAttribute10", value.isEmpty() ? QVariant() : QVariant(value));
+    }
+
+    void register_(const QString& forward = {}, bool both = false) {
+        store::CreateRegItem(env->context(), journalDn, forward, both);
+        ASSERT_TRUE(store::CheckRegItem(env->context(), journalDn, false));
+    }
+    QString inbox(const QString& alias) const { return TempStore::file("mbx/" + alias + "/Inbox"); }
+    QStringList reports(const QString& folder) const {
+        QStringList out;
+        for (const QString& line : storetool::listFolder(folder))
+            if (line.contains("urn:content-class:message")) out << line;
+        return out;
+    }
+    std::vector<storetool::SavedReport> deliver(const QString& from, const QStringList& to, const QString& subject = "Figures") {
+        storetool::Deliverer d(*env);
+        return d.deliver({from, to, {}, {}, subject});
+    }
+
+    TempStore store;
+    testing_support::TempCatalog catalog;
+    QString journalDn;
+    QStringList parties;
+    std::unique_ptr<storetool::StoreEnvironment> env;
+    testing_support::AttributeKeeper attributes;
+    testing_support::EnvScope environment;
+};
+
 
 // How markers combine is tested on the sink alone; here the lab's markers reach
 // the sink (a sender's below, a recipient's in the group case) and a cancelled
@@ -22,8 +96,8 @@ TEST_F(Journaling, ExternalPartiesAndAGroupRecipient) {
     // a group is expanded by the delivery: its journaled members count
     const QString team = "CN=O'Neill Team,OU=Groups," + testing_support::labBase();
     const QString hands = "CN=All Hands,OU=Groups," + testing_support::labBase();
-    write(team, "member", QStringList{dnOfMail(excluded), dnOfMail(unjournaled)});
-    write(hands, "member", QStringList{dnOfMail(parties[1]), dnOfMail(unjournaled)});
+    attributes.write(team, "member", QStringList{dnOfMail(excluded), dnOfMail(unjournaled)});
+    attributes.write(hands, "member", QStringList{dnOfMail(parties[1]), dnOfMail(unjournaled)});
     auto saved = deliver("someone@example.org", {"o'neill-team@tavimor.lab"});
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_FALSE(saved[0].kept);
@@ -72,10 +146,7 @@ TEST_F(Journaling, WithoutTheApplicationOrTheRegistrationTheSinkIsNotCalledAndEv
         apps.SaveChanges();
     }
     EXPECT_TRUE(deliver(from, {"someone@example.org"})[0].kept);
-    {
-        platform::complus::Catalog c = catalog.open();
-        c.InstallComponent(testing_support::addApp(c, "Tavimor"), testing_support::sinkLibrary(), QString(), QString());
-    }
+    installSink();
     ASSERT_FALSE(deliver(from, {"someone@example.org"})[0].kept);
     store::RemoveRegItem(env->context(), journalDn);
     EXPECT_TRUE(deliver(from, {"someone@example.org"})[0].kept);

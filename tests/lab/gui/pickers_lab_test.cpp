@@ -1,6 +1,8 @@
-// "Select Journal Mailbox" against the lab's users.
+// "Select Journal Mailbox" and "Select Forwarding Recipient" against the lab's
+// users and recipients.
 #include "pickers/Pickers.h"
-#include "pickers_lab.h"
+#include "pickers/SelectRecipient.h"
+#include "tree_lab_form.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +21,7 @@ QStringList rowNames(const QTreeWidget* list) {
 
 TEST(SelectMailboxLab, ListsTheServersUserAccountsWithIconsAndForwardingRecipients) {
     REQUIRE_LAB();
-    PickerLabForm f;
+    LabForm f;
     ASSERT_FALSE(f.g.strResponsibleMTAServer.isEmpty());
     PickerMemory memory;
     SelectMailbox d(f.mailboxTarget(), memory, f.prompt, {});
@@ -29,7 +31,6 @@ TEST(SelectMailboxLab, ListsTheServersUserAccountsWithIconsAndForwardingRecipien
     EXPECT_EQ(listedKeys(list), expectedKeys("(&(mail=*)(objectCategory=person)(objectClass=user)"
                                              "(sAMAccountType=805306368)(homeMTA=" +
                                              filterValue(f.g.strResponsibleMTAServer) + "))"));
-    EXPECT_NE(rowOf(list, "journal.archive"), nullptr);  // may be chosen again
     EXPECT_NE(rowOf(list, "SystemMailbox"), nullptr);    // no brace: an ordinary user
     EXPECT_EQ(rowOf(list, "evsadmin"), nullptr);         // homed on the cluster's server
     QTreeWidgetItem* dora = rowOf(list, "dora.disabled");
@@ -55,7 +56,7 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     attributes.keep(dn, "altRecipient");
     ASSERT_EQ(attributeAt(dn, "deliverAndRedirect"), "TRUE");
     ASSERT_NE(attributeAt(dn, "altRecipient"), std::nullopt);
-    PickerLabForm f;
+    LabForm f;
     PickerMemory memory;
     SelectMailbox d(f.mailboxTarget(), memory, f.prompt, directoryWriter(f.prompt, f.g));
     d.Form_Activate();
@@ -71,4 +72,34 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     EXPECT_TRUE(ldapsearchValues("(mailNickname=fwd.contact)", "altRecipient").isEmpty());
     EXPECT_EQ(f.ui.Label3->caption(), "Forward To Contact");
     EXPECT_EQ(f.panel.journal().value, dn);
+}
+
+TEST(SelectRecipientLab, OffersEveryKindOfRecipientButTheStoresJournalMailbox) {
+    REQUIRE_LAB();
+    const QString all = "(&(mail=*)(|(objectCategory=publicFolder)(objectCategory=group)"
+                        "(&(objectCategory=person)(|(objectClass=user)(objectClass=contact)))))";
+    const QString journal = userDn("journal.archive");
+    ASSERT_FALSE(journal.isEmpty());
+    LabForm f;
+    PickerMemory memory;
+    for (const QString& tag : {journal + QChar(0) + "Someone <someone@x>", QString()}) {
+        f.addStore("Store", "CN=Store", tag);
+        SelectRecipient d(f.recipientTarget(), memory);
+        d.Form_Activate();
+        EXPECT_EQ(listedKeys(d.ListView1), expectedKeys(all, tag.isEmpty() ? QString() : journal));
+    }
+
+    SelectRecipient d(f.recipientTarget(), memory);
+    d.Form_Activate();
+    for (const auto& [alias, icon] : {std::pair{"dora.disabled", "userdisabled"}, {"staff", "group"},
+                                      {"all-hands", "group"}, {"partner", "contact"}, {"sales-folder", "pf"}}) {
+        QTreeWidgetItem* row = rowOf(d.ListView1, alias);
+        ASSERT_NE(row, nullptr) << alias;
+        EXPECT_EQ(users::smallIcon(row), icon) << alias;
+        EXPECT_EQ(users::itemTag(row), icon == QString("pf") ? "pf" : "") << alias;
+    }
+    d.ListView1->setCurrentItem(rowOf(d.ListView1, "o'reilly-folder"));
+    d.Command1_Click();
+    EXPECT_EQ(f.ui.Label4->caption(), "O'Reilly Folder");
+    EXPECT_EQ(f.panel.forwarding().value, "O'Reilly Folder <o'reilly-folder@tavimor.lab>");
 }
