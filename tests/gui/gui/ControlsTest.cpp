@@ -4,7 +4,6 @@
 #include "kit/ImageLists.h"
 #include "kit/ProgressStrip.h"
 
-#include <QAbstractButton>
 #include <QImage>
 #include <QSet>
 

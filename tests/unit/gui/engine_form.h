@@ -18,7 +18,6 @@
 
 #include <QMainWindow>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace testing_support {
 
