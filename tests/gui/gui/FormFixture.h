@@ -7,7 +7,6 @@
 #include "state/Prompt.h"
 #include "support/FakeProbes.h"
 
-#include <QDateTime>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -31,16 +30,6 @@ protected:
             ++identityProposals;
             return QStringLiteral("LAB\\admin");
         };
-    }
-    void TearDown() override { app::setClockForTesting(nullptr); }
-
-    // Each call of the clock answers one second later.
-    void tickingClock() {
-        auto t = std::make_shared<QDateTime>(QDateTime(QDate(2024, 3, 1), QTime(10, 0, 0)));
-        app::setClockForTesting([t] {
-            *t = t->addSecs(1);
-            return *t;
-        });
     }
 
     app::InstallFormUi& ui() { return form->ui(); }

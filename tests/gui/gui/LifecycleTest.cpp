@@ -5,9 +5,7 @@
 #include "platform/store/StoreConnection.h"
 #include "users/ListItem.h"
 
-#include <QHeaderView>
-#include <QSignalSpy>
-#include <QTest>
+#include <QApplication>
 
 using namespace app;
 using testing_gui::FormTest;

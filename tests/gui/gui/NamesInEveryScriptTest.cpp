@@ -1,34 +1,16 @@
-// Names as people read them: lists sort in the order of the user's locale, and
-// names in every script a directory holds are drawn with real glyphs.
+// Names in every script a directory holds are drawn with real glyphs (the order
+// they sort in is users_sort.cpp's).
 
 #include "FormFixture.h"
-#include "platform/NameOrder.h"
-#include "users/ListItem.h"
-#include "users/ListSort.h"
 
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QTextLayout>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using testing_gui::FormTest;
 
 namespace {
-
-QStringList sortedNames(const QStringList& names, int16_t order) {
-    QTreeWidget list;
-    list.setColumnCount(1);
-    for (const QString& n : names) {
-        auto* item = new users::ListItem;
-        item->setText(0, n);
-        list.addTopLevelItem(item);
-    }
-    users::sortList(&list, 0, order);
-    QStringList out;
-    for (int i = 0; i < list.topLevelItemCount(); ++i) out << list.topLevelItem(i)->text(0);
-    return out;
-}
 
 // The characters of `text` that no font drawing it with `font` has a glyph for.
 QString missingGlyphs(const QString& text, const QFont& font) {
@@ -52,16 +34,6 @@ QString missingGlyphs(const QString& text, const QFont& font) {
 }
 
 }  // namespace
-
-TEST(NamesInEveryScript, ListsSortByTheLocaleNotByCodePoint) {
-    const QString locale = platform::nameOrderLocale();
-    if (!locale.startsWith("en"))
-        GTEST_SKIP() << "the expected order is English's; names sort by " << locale.toStdString() << " here";
-    const QStringList names{"Zoe Adams", "Örjan Holm", "Łukasz Nowak", "Åsa Berg", "oskar ek", "Anna Lind", "Lena Ek"};
-    const QStringList ascending{"Anna Lind", "Åsa Berg", "Lena Ek", "Łukasz Nowak", "Örjan Holm", "oskar ek",
-                                "Zoe Adams"};
-    EXPECT_EQ(sortedNames(names, 0).join(" | ").toStdString(), ascending.join(" | ").toStdString());
-}
 
 TEST_F(FormTest, NamesInEveryScriptAreDrawnWithGlyphsInTheUserListsFont) {
     const QFont font = ui().ListView1->font();

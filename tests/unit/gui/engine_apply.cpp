@@ -140,6 +140,10 @@ TEST_F(Apply, StoreSettingsDecideTheRecipientTheTagAndTheRegistration) {
         // without the application no item is created
         {oldDn + N + "ann@x", "###NoArcIn", true, false, [](PanelModel&) {}, oldDn + N + "ann@x",
          {"Remove(" + oldDn + ")"}},
+        // "Both" switched off is cut; without a forwarding it is not recorded
+        {oldDn + N + "ann@x" + N + "Both", "", true, true, [](PanelModel& p) { p.setBoth(false); }, oldDn + N + "ann@x",
+         {"Remove(" + oldDn + ")", "Create(" + oldDn + ",ann@x,)"}},
+        {oldDn, "", true, true, [](PanelModel& p) { p.setBoth(true); }, oldDn, {"Remove(" + oldDn + ")"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tag.toStdString());
@@ -152,18 +156,9 @@ TEST_F(Apply, StoreSettingsDecideTheRecipientTheTagAndTheRegistration) {
         c.stage(m);
         apply();
         EXPECT_EQ(m.store().tag, c.tagAfter);
-        EXPECT_EQ(calls, c.calls);
+        EXPECT_EQ(calls, c.calls) << calls.join(" | ").toStdString();
         EXPECT_EQ(form.blnComPlusInstalled, c.app);
     }
-    // "Both" switched off is cut; without a forwarding it is not recorded
-    m.load("CN=S", "S", oldDn + N + "ann@x" + N + "Both");
-    m.setBoth(false);
-    apply();
-    EXPECT_EQ(m.store().tag, oldDn + N + "ann@x");
-    m.load("CN=T", "T", oldDn);
-    m.setBoth(true);
-    apply();
-    EXPECT_EQ(m.store().tag, oldDn);
 }
 
 TEST_F(Apply, FailedStoreWriteKeepsTheTagAndTheOldRegistration) {

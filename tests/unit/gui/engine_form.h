@@ -1,7 +1,8 @@
 #pragma once
-// A minimal main window for tests of the store tree, user list and store load:
-// every control the engine touches, real widgets, in-memory log and prompt.
+// The main window's controls as the program lays them out, for tests of the
+// store tree, user list and store load, with an in-memory log and prompt.
 
+#include "app/InstallFormLayout.h"
 #include "kit/CaptionLabel.h"
 #include "panel/InstallFormUi.h"
 #include "state/ErrorLog.h"
@@ -15,11 +16,17 @@
 #include "users/ListInteraction.h"
 #include "users/UserList.h"
 
-#include <QVBoxLayout>
-#include <QWidget>
-#include <memory>
+#include <QMainWindow>
+#include <gtest/gtest.h>
 
 namespace testing_support {
+
+// The first column's texts, top to bottom.
+inline QStringList firstColumnTexts(const QTreeWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
+    return names;
+}
 
 // Counts the progress protocol.
 struct CountingProgress : app::ProgressView {
@@ -31,42 +38,26 @@ struct CountingProgress : app::ProgressView {
 
 struct EngineForm {
     EngineForm() {
-        auto* layout = new QVBoxLayout(&form);
-        ui.form = &form;
-        ui.TreeView1 = add<QTreeWidget>(layout);
-        ui.Frame1 = add<QGroupBox>(layout);
-        for (QCheckBox** box : {&ui.Check1, &ui.Check2, &ui.Check3, &ui.Check4, &ui.Check5}) *box = add<QCheckBox>(layout);
-        for (QPushButton** b : {&ui.Command1, &ui.Command2, &ui.Command3, &ui.Command4, &ui.Command5, &ui.Command6})
-            *b = add<QPushButton>(layout);
-        ui.ListView1 = add<QTreeWidget>(layout);
-        for (app::CaptionLabel** label : {&ui.Label3, &ui.Label4}) *label = add<app::CaptionLabel>(layout);
-        for (QCheckBox** box : {&ui.CheckRegCom, &ui.CheckUnRegCom}) *box = add<QCheckBox>(layout);
-        ui.txtErr = add<QPlainTextEdit>(layout);
-        ui.Command5->hide();
-        ui.txtErr->hide();
-        ui.TreeView1->setHeaderHidden(true);
         ui.ListView1->setColumnCount(3);
         ui.ListView1->setHeaderLabels({"Name", "Journal ingoing", "Journal outgoing"});
-        ui.ListView1->setRootIsDecorated(false);
-    }
-
-    template <typename W>
-    W* add(QVBoxLayout* layout) {
-        auto* w = new W(&form);
-        layout->addWidget(w);
-        return w;
     }
 
     // A storage group with a store below it, the store selected and loaded into
     // the panel model.
-    QTreeWidgetItem* addStore(const QString& name, const QString& dn, const QString& tag,
-                              const QString& image = QStringLiteral("mailboxstore")) {
+    QTreeWidgetItem* addStore(const QString& name, const QString& dn, const QString& tag) {
         if (!group) group = tree::addRoot(ui.TreeView1, "CN=SG", "Storage Group", tree::kStorageGroupImage);
-        QTreeWidgetItem* node = tree::addChild(group, dn, name, image);
+        QTreeWidgetItem* node = tree::addChild(group, dn, name, "mailboxstore");
         tree::setTag(node, tag);
         ui.TreeView1->setCurrentItem(node);
         panel.load(dn, name, tag);
         return node;
+    }
+
+    // Whether changes are pending as the buttons show it: "Change" for "Refresh", Reset usable.
+    void expectPending(bool pending, bool reset) {
+        EXPECT_EQ(g.blnChangesPending, pending);
+        EXPECT_EQ(ui.Command1->text(), pending ? "Change" : "Refresh");
+        EXPECT_EQ(ui.Command4->isEnabled(), reset);
     }
 
     engine::PanelEditing panelEditing() { return {engine::panelControls(ui), g, panel}; }
@@ -75,8 +66,8 @@ struct EngineForm {
     pickers::PickerTarget mailboxTarget() { return {g, panel, ui.Label3, ui.TreeView1}; }
     pickers::PickerTarget recipientTarget() { return {g, panel, ui.Label4, ui.TreeView1}; }
 
-    QWidget form;
-    app::InstallFormUi ui;
+    QMainWindow form;
+    app::InstallFormUi ui = app::buildInstallForm(&form);
     app::Globals g;
     app::FormState state;
     app::MemoryErrorLog log;

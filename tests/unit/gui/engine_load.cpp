@@ -36,21 +36,18 @@ struct Load : ::testing::Test {
 // journal mailbox, its registration item and the COM+ application decide them.
 TEST_F(Load, ModeFollowsRegistrationItemComPlusAndForwarding) {
     const QString fwd = N + "Fwd Group <group@x>";
-    struct Case {
-        QString tag;
-        bool item;
-        QString refreshed;
-        bool comPlus;
-        QString mode, image;
-    } cases[] = {
-        {"", false, "", true, "Journaling disabled", "mailboxstore"},
-        {journalDn, false, "", true, "Full journaling", "mailboxstoreFullJournaling"},
-        {journalDn, true, fwd, false, "Full journaling", "mailboxstoreFullJournaling"},  // COM+ missing
-        {journalDn, true, fwd, true, "Tavimor", "mailboxstoreTavimor"},
-        {journalDn, true, "", true, "Full journaling", "mailboxstoreFullJournaling"},  // nobody excluded
+    // label and child: the forwarding recipient's name and image ("" without one)
+    const struct { QString tag; bool item; QString refreshed; bool comPlus; QString mode, image, label, child; } cases[] = {
+        {"", false, "", true, "Journaling disabled", "mailboxstore", "", ""},
+        {journalDn, false, "", true, "Full journaling", "mailboxstoreFullJournaling", "", ""},
+        {journalDn, true, fwd, false, "Full journaling", "mailboxstoreFullJournaling", "Fwd Group", "group"},  // COM+ missing
+        {journalDn, true, fwd, true, "Tavimor", "mailboxstoreTavimor", "Fwd Group", "group"},
+        {journalDn, true, "", true, "Full journaling", "mailboxstoreFullJournaling", "", ""},  // nobody excluded
+        // a bare address is its own name; "Both" ticks the box
+        {journalDn, true, N + "someone@x" + N + "Both", true, "Tavimor", "mailboxstoreTavimor", "someone@x", "contact"},
     };
     QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         tree::setTag(node, c.tag);
         regItemExists = c.item;
         refreshedTag = c.refreshed;
@@ -60,14 +57,15 @@ TEST_F(Load, ModeFollowsRegistrationItemComPlusAndForwarding) {
         EXPECT_EQ(tree::image(node), c.image);
         // the recipient: label, boxes and one bold child classed by its address,
         // replacing the children of the load before (the journal's name is unreadable)
-        const bool forwarded = !c.refreshed.isEmpty();
-        EXPECT_EQ(f.ui.Label4->caption(), forwarded ? "Fwd Group" : "");
+        const bool forwarded = !c.label.isEmpty();
+        EXPECT_EQ(f.ui.Label4->caption(), c.label);
         EXPECT_EQ(f.ui.Check4->isChecked(), forwarded);
         EXPECT_EQ(f.ui.Check5->isEnabled(), forwarded);
+        EXPECT_EQ(f.ui.Check5->isChecked(), c.refreshed.endsWith("Both"));
         ASSERT_EQ(node->childCount(), forwarded ? 1 : 0);
         if (forwarded) {
-            EXPECT_EQ(tree::text(node->child(0)), "Fwd Group");
-            EXPECT_EQ(tree::image(node->child(0)), "group");
+            EXPECT_EQ(tree::text(node->child(0)), c.label);
+            EXPECT_EQ(tree::image(node->child(0)), c.child);
             EXPECT_TRUE(tree::bold(node->child(0)));
         }
     }
@@ -75,17 +73,6 @@ TEST_F(Load, ModeFollowsRegistrationItemComPlusAndForwarding) {
     EXPECT_FALSE(f.ui.Check3->isChecked());
     EXPECT_TRUE(f.g.blnEventsEnabled);
     EXPECT_EQ(f.ui.Command1->text(), "Refresh");
-}
-
-TEST_F(Load, BothAndBareAddressForwarding) {
-    regItemExists = true;
-    refreshedTag = N + "someone@x" + N + "Both";
-    QTreeWidgetItem* node = f.addStore("S", "CN=S", journalDn);
-    engine::ProcessMailboxStore(f.load, node, true);
-    EXPECT_EQ(f.ui.Label4->caption(), "someone@x");
-    EXPECT_TRUE(f.ui.Check5->isChecked());
-    ASSERT_EQ(node->childCount(), 1);
-    EXPECT_EQ(tree::image(node->child(0)), "contact");
 }
 
 TEST_F(Load, RefreshWithoutPanelTouchesOnlyTheNode) {

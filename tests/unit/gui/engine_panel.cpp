@@ -22,8 +22,6 @@ protected:
         ui.Label3->setCaption("Journal Box");
         ui.Label4->setCaption("Forward Person");
         for (QWidget* browse : {ui.Command3, ui.Command6}) browse->setEnabled(true);
-        ui.Command1->setText("Refresh");
-        ui.Command4->setEnabled(false);
         f.g.blnEventsEnabled = true;
     }
 
@@ -34,13 +32,8 @@ protected:
         EXPECT_EQ(app::foreColor(w), fore) << w->metaObject()->className();
         EXPECT_EQ(app::backColor(w), back) << w->metaObject()->className();
     }
-    void expectPending(bool pending, bool reset) {
-        EXPECT_EQ(f.g.blnChangesPending, pending);
-        EXPECT_EQ(ui().Command1->text(), pending ? "Change" : "Refresh");
-        EXPECT_EQ(ui().Command4->isEnabled(), reset);
-    }
     void expectNothingStaged() {
-        expectPending(false, false);
+        f.expectPending(false, false);
         for (QWidget* w : {(QWidget*)ui().Label3, (QWidget*)ui().Label4, (QWidget*)ui().Check5})
             expectColors(w, app::kBlack, app::kButtonFace);
     }
@@ -52,7 +45,7 @@ protected:
 TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAllAtOnce) {
     ui().Check5->click();  // off
     expectColors(ui().Check5, app::kBlack, app::kRed);
-    expectPending(true, false);
+    f.expectPending(true, false);
     ui().Check5->click();  // on again: still staged, now red text; the removal must clear that marker
     expectColors(ui().Check5, app::kRed, app::kButtonFace);
     EXPECT_FALSE(ui().Command4->isEnabled());
@@ -71,7 +64,7 @@ TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAll
     EXPECT_FALSE(ui().Check4->isChecked());
     for (QWidget* w : {(QWidget*)ui().Check4, (QWidget*)ui().Command3, (QWidget*)ui().Command6})
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
-    expectPending(true, true);
+    f.expectPending(true, true);
     EXPECT_TRUE(f.g.blnEventsEnabled);
     EXPECT_TRUE(f.panel.journal().removed() && f.panel.forwarding().removed());
     EXPECT_FALSE(f.panel.both());
@@ -88,7 +81,7 @@ TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
     EXPECT_EQ(app::backColor(ui().Check5), app::kButtonFace) << "the marker of \"both\" is dropped";
     EXPECT_EQ(app::backColor(ui().Label3), app::kButtonFace) << "the journal mailbox stays";
     EXPECT_TRUE(ui().Check3->isChecked());
-    expectPending(true, true);
+    f.expectPending(true, true);
     EXPECT_TRUE(f.panel.forwarding().removed());
     EXPECT_FALSE(f.panel.journal().staged());
 }
@@ -113,7 +106,7 @@ TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
 TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
     ui().Label3->setCaption("Other Journal");  // as the mailbox picker writes it
     expectColors(ui().Label3, app::kRed, app::kButtonFace);
-    expectPending(true, true);
+    f.expectPending(true, true);
 
     ui().Check4->setEnabled(false);
     ui().Label3->setCaption("Third Journal");

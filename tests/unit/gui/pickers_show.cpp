@@ -5,7 +5,6 @@
 #include "pickers/SelectRecipient.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>

@@ -29,7 +29,6 @@ TEST(StoreTreeEvents, ClickOnANodeThatIsNoStoreKeepsTheLastStoreSelected) {
     EngineForm f;
     QTreeWidgetItem* store = f.addStore("A", "CN=A", "");
     QTreeWidgetItem* child = tree::addChild(store, {}, "Journal", "user");
-    f.panel.load("CN=A", "A", "");
     f.g.blnChangesPending = true;
 
     f.ui.TreeView1->setCurrentItem(child);

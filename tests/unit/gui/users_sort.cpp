@@ -1,4 +1,6 @@
 // Column sorting of the user list and the header arrow.
+#include "engine_form.h"
+#include "platform/NameOrder.h"
 #include "users/ListItem.h"
 #include "users/ListSort.h"
 
@@ -6,10 +8,11 @@
 #include <gtest/gtest.h>
 
 using namespace users;
+using testing_support::firstColumnTexts;
 
 namespace {
 
-struct Row { const char* name; bool in, out; };
+struct Row { const char* name; bool in = true, out = true; };
 
 // The list, its column sort orders and the key of the row remembered after a sort.
 class UserListSort : public ::testing::Test {
@@ -27,11 +30,6 @@ protected:
             list.addTopLevelItem(item);
         }
     }
-    QStringList names() const {
-        QStringList out;
-        for (int i = 0; i < list.topLevelItemCount(); ++i) out << list.topLevelItem(i)->text(0);
-        return out;
-    }
     void sortFirst() { SortByFirstColumn(&list, order, lastKey); }
     void click(int column) { ColumnClick(&list, order, lastKey, column); }
     Qt::SortOrder arrowOrder() const { return list.header()->sortIndicatorOrder(); }
@@ -44,7 +42,7 @@ protected:
 TEST_F(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
     fill({{"carol", true, true}, {"Bob", true, true}, {"alice", true, true}});
     sortFirst();
-    EXPECT_EQ(names(), QStringList({"alice", "Bob", "carol"}));
+    EXPECT_EQ(firstColumnTexts(&list), QStringList({"alice", "Bob", "carol"}));
     EXPECT_EQ(list.currentItem()->text(0), "alice");
     EXPECT_EQ(sortArrowColumn(&list), 1);
     EXPECT_EQ(arrowOrder(), Qt::AscendingOrder);
@@ -52,10 +50,22 @@ TEST_F(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
 
     // a click on column 1 right after the load sorts descending
     click(1);
-    EXPECT_EQ(names(), QStringList({"carol", "Bob", "alice"}));
+    EXPECT_EQ(firstColumnTexts(&list), QStringList({"carol", "Bob", "alice"}));
     EXPECT_EQ(arrowOrder(), Qt::DescendingOrder);
     // the selected row is remembered
     EXPECT_EQ(lastKey, "alice@x");
+}
+
+// Names sort as people of the user's locale read them, not by code point.
+TEST_F(UserListSort, NamesSortByTheLocale) {
+    const QString locale = platform::nameOrderLocale();
+    if (!locale.startsWith("en"))
+        GTEST_SKIP() << "the expected order is English's; names sort by " << locale.toStdString() << " here";
+    fill({{"Zoe Adams"}, {"Örjan Holm"}, {"Łukasz Nowak"}, {"Åsa Berg"}, {"oskar ek"}, {"Anna Lind"}, {"Lena Ek"}});
+    sortList(&list, 0, 0);
+    const QStringList ascending{"Anna Lind", "Åsa Berg", "Lena Ek", "Łukasz Nowak", "Örjan Holm", "oskar ek",
+                                "Zoe Adams"};
+    EXPECT_EQ(firstColumnTexts(&list).join(" | ").toStdString(), ascending.join(" | ").toStdString());
 }
 
 TEST_F(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
@@ -65,16 +75,16 @@ TEST_F(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
 
     sortFirst();  // as after a load
     click(2);     // first click on column 2: ascending, off first
-    EXPECT_EQ(names(), QStringList({"b", "d", "a", "c"}));
+    EXPECT_EQ(firstColumnTexts(&list), QStringList({"b", "d", "a", "c"}));
     EXPECT_EQ(sortArrowColumn(&list), 2);
     EXPECT_EQ(order.column[0], 1);
     EXPECT_EQ(order.column[2], 1);
 
     click(3);
-    EXPECT_EQ(names(), QStringList({"d", "c", "b", "a"}));
+    EXPECT_EQ(firstColumnTexts(&list), QStringList({"d", "c", "b", "a"}));
     EXPECT_EQ(sortArrowColumn(&list), 3);
     click(3);
-    EXPECT_EQ(names().mid(0, 2), QStringList({"b", "a"}));
+    EXPECT_EQ(firstColumnTexts(&list).mid(0, 2), QStringList({"b", "a"}));
     EXPECT_EQ(arrowOrder(), Qt::DescendingOrder);
     // the other columns were set to descending, so their next click ascends
     click(2);

@@ -1,4 +1,3 @@
-#include "startup/Cluster.h"
 #include "startup/IdentityDefaults.h"
 #include "startup/StartupDiscovery.h"
 #include "startup/WindowsVersion.h"
@@ -100,14 +99,6 @@ TEST(WindowsVersion, Windows2000IsToldApartFromItsNeighbours) {
     probes.playWindows(2, 5, 0);
     probes.versionOk = false;  // a failed call leaves the record zeroed
     EXPECT_EQ(GetWindowsVersion(probes), "Failed");
-}
-
-TEST(Cluster, TheNameIsTheLastCnOfTheHomeServer) {
-    EXPECT_EQ(clusterNameFromHomeServer(
-                  "/o=Org/ou=First Administrative Group/cn=Configuration/cn=Servers/cn=Evs01"),
-              "EVS01");
-    EXPECT_EQ(clusterNameFromHomeServer("no marker"), "NO MARKER");
-    EXPECT_EQ(clusterNameFromHomeServer(""), "");
 }
 
 TEST(IdentityDefaults, DnsFormFromTheCategoryAndNetbiosFormWins) {
