@@ -98,6 +98,7 @@ TEST_F(Apply, ComPlusInstallNeedsWindows2000CredentialsAndItsAnswerIsTheResult) 
     EXPECT_EQ(result, -1);
     EXPECT_TRUE(calls.isEmpty()) << calls.join(" ").toStdString();
     ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0].text, "Please fill the Identity and Password fields");
     EXPECT_TRUE(g.blnEventsEnabled);
     EXPECT_EQ(m.store().tag, oldDn);
 
@@ -237,6 +238,8 @@ TEST_F(Apply, SharedJournalMailboxIsOnlyRebuiltWhenTheAdministratorAgrees) {
     prompt.answers = {app::mb::No, app::mb::Yes};
     apply();
     ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0].text,
+              "This Journal Mailbox is used by another Mailbox Store.\rAre you sure you want to change it?");
     EXPECT_EQ(calls, QStringList{"Set(a@x,extensionAttribute10,###NoArcIn)"});
 
     calls.clear();

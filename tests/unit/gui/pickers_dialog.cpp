@@ -106,7 +106,12 @@ TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRuleAndTakesTheUser) {
     addRow(p.dialog, "Fwd", "fwd@x", "Target <t@x>");
     p.f.prompt.answers = {app::mb::Cancel, app::mb::Ok};
     p.dialog.Command1_Click();
-    EXPECT_EQ(p.f.prompt.asked.size(), 1u);
+    ASSERT_EQ(p.f.prompt.asked.size(), 1u);
+    // the administrator reads this question as it stands
+    EXPECT_EQ(p.f.prompt.asked[0].text,
+              "There exists a forwarding rule in the Delivery options of this user.\r"
+              "You should delete it to allow Tavimor application to function properly.\r"
+              "Delete the forwarding rule?");
     EXPECT_FALSE(p.dialog.closed());
     EXPECT_TRUE(p.writes.isEmpty());
     EXPECT_EQ(p.f.ui.Label3->caption(), "");
