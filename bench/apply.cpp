@@ -24,25 +24,25 @@ namespace {
 constexpr int kUsers = 1000;
 
 // The first users of the store with an address, as a load reads them.
-std::vector<engine::UserRow> usersOf(const QString& root, const QString& store) {
+std::vector<panel::UserRow> usersOf(const QString& root, const QString& store) {
     DirectoryConnection c;
     c.open();
     RecordSet rs = c.execute("SELECT mail, extensionAttribute10, distinguishedName FROM '" + root +
                                  "' WHERE homeMDB='" + QString(store).replace("'", "''") +
                                  "' AND objectCategory='person' AND mail='*'",
                              PropertySet::B);
-    std::vector<engine::UserRow> rows;
+    std::vector<panel::UserRow> rows;
     for (; !rs.eof() && rows.size() < kUsers; rs.moveNext()) {
         const QString stored = rs.text("extensionAttribute10");
-        rows.push_back({rs.text("mail"), rs.text("distinguishedName"), stored, users::readMarkers(stored), false, true});
+        rows.push_back({rs.text("mail"), rs.text("distinguishedName"), stored, panel::readMarkers(stored), false, true});
     }
     return rows;
 }
 
 // One LDIF change record per user: extensionAttribute10 as it was before.
-QByteArray restoringLdif(const std::vector<engine::UserRow>& rows) {
+QByteArray restoringLdif(const std::vector<panel::UserRow>& rows) {
     QByteArray ldif;
-    for (const engine::UserRow& row : rows) {
+    for (const panel::UserRow& row : rows) {
         ldif += "dn:: " + row.name.toUtf8().toBase64() + "\nchangetype: modify\n";
         if (row.stored.isEmpty())
             ldif += "delete: extensionAttribute10\n-\n\n";
@@ -61,22 +61,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "apply: the large lab is not configured (bench/run sets it up)\n");
         return 2;
     }
-    app::Globals g;
-    app::FormState form;
-    app::MemoryErrorLog log;
-    app::ScriptedPrompt prompt;
+    state::Globals g;
+    state::FormState form;
+    state::MemoryErrorLog log;
+    state::ScriptedPrompt prompt;
     g.strLDAPRoot = "LDAP://" + qEnvironmentVariable("LAB_DC_HOST");
     const QString store = bench::largestStore(g.strLDAPRoot);
-    std::vector<engine::UserRow> rows = usersOf(g.strLDAPRoot, store);
+    std::vector<panel::UserRow> rows = usersOf(g.strLDAPRoot, store);
     if (rows.size() < kUsers) {
         std::fprintf(stderr, "apply: the store holds %zu users, %d needed\n", rows.size(), kUsers);
         return 2;
     }
     // Every user's "Journal ingoing" switch flipped.
-    engine::PanelModel model;
+    panel::PanelModel model;
     model.load(store, QStringLiteral("bench"), QString());
-    std::vector<engine::UserRow> staged = rows;
-    for (engine::UserRow& row : staged) row.switches.ingoing = !row.switches.ingoing;
+    std::vector<panel::UserRow> staged = rows;
+    for (panel::UserRow& row : staged) row.switches.ingoing = !row.switches.ingoing;
     model.setUsers(staged);
 
     // The engine's real attribute writes; the catalog is left out (nothing staged there).

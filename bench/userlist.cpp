@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     if (host.isEmpty() || server.isEmpty() || qEnvironmentVariableIsEmpty("LAB_LDAP_ARGS"))
         return unavailable("the lab's environment is not set");
 
-    app::Globals g;
+    state::Globals g;
     g.strLDAPRoot = "LDAP://" + host;
     g.conAD = std::make_shared<platform::directory::DirectoryConnection>();
     Store store;
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     QMainWindow window;
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
-    app::InstallFormUi ui;
+    panel::InstallFormUi ui;
     ui.form = &window;
     ui.TreeView1 = new QTreeWidget;
     ui.ListView1 = new QTreeWidget;
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     auto* panel = new QLabel;
     window.statusBar()->addWidget(new QLabel("text"), 1);
     window.statusBar()->addWidget(panel, 1);
-    auto* strip = new app::ProgressStrip;
+    auto* strip = new kit::ProgressStrip;
     strip->prepare(window.statusBar(), panel);
     window.resize(900, 700);
     window.show();
@@ -153,10 +153,10 @@ int main(int argc, char** argv) {
     tree::setTag(tree::addRoot(ui.TreeView1, store.dn, store.name, "mailboxstore"), "");
     ui.TreeView1->setCurrentItem(ui.TreeView1->topLevelItem(0));
 
-    app::FormState form;
-    app::MemoryErrorLog log;
-    app::StripProgress progress(g, *strip);
-    engine::PanelModel model;
+    state::FormState form;
+    state::MemoryErrorLog log;
+    kit::StripProgress progress(g, *strip);
+    panel::PanelModel model;
     const users::UserListFill fill{ui.ListView1, model, g, form, log, progress};
 
     double ours = 1e9;

@@ -15,14 +15,14 @@ QString withoutNul(QString s) { return s.remove(QChar(0)); }
 
 void markers(const QString& value) {
     for (int bits = 0; bits < 4; ++bits) {
-        const users::Switches wanted{(bits & 1) == 0, (bits & 2) == 0};
-        const QString written = users::composeMarkers(value, wanted);
-        const users::Switches read = users::readMarkers(written);
+        const panel::Switches wanted{(bits & 1) == 0, (bits & 2) == 0};
+        const QString written = panel::composeMarkers(value, wanted);
+        const panel::Switches read = panel::readMarkers(written);
         // A switch turned off reads back off, whatever text the value held.
         TV_FUZZ_CHECK(wanted.ingoing || !read.ingoing, written);
         TV_FUZZ_CHECK(wanted.outgoing || !read.outgoing, written);
     }
-    (void)users::readMarkers(value);
+    (void)panel::readMarkers(value);
 }
 
 void forwarding(const QString& text, const QString& name, const QString& address) {

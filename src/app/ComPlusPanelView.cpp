@@ -17,7 +17,7 @@ void apply(const complus::ControlState& s, QWidget* w) {
 
 }  // namespace
 
-void applyComPlusPanel(const complus::ComPlusPanel& p, InstallFormUi& ui) {
+void applyComPlusPanel(const complus::ComPlusPanel& p, panel::InstallFormUi& ui) {
     apply(p.CheckRegCom, ui.CheckRegCom);
     apply(p.CheckUnRegCom, ui.CheckUnRegCom);
     if (p.txtIdentText) ui.txtIdent->setText(*p.txtIdentText);

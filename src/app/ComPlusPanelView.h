@@ -7,6 +7,6 @@
 
 namespace app {
 
-void applyComPlusPanel(const complus::ComPlusPanel& panel, InstallFormUi& ui);
+void applyComPlusPanel(const complus::ComPlusPanel& panel, panel::InstallFormUi& ui);
 
 }  // namespace app

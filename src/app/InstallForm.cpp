@@ -22,11 +22,11 @@ namespace app {
 
 int twipsToPixels(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
 
-InstallForm::InstallForm(platform::system::SystemProbes& probes, Prompt& prompt, QWidget* parent)
+InstallForm::InstallForm(platform::system::SystemProbes& probes, state::Prompt& prompt, QWidget* parent)
     : QMainWindow(parent), probes_(probes), prompt_(prompt) {
     ui_ = buildInstallForm(this);
     log_ = std::make_unique<TextBoxErrorLog>(ui_.txtErr, ui_.Command5);
-    progress_ = std::make_unique<StripProgress>(g_, *ui_.Picture1);
+    progress_ = std::make_unique<kit::StripProgress>(g_, *ui_.Picture1);
     load_ = std::make_unique<engine::StoreLoad>(
         engine::StoreLoad{ui_, g_, form_, *log_, *progress_, prompt_, panel_, guard_, sortOrder_, {}});
     resize(1180, 760);
@@ -41,7 +41,7 @@ void InstallForm::safely(F&& handler) {
     if (!run(std::forward<F>(handler))) {
         log_->logWithoutContext(run.number(), run.description());
         log_->show();
-        setMousePointer(this, vbDefault);
+        kit::setMousePointer(this, kit::vbDefault);
         g_.blnEventsEnabled = true;
     }
 }
@@ -62,9 +62,9 @@ void InstallForm::connectControls() {
 void InstallForm::Form_Load() {
     if (loaded_) return;
     loaded_ = true;
-    setMousePointer(this, vbHourglass);
-    ui_.Picture1->prepare(ui_.StatusBar1, statusPanel(ui_.StatusBar1, QStringLiteral("progress")));
-    setWindowTitle(QString::fromLatin1(kAppName));
+    kit::setMousePointer(this, kit::vbHourglass);
+    ui_.Picture1->prepare(ui_.StatusBar1, kit::statusPanel(ui_.StatusBar1, QStringLiteral("progress")));
+    setWindowTitle(QString::fromLatin1(state::kAppName));
     if (hooks_.startupDiscovery) {
         // Start-up reports nothing: whatever it could not find stays empty.
         platform::ResumeNext run;
@@ -108,7 +108,7 @@ void InstallForm::Form_Activate() {
     activating_ = false;
 }
 
-void InstallForm::Form_Deactivate() { setMousePointer(this, vbDefault); }
+void InstallForm::Form_Deactivate() { kit::setMousePointer(this, kit::vbDefault); }
 
 void InstallForm::Form_Unload() {
     if (unloaded_) return;
@@ -167,8 +167,8 @@ void InstallForm::RefreshLists() {
     safely([this] { app::RefreshLists(ui_, g_, form_, *log_, refreshSteps()); });
 }
 
-void InstallForm::UpdateStatus(int32_t FileBytes, ProgressStrip* Pict) {
-    if (Pict) app::UpdateStatus(g_, FileBytes, *Pict);
+void InstallForm::UpdateStatus(int32_t FileBytes, kit::ProgressStrip* Pict) {
+    if (Pict) kit::UpdateStatus(g_, FileBytes, *Pict);
 }
 
 // ---- buttons ---------------------------------------------------------------
@@ -188,12 +188,12 @@ void InstallForm::Command1_Click() {
             RefreshLists();
             return;
         }
-        setMousePointer(this, vbHourglass);
+        kit::setMousePointer(this, kit::vbHourglass);
         Command5_Click();
         const int result =
             hooks_.applyChanges ? hooks_.applyChanges(*this, loadedNode()) : -1;
         if (result > 0) RefreshLists();
-        setMousePointer(this, vbDefault);
+        kit::setMousePointer(this, kit::vbDefault);
     });
 }
 
@@ -217,7 +217,7 @@ namespace {
 class ComCheckControls : public complus::ComCheckView {
 public:
     ComCheckControls(QCheckBox* box, QPushButton* command1) : box_(box), command1_(command1) {}
-    void setBoxForeColor(uint32_t color) override { setForeColor(box_, color); }
+    void setBoxForeColor(uint32_t color) override { kit::setForeColor(box_, color); }
     void setCommand1Caption(const QString& caption) override { command1_->setText(caption); }
 
 private:

@@ -22,10 +22,9 @@
 class QTreeWidgetItem;
 
 namespace platform::system { class SystemProbes; }
+namespace kit { class ProgressStrip; }
 
 namespace app {
-
-class ProgressStrip;
 
 class InstallForm : public QMainWindow {
     Q_OBJECT
@@ -48,23 +47,23 @@ public:
         std::function<void(InstallForm&)> closePickers;
     };
 
-    InstallForm(platform::system::SystemProbes& probes, Prompt& prompt, QWidget* parent = nullptr);
+    InstallForm(platform::system::SystemProbes& probes, state::Prompt& prompt, QWidget* parent = nullptr);
     ~InstallForm() override;
 
-    InstallFormUi& ui() { return ui_; }
-    Globals& globals() { return g_; }
-    FormState& state() { return form_; }
-    ErrorLog& errorLog() { return *log_; }
-    ProgressView& progress() { return *progress_; }
-    Prompt& prompt() { return prompt_; }
+    panel::InstallFormUi& ui() { return ui_; }
+    state::Globals& globals() { return g_; }
+    state::FormState& state() { return form_; }
+    state::ErrorLog& errorLog() { return *log_; }
+    state::ProgressView& progress() { return *progress_; }
+    state::Prompt& prompt() { return prompt_; }
     platform::system::SystemProbes& probes() { return probes_; }
     // The loaded store, its staged edits and its user rows.
-    engine::PanelModel& panel() { return panel_; }
+    panel::PanelModel& panel() { return panel_; }
     // What the store load and the tree rebuild work on (its services are
     // filled in by the wiring).
     engine::StoreLoad& storeLoad() { return *load_; }
     // The pickers the Browse buttons show (filled in by the wiring).
-    engine::PanelPickers& pickers() { return pickers_; }
+    panel::PanelPickers& pickers() { return pickers_; }
     // The tree node of the loaded store, nullptr when none.
     QTreeWidgetItem* loadedNode() { return engine::loadedNode(panel_, ui_.TreeView1); }
     Hooks& hooks() { return hooks_; }
@@ -80,7 +79,7 @@ public:
 
     void RefreshLists();
     // Advances the shared progress counter and redraws `pict`.
-    void UpdateStatus(int32_t FileBytes, ProgressStrip* Pict);
+    void UpdateStatus(int32_t FileBytes, kit::ProgressStrip* Pict);
 
     void Command1_Click();  // Refresh / Change
     void Command2_Click();  // Exit
@@ -107,17 +106,17 @@ private:
     void safely(F&& handler);
 
     platform::system::SystemProbes& probes_;
-    Prompt& prompt_;
-    Globals g_;
-    FormState form_;
-    InstallFormUi ui_;
-    std::unique_ptr<ErrorLog> log_;
-    std::unique_ptr<ProgressView> progress_;
-    engine::PanelModel panel_;
+    state::Prompt& prompt_;
+    state::Globals g_;
+    state::FormState form_;
+    panel::InstallFormUi ui_;
+    std::unique_ptr<state::ErrorLog> log_;
+    std::unique_ptr<state::ProgressView> progress_;
+    panel::PanelModel panel_;
     engine::LoadGuard guard_;
     users::SortOrder sortOrder_;
     std::unique_ptr<engine::StoreLoad> load_;
-    engine::PanelPickers pickers_;
+    panel::PanelPickers pickers_;
     Hooks hooks_;
     bool loaded_ = false;
     bool unloaded_ = false;

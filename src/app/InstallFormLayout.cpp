@@ -27,8 +27,8 @@ W* make(const char* name, QWidget* parent, Args&&... args) {
 }
 
 // A name label in a sunken frame, as wide as the space allows.
-CaptionLabel* nameLabel(const char* name, QWidget* parent) {
-    auto* l = make<CaptionLabel>(name, parent);
+kit::CaptionLabel* nameLabel(const char* name, QWidget* parent) {
+    auto* l = make<kit::CaptionLabel>(name, parent);
     // Sunken: dark top and left edges, light bottom and right. Only the border is
     // styled, so the staged-change colours of the palette still show.
     l->setStyleSheet(QStringLiteral("QLabel { border: 1px solid; border-color: #8a8a8a #ffffff #ffffff #8a8a8a;"
@@ -62,7 +62,7 @@ QTreeWidget* userList(QWidget* parent) {
     return l;
 }
 
-QGroupBox* storePanel(QWidget* parent, InstallFormUi& ui) {
+QGroupBox* storePanel(QWidget* parent, panel::InstallFormUi& ui) {
     auto* frame = make<QGroupBox>("Frame1", parent);
     QFont arial = frame->font();
     arial.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
@@ -119,7 +119,7 @@ QGroupBox* storePanel(QWidget* parent, InstallFormUi& ui) {
     return frame;
 }
 
-QGroupBox* comPlusGroup(QWidget* parent, InstallFormUi& ui) {
+QGroupBox* comPlusGroup(QWidget* parent, panel::InstallFormUi& ui) {
     auto* box = new QGroupBox(QStringLiteral("COM+ object"), parent);
     box->setObjectName(QStringLiteral("ComPlusGroup"));
     ui.CheckRegCom = make<QCheckBox>("CheckRegCom", box, QStringLiteral("Install COM+ object"));
@@ -172,7 +172,7 @@ private:
     QWidget* follower_;
 };
 
-QWidget* errorArea(QWidget* parent, InstallFormUi& ui) {
+QWidget* errorArea(QWidget* parent, panel::InstallFormUi& ui) {
     auto* area = new QWidget(parent);
     area->setObjectName(QStringLiteral("ErrorArea"));
     ui.txtErr = make<QPlainTextEdit>("txtErr", area);
@@ -200,8 +200,8 @@ QWidget* errorArea(QWidget* parent, InstallFormUi& ui) {
 
 }  // namespace
 
-InstallFormUi buildInstallForm(QMainWindow* form) {
-    InstallFormUi ui;
+panel::InstallFormUi buildInstallForm(QMainWindow* form) {
+    panel::InstallFormUi ui;
     ui.form = form;
     form->setObjectName(QStringLiteral("InstallForm"));
 
@@ -253,15 +253,15 @@ InstallFormUi buildInstallForm(QMainWindow* form) {
 
     ui.StatusBar1 = make<QStatusBar>("StatusBar1", form);
     form->setStatusBar(ui.StatusBar1);
-    addStatusPanel(ui.StatusBar1, QStringLiteral("text"), PanelSize::Stretch, 200);
-    QLabel* progress = addStatusPanel(ui.StatusBar1, QStringLiteral("progress"), PanelSize::Fixed, 220);
-    QLabel* date = addStatusPanel(ui.StatusBar1, QStringLiteral("date"), PanelSize::Fixed, 100);
+    kit::addStatusPanel(ui.StatusBar1, QStringLiteral("text"), kit::PanelSize::Stretch, 200);
+    QLabel* progress = kit::addStatusPanel(ui.StatusBar1, QStringLiteral("progress"), kit::PanelSize::Fixed, 220);
+    QLabel* date = kit::addStatusPanel(ui.StatusBar1, QStringLiteral("date"), kit::PanelSize::Fixed, 100);
     date->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
     date->setAlignment(Qt::AlignCenter);
 
     progress->setText(QString());
     // Laid over the "progress" panel when the window loads.
-    ui.Picture1 = new ProgressStrip(ui.StatusBar1);
+    ui.Picture1 = new kit::ProgressStrip(ui.StatusBar1);
     return ui;
 }
 

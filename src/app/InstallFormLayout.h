@@ -9,6 +9,6 @@ class QMainWindow;
 
 namespace app {
 
-InstallFormUi buildInstallForm(QMainWindow* form);
+panel::InstallFormUi buildInstallForm(QMainWindow* form);
 
 }  // namespace app

@@ -12,11 +12,11 @@ int MessageBoxPrompt::ask(const QString& text, int style, const QString& title) 
 
     const int buttons = style & 0x0F;
     const int icon = style & 0x70;
-    const bool secondDefault = (style & mb::DefaultButton2) != 0;
+    const bool secondDefault = (style & state::mb::DefaultButton2) != 0;
 
-    if (icon == mb::Critical)
+    if (icon == state::mb::Critical)
         box.setIcon(QMessageBox::Critical);
-    else if (icon == mb::Exclamation)
+    else if (icon == state::mb::Exclamation)
         box.setIcon(QMessageBox::Warning);
     else if (icon == 32)
         box.setIcon(QMessageBox::Question);
@@ -25,17 +25,17 @@ int MessageBoxPrompt::ask(const QString& text, int style, const QString& title) 
 
     QPushButton* first = nullptr;
     QPushButton* second = nullptr;
-    int firstAnswer = mb::Ok, secondAnswer = mb::Ok;
-    if (buttons == mb::YesNo) {
+    int firstAnswer = state::mb::Ok, secondAnswer = state::mb::Ok;
+    if (buttons == state::mb::YesNo) {
         first = box.addButton(QMessageBox::Yes);
         second = box.addButton(QMessageBox::No);
-        firstAnswer = mb::Yes;
-        secondAnswer = mb::No;
-    } else if (buttons == mb::OkCancel) {
+        firstAnswer = state::mb::Yes;
+        secondAnswer = state::mb::No;
+    } else if (buttons == state::mb::OkCancel) {
         first = box.addButton(QMessageBox::Ok);
         second = box.addButton(QMessageBox::Cancel);
-        firstAnswer = mb::Ok;
-        secondAnswer = mb::Cancel;
+        firstAnswer = state::mb::Ok;
+        secondAnswer = state::mb::Cancel;
     } else {
         first = box.addButton(QMessageBox::Ok);
     }

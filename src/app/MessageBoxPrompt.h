@@ -9,7 +9,7 @@
 
 namespace app {
 
-class MessageBoxPrompt : public Prompt {
+class MessageBoxPrompt : public state::Prompt {
 public:
     explicit MessageBoxPrompt(QWidget* parent = nullptr) : parent_(parent) {}
     int ask(const QString& text, int style, const QString& title) override;

@@ -13,29 +13,29 @@ namespace {
 
 // Runs one step of the cycle; a failure is logged and the cycle goes on.
 template <typename F>
-void guarded(ErrorLog& log, F&& step) {
+void guarded(state::ErrorLog& log, F&& step) {
     platform::ResumeNext run;
     if (!run(std::forward<F>(step))) log.logWithoutContext(run.number(), run.description());
 }
 
-complus::ComPlusFacts comPlusFacts(const Globals& g, ErrorLog& log, const RefreshSteps& steps) {
+complus::ComPlusFacts comPlusFacts(const state::Globals& g, state::ErrorLog& log, const RefreshSteps& steps) {
     complus::ComPlusFacts facts;
     guarded(log, [&] { facts.installed = steps.checkComPlusApp && steps.checkComPlusApp(facts.identity); });
     facts.windows2000 = complus::isWindows2000(g.strWindowsVersion);
     if (!facts.installed) {
         guarded(log, [&] {
             facts.libraryFolder = steps.libraryFolder ? steps.libraryFolder() : QString();
-            const QString library = complus::sinkLibraryPath(facts.libraryFolder, QString::fromLatin1(kAppName));
+            const QString library = complus::sinkLibraryPath(facts.libraryFolder, QString::fromLatin1(state::kAppName));
             facts.libraryPresent = steps.fileExists && steps.fileExists(library);
         });
-        facts.stamp = timestamp();
+        facts.stamp = state::timestamp();
     }
     return facts;
 }
 
 }  // namespace
 
-void resetStorePanel(InstallFormUi& ui) {
+void resetStorePanel(panel::InstallFormUi& ui) {
     ui.Command3->setEnabled(false);
     ui.Check1->setEnabled(false);
     ui.Check2->setEnabled(false);
@@ -46,8 +46,9 @@ void resetStorePanel(InstallFormUi& ui) {
     ui.Check5->setChecked(false);
 }
 
-void RefreshLists(InstallFormUi& ui, Globals& g, FormState& form, ErrorLog& log, const RefreshSteps& steps) {
-    setMousePointer(ui.form, vbHourglass);
+void RefreshLists(panel::InstallFormUi& ui, state::Globals& g, state::FormState& form, state::ErrorLog& log,
+                  const RefreshSteps& steps) {
+    kit::setMousePointer(ui.form, kit::vbHourglass);
     ui.ListView1->clear();
 
     const complus::ComPlusFacts facts = comPlusFacts(g, log, steps);
@@ -55,14 +56,14 @@ void RefreshLists(InstallFormUi& ui, Globals& g, FormState& form, ErrorLog& log,
     const complus::ComPlusPanel panel = complus::decideComPlusPanel(facts, steps.proposeIdentity);
     if (!panel.logEntry.isEmpty()) log.prepend(panel.logEntry);
     applyComPlusPanel(panel, ui);
-    setPanelText(ui.StatusBar1, QStringLiteral("text"), panel.statusText);
+    kit::setPanelText(ui.StatusBar1, QStringLiteral("text"), panel.statusText);
 
     g.blnEventsEnabled = false;
     resetStorePanel(ui);
 
     if (steps.getMailboxStores) guarded(log, steps.getMailboxStores);
 
-    setMousePointer(ui.form, vbDefault);
+    kit::setMousePointer(ui.form, kit::vbDefault);
     g.blnEventsEnabled = true;
 }
 

@@ -26,9 +26,10 @@ struct RefreshSteps {
     std::function<bool(const QString& path)> fileExists;
 };
 
-void RefreshLists(InstallFormUi& ui, Globals& g, FormState& form, ErrorLog& log, const RefreshSteps& steps);
+void RefreshLists(panel::InstallFormUi& ui, state::Globals& g, state::FormState& form, state::ErrorLog& log,
+                  const RefreshSteps& steps);
 
 // Empties the store panel's choices (with the window's events off).
-void resetStorePanel(InstallFormUi& ui);
+void resetStorePanel(panel::InstallFormUi& ui);
 
 }  // namespace app

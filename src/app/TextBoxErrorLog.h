@@ -11,7 +11,7 @@ class QWidget;
 
 namespace app {
 
-class TextBoxErrorLog : public ErrorLog {
+class TextBoxErrorLog : public state::ErrorLog {
 public:
     TextBoxErrorLog(QPlainTextEdit* box, QWidget* clearButton) : box_(box), clearButton_(clearButton) {}
     QString text() const override;

@@ -32,7 +32,7 @@ void wireSubsystems(InstallForm& form) {
     };
     h.checkComPlusApp = [](InstallForm& f, QString& identity) {
         complus::ComPlus comPlus(f.errorLog(), f.globals(), f.probes());
-        return comPlus.CheckComPlusApp(QString::fromLatin1(kAppName), identity);
+        return comPlus.CheckComPlusApp(QString::fromLatin1(state::kAppName), identity);
     };
     h.proposeIdentity = [](InstallForm& f) { return startup::FillIdentityField(f.globals(), f.probes()); };
     h.getMailboxStores = [](InstallForm& f) { tree::GetMailboxStores(f.storeLoad()); };
@@ -61,7 +61,7 @@ void wireSubsystems(InstallForm& form) {
                                        [&form] { return engine::otherStoreTags(form.panel(), form.ui().TreeView1); }};
             return engine::ApplyStagedChanges(form.panel(), writes, env, result);
         };
-    InstallFormUi& ui = form.ui();
+    panel::InstallFormUi& ui = form.ui();
     tree::connectTreeView(form.storeLoad());
     users::connectColumnClicks(ui.ListView1, form.storeLoad().sortOrder, form.state().strLastSelectedItemKey);
     users::connectListInteraction(
@@ -72,7 +72,7 @@ void wireSubsystems(InstallForm& form) {
     form.pickers().showSelectMailbox = [&form, mailbox] { pickers::showSelectMailbox(mailbox, form.prompt()); };
     form.pickers().showSelectRecipient = [recipient] { pickers::showSelectRecipient(recipient); };
     h.closePickers = [](InstallForm&) { pickers::closeSelectRecipient(); };
-    engine::connectPanel({engine::panelControls(ui), form.globals(), form.panel()}, form.pickers(),
+    panel::connectPanel({panel::panelControls(ui), form.globals(), form.panel()}, form.pickers(),
                          form.errorLog());
     // What the directory layer notes on its own (a referral it would not follow).
     platform::directory::setNoticeHandler([window = QPointer<InstallForm>(&form)](int32_t number,

@@ -10,7 +10,7 @@ std::optional<ComCheckStaging> stageComCheckClick(bool eventsEnabled, int boxVal
     return ComCheckStaging{kPlainForeColor, false, QStringLiteral("Refresh")};
 }
 
-void onComCheckClick(app::Globals& globals, int boxValue, ComCheckView& view) {
+void onComCheckClick(state::Globals& globals, int boxValue, ComCheckView& view) {
     const auto staging = stageComCheckClick(globals.blnEventsEnabled, boxValue);
     if (!staging) return;
     view.setBoxForeColor(staging->boxForeColor);

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace app {
+namespace state {
 struct Globals;
 }
 
@@ -38,6 +38,6 @@ public:
 };
 
 // The whole handler: reads blnEventsEnabled, sets blnChangesPending and the view.
-void onComCheckClick(app::Globals& globals, int boxValue, ComCheckView& view);
+void onComCheckClick(state::Globals& globals, int boxValue, ComCheckView& view);
 
 }  // namespace complus

@@ -37,7 +37,7 @@ void withApplication(const ComPlus::CatalogFactory& openCatalog, const QString& 
 
 }  // namespace
 
-ComPlus::ComPlus(app::ErrorLog& log, const app::Globals& globals, platform::system::SystemProbes& probes,
+ComPlus::ComPlus(state::ErrorLog& log, const state::Globals& globals, platform::system::SystemProbes& probes,
                  CatalogFactory openCatalog)
     : log_(log), globals_(globals), probes_(probes), openCatalog_(std::move(openCatalog)) {
     if (!openCatalog_) openCatalog_ = [] { return Catalog::open(); };

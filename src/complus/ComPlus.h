@@ -9,10 +9,10 @@
 #include <functional>
 #include <memory>
 
-namespace app {
+namespace state {
 class ErrorLog;
 struct Globals;
-}  // namespace app
+}  // namespace state
 namespace platform::complus {
 class Catalog;
 }
@@ -27,7 +27,7 @@ public:
     using CatalogFactory = std::function<std::unique_ptr<platform::complus::Catalog>()>;
 
     // `openCatalog` defaults to the catalog at its standard location.
-    ComPlus(app::ErrorLog& log, const app::Globals& globals, platform::system::SystemProbes& probes,
+    ComPlus(state::ErrorLog& log, const state::Globals& globals, platform::system::SystemProbes& probes,
             CatalogFactory openCatalog = {});
 
     // True when an application of that name exists (letter case ignored); then
@@ -44,8 +44,8 @@ private:
     template <typename Steps>
     bool run(Steps&& steps);
 
-    app::ErrorLog& log_;
-    const app::Globals& globals_;
+    state::ErrorLog& log_;
+    const state::Globals& globals_;
     platform::system::SystemProbes& probes_;
     CatalogFactory openCatalog_;
 };

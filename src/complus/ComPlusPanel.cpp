@@ -10,7 +10,7 @@
 namespace complus {
 namespace {
 
-const QString kAppName = QString::fromLatin1(app::kAppName);
+const QString kAppName = QString::fromLatin1(state::kAppName);
 
 QString label8Text(const char* state) {
     return QStringLiteral("COM+ object \"") + kAppName + QStringLiteral("\" is ") + QLatin1String(state) +
@@ -105,7 +105,7 @@ ComPlusPanel decideComPlusPanel(const ComPlusFacts& facts, const std::function<Q
     return panel;
 }
 
-ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, app::ErrorLog& log, const app::Globals& globals,
+ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, state::ErrorLog& log, const state::Globals& globals,
                                  platform::system::SystemProbes& probes,
                                  const std::function<QString()>& proposeIdentity) {
     ComPlusFacts facts;
@@ -114,7 +114,7 @@ ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, app::ErrorLog& log, const app
     if (!facts.installed) {
         facts.libraryFolder = probes.libraryFolder();
         facts.libraryPresent = probes.fileExists(sinkLibraryPath(facts.libraryFolder, kAppName));
-        facts.stamp = app::timestamp();
+        facts.stamp = state::timestamp();
     }
     ComPlusPanel panel = decideComPlusPanel(facts, proposeIdentity);
     if (!panel.logEntry.isEmpty()) log.prepend(panel.logEntry);

@@ -8,10 +8,10 @@
 #include <functional>
 #include <optional>
 
-namespace app {
+namespace state {
 class ErrorLog;
 struct Globals;
-}  // namespace app
+}  // namespace state
 namespace platform::system {
 class SystemProbes;
 }
@@ -55,7 +55,7 @@ ComPlusPanel decideComPlusPanel(const ComPlusFacts& facts, const std::function<Q
 
 // Checks the application "Tavimor", looks for its library in the program's
 // library folder, decides the panel and puts its log entry in front of the log.
-ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, app::ErrorLog& log, const app::Globals& globals,
+ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, state::ErrorLog& log, const state::Globals& globals,
                                  platform::system::SystemProbes& probes,
                                  const std::function<QString()>& proposeIdentity);
 

@@ -15,18 +15,18 @@ using namespace store::tag;
 namespace {
 
 const QString kMarkerAttribute = QStringLiteral("extensionAttribute10");
-constexpr int kSharedJournalStyle = app::mb::YesNo | app::mb::Exclamation | app::mb::DefaultButton2;  // 308
+constexpr int kSharedJournalStyle = state::mb::YesNo | state::mb::Exclamation | state::mb::DefaultButton2;  // 308
 
 class Apply {
 public:
-    Apply(PanelModel& model, const ApplyServices& services, const ApplyEnv& env)
+    Apply(panel::PanelModel& model, const ApplyServices& services, const ApplyEnv& env)
         : m_(model), s_(services), env_(env) {}
 
     bool run(int16_t& result) {
         if (m_.installCom()) {
             if (!credentialsComplete()) {
-                env_.prompt.ask(QString::fromLatin1(kFillIdentityText), app::mb::Exclamation,
-                                QString::fromLatin1(app::kAppName));
+                env_.prompt.ask(QString::fromLatin1(kFillIdentityText), state::mb::Exclamation,
+                                QString::fromLatin1(state::kAppName));
                 env_.g.blnEventsEnabled = true;
                 result = -1;
                 return false;
@@ -81,7 +81,7 @@ private:
         UserCounts counts;
         QStringList written, notWritten;
         bool unreachable = false;
-        for (const UserRow& row : m_.users()) {
+        for (const panel::UserRow& row : m_.users()) {
             if (row.staged) {
                 if (unreachable) {
                     notWritten << row.mail;
@@ -171,10 +171,10 @@ private:
 
     bool askSharedJournal() {
         return env_.prompt.ask(QString::fromLatin1(kSharedJournalText), kSharedJournalStyle,
-                               QString::fromLatin1(app::kAppName)) == app::mb::Yes;
+                               QString::fromLatin1(state::kAppName)) == state::mb::Yes;
     }
 
-    PanelModel& m_;
+    panel::PanelModel& m_;
     const ApplyServices& s_;
     const ApplyEnv& env_;
     platform::ResumeNext resume_;
@@ -183,7 +183,7 @@ private:
 
 }  // namespace
 
-bool ApplyStagedChanges(PanelModel& model, const ApplyServices& services, const ApplyEnv& env, int16_t& result) {
+bool ApplyStagedChanges(panel::PanelModel& model, const ApplyServices& services, const ApplyEnv& env, int16_t& result) {
     return Apply(model, services, env).run(result);
 }
 

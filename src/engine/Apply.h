@@ -13,12 +13,12 @@
 #include <cstdint>
 #include <functional>
 
-namespace app {
+namespace state {
 struct Globals;
 struct FormState;
 class Prompt;
 class ErrorLog;
-}  // namespace app
+}  // namespace state
 
 namespace engine {
 
@@ -28,10 +28,10 @@ inline constexpr const char* kSharedJournalText =
 
 // What the apply reads and tells besides the model and the writes.
 struct ApplyEnv {
-    app::Globals& g;
-    app::FormState& form;
-    app::Prompt& prompt;
-    app::ErrorLog& log;
+    state::Globals& g;
+    state::FormState& form;
+    state::Prompt& prompt;
+    state::ErrorLog& log;
     QString identity;  // typed for the COM+ application (Windows 2000 only)
     QString password;
     // The tags of every tree node other than the loaded store's.
@@ -42,6 +42,6 @@ struct ApplyEnv {
 // password: nothing written, `result` -1); otherwise true, with `result` the
 // install's answer when the application was installed. Failing steps are skipped.
 // The loaded store's tag in `model` follows what was written.
-bool ApplyStagedChanges(PanelModel& model, const ApplyServices& services, const ApplyEnv& env, int16_t& result);
+bool ApplyStagedChanges(panel::PanelModel& model, const ApplyServices& services, const ApplyEnv& env, int16_t& result);
 
 }  // namespace engine

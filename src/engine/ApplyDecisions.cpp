@@ -6,14 +6,15 @@ namespace engine {
 
 using namespace store::tag;
 
-JournalRecipientChange journalRecipientChange(const StagedRecipient& journal) {
+JournalRecipientChange journalRecipientChange(const panel::StagedRecipient& journal) {
     const QString dn = trimBlanks(journal.value);
     if (journal.picked() && !dn.isEmpty()) return {JournalRecipientChange::Kind::Set, dn};
     if (journal.staged()) return {JournalRecipientChange::Kind::Delete, {}};
     return {};
 }
 
-QString rebuiltStoreTag(const QString& oldTag, const StagedRecipient& journal, const StagedRecipient& forwarding) {
+QString rebuiltStoreTag(const QString& oldTag, const panel::StagedRecipient& journal,
+                        const panel::StagedRecipient& forwarding) {
     const JournalRecipientChange change = journalRecipientChange(journal);
     QString dn;
     if (change.kind == JournalRecipientChange::Kind::Set)
@@ -23,8 +24,8 @@ QString rebuiltStoreTag(const QString& oldTag, const StagedRecipient& journal, c
     return composeStoreTag(dn, forwarding.picked() ? trimBlanks(forwarding.value) : QString());
 }
 
-QVariant markerValue(const QString& storedValue, const users::Switches& switches) {
-    const QString value = users::composeMarkers(storedValue, switches);
+QVariant markerValue(const QString& storedValue, const panel::Switches& switches) {
+    const QString value = panel::composeMarkers(storedValue, switches);
     return value.isEmpty() ? QVariant() : QVariant(value);
 }
 

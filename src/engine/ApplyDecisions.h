@@ -19,18 +19,19 @@ struct JournalRecipientChange {
     Kind kind = Kind::Keep;
     QString dn;  // with Set
 };
-JournalRecipientChange journalRecipientChange(const StagedRecipient& journal);
+JournalRecipientChange journalRecipientChange(const panel::StagedRecipient& journal);
 
 // The store tag after a successful journal recipient write: the picked mailbox,
 // none when it was removed, else the journal field as it was; then the newly
 // picked forwarding text beside it. "Both" is dropped (it is put back when its
 // own box is staged).
-QString rebuiltStoreTag(const QString& oldTag, const StagedRecipient& journal, const StagedRecipient& forwarding);
+QString rebuiltStoreTag(const QString& oldTag, const panel::StagedRecipient& journal,
+                        const panel::StagedRecipient& forwarding);
 
 // What one staged user's extensionAttribute10 becomes: the value as read with the
 // markers recomposed from the switches; a null value (clear the attribute) when
 // nothing is left.
-QVariant markerValue(const QString& storedValue, const users::Switches& switches);
+QVariant markerValue(const QString& storedValue, const panel::Switches& switches);
 
 // Users counted as fully journaled (no switch off) and as marked.
 struct UserCounts {

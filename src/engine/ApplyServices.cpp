@@ -12,7 +12,7 @@
 namespace engine {
 namespace {
 
-const QString kApplication = QString::fromLatin1(app::kAppName);
+const QString kApplication = QString::fromLatin1(state::kAppName);
 
 void saveJournalRecipient(const QString& storeDn, const JournalRecipientChange& change) {
     using platform::exchange::MailboxStoreDB;
@@ -26,7 +26,7 @@ void saveJournalRecipient(const QString& storeDn, const JournalRecipientChange& 
 
 }  // namespace
 
-ApplyServices applyServices(app::Globals& g, app::FormState&, app::ErrorLog& log, app::Prompt& prompt,
+ApplyServices applyServices(state::Globals& g, state::FormState&, state::ErrorLog& log, state::Prompt& prompt,
                             platform::system::SystemProbes& probes) {
     ApplyServices s;
     auto comPlus = [&log, &g, &probes] { return complus::ComPlus(log, g, probes); };

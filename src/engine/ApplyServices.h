@@ -13,12 +13,12 @@
 namespace platform::system {
 class SystemProbes;
 }
-namespace app {
+namespace state {
 struct Globals;
 struct FormState;
 class Prompt;
 class ErrorLog;
-}  // namespace app
+}  // namespace state
 
 namespace engine {
 
@@ -44,7 +44,7 @@ struct ApplyServices {
 
 // The real writes: the catalog, the directory and the store, with failures
 // logged to `log` where their routines log.
-ApplyServices applyServices(app::Globals& g, app::FormState& form, app::ErrorLog& log, app::Prompt& prompt,
+ApplyServices applyServices(state::Globals& g, state::FormState& form, state::ErrorLog& log, state::Prompt& prompt,
                             platform::system::SystemProbes& probes);
 
 }  // namespace engine

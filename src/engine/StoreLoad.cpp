@@ -27,13 +27,13 @@ users::UserListFill userListFill(StoreLoad& s) {
 }
 
 void resetMarkers(QWidget* w) {
-    app::setForeColor(w, app::kBlack);
-    app::setBackColor(w, app::kButtonFace);
+    kit::setForeColor(w, kit::kBlack);
+    kit::setBackColor(w, kit::kButtonFace);
 }
 
 // The frame, before anything is read.
 void prepareFrame(StoreLoad& s, QTreeWidgetItem* node, bool show) {
-    app::InstallFormUi& ui = s.ui;
+    panel::InstallFormUi& ui = s.ui;
     if (show) {
         ui.Frame1->setEnabled(true);
         s.form.strLastSelectedMailboxStore = tree::text(node);
@@ -77,13 +77,13 @@ void showMode(StoreLoad& s, QTreeWidgetItem* node, bool show, bool exists, int16
 
 // The window leaves the staged state.
 void leaveStagedState(StoreLoad& s, int16_t result) {
-    app::InstallFormUi& ui = s.ui;
+    panel::InstallFormUi& ui = s.ui;
     if (result > 0) {
         s.g.blnChangesPending = false;
         s.panel.leaveStaged();
         for (QCheckBox* box : {ui.CheckRegCom, ui.CheckUnRegCom}) {
             box->setChecked(false);
-            app::setForeColor(box, app::kBlack);
+            kit::setForeColor(box, kit::kBlack);
         }
         ui.Command1->setText(QStringLiteral("Refresh"));
         ui.Command4->setEnabled(false);
@@ -94,7 +94,7 @@ void leaveStagedState(StoreLoad& s, int16_t result) {
 
 // The journal mailbox in the panel.
 void showJournal(StoreLoad& s, const QString& name) {
-    app::InstallFormUi& ui = s.ui;
+    panel::InstallFormUi& ui = s.ui;
     ui.Label3->setCaption(name);
     ui.Check3->setChecked(!name.isEmpty());
     ui.Check4->setEnabled(!name.isEmpty());
@@ -109,7 +109,7 @@ void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journal
     if (!journalName.isEmpty()) {
         journalNode = tree::addChild(node, {}, journalName, QStringLiteral("user"));
         tree::setBold(journalNode, true);
-        tree::setForeColor(journalNode, app::kBlack);
+        tree::setForeColor(journalNode, kit::kBlack);
     }
     if (fwd.displayName.isEmpty()) return;
     const QString image = fwd.address.isEmpty() ? QStringLiteral("user") : s.objectType(fwd.address);
@@ -117,14 +117,14 @@ void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journal
     if (!both && journalNode) {
         // Forwarded without "Both": the journal mailbox is bypassed.
         tree::setBold(journalNode, false);
-        tree::setForeColor(journalNode, app::kGrayText);
+        tree::setForeColor(journalNode, kit::kGrayText);
         tree::setImage(journalNode, QStringLiteral("usergray"));
     }
 }
 
 // Forwarding, "Both" and the buttons of the panel.
 void showForwarding(StoreLoad& s, bool both) {
-    app::InstallFormUi& ui = s.ui;
+    panel::InstallFormUi& ui = s.ui;
     const bool forwarding = !trimBlanks(ui.Label4->caption()).isEmpty();
     ui.Check4->setChecked(forwarding);
     ui.Check5->setEnabled(forwarding);
@@ -147,8 +147,8 @@ void showErrorBox(StoreLoad& s) {
 
 int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInPanel) {
     if (!node) {
-        s.prompt.ask(kInaccessible, app::mb::Exclamation, QLatin1String(app::kAppName));
-        app::setMousePointer(s.ui.form, app::vbDefault);
+        s.prompt.ask(kInaccessible, state::mb::Exclamation, QLatin1String(state::kAppName));
+        kit::setMousePointer(s.ui.form, kit::vbDefault);
         return -1;
     }
     // Storage groups and the journal and forwarding children are never loaded.
@@ -179,7 +179,7 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
         bool go = true;
         resume([&] { go = s.services.applyStagedChanges(result); });
         if (!go) {
-            app::setMousePointer(s.ui.form, app::vbDefault);
+            kit::setMousePointer(s.ui.form, kit::vbDefault);
             return stop();
         }
         if (!current()) return stop();
@@ -231,7 +231,7 @@ QString StoreLoad::objectType(const QString& address) const {
     return directory::GetObjectType(g.strLDAPRoot, address);
 }
 
-QTreeWidgetItem* loadedNode(const PanelModel& panel, const QTreeWidget* tree) {
+QTreeWidgetItem* loadedNode(const panel::PanelModel& panel, const QTreeWidget* tree) {
     if (!panel.loaded()) return nullptr;
     QTreeWidgetItem* found = nullptr;
     tree::forEachNode(tree, [&](QTreeWidgetItem* node) {
@@ -240,7 +240,7 @@ QTreeWidgetItem* loadedNode(const PanelModel& panel, const QTreeWidget* tree) {
     return found;
 }
 
-QStringList otherStoreTags(const PanelModel& panel, const QTreeWidget* tree) {
+QStringList otherStoreTags(const panel::PanelModel& panel, const QTreeWidget* tree) {
     QStringList tags;
     const QTreeWidgetItem* loaded = loadedNode(panel, tree);
     tree::forEachNode(tree, [&](QTreeWidgetItem* node) {

@@ -14,13 +14,13 @@
 
 class QTreeWidgetItem;
 
-namespace app {
+namespace state {
 struct Globals;
 struct FormState;
 class ErrorLog;
 class ProgressView;
 class Prompt;
-}  // namespace app
+}  // namespace state
 
 namespace engine {
 
@@ -63,13 +63,13 @@ struct StoreServices {
 // panel and list controls, the program state, the log, progress and prompt,
 // the panel model, the guard and the user list's sort orders.
 struct StoreLoad {
-    app::InstallFormUi& ui;
-    app::Globals& g;
-    app::FormState& form;
-    app::ErrorLog& log;
-    app::ProgressView& progress;
-    app::Prompt& prompt;
-    PanelModel& panel;
+    panel::InstallFormUi& ui;
+    state::Globals& g;
+    state::FormState& form;
+    state::ErrorLog& log;
+    state::ProgressView& progress;
+    state::Prompt& prompt;
+    panel::PanelModel& panel;
     LoadGuard& guard;
     users::SortOrder& sortOrder;
     StoreServices services;
@@ -90,8 +90,8 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
 
 // The tree node of the loaded store, found by its distinguished name; nullptr
 // when none is loaded or the tree no longer holds it.
-QTreeWidgetItem* loadedNode(const PanelModel& panel, const QTreeWidget* tree);
+QTreeWidgetItem* loadedNode(const panel::PanelModel& panel, const QTreeWidget* tree);
 // The tags of every tree node but the loaded store's.
-QStringList otherStoreTags(const PanelModel& panel, const QTreeWidget* tree);
+QStringList otherStoreTags(const panel::PanelModel& panel, const QTreeWidget* tree);
 
 }  // namespace engine

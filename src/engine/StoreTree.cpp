@@ -137,12 +137,12 @@ void NodeClick(engine::StoreLoad& s, QTreeWidgetItem* node) {
         backToLoadedStore(s);
         return;
     }
-    app::setMousePointer(s.ui.form, app::vbHourglass);
+    kit::setMousePointer(s.ui.form, kit::vbHourglass);
     s.g.blnChangesPending = false;
     engine::ProcessMailboxStore(s, node, true);
-    app::setMousePointer(s.ui.ListView1, app::vbDefault);
-    app::setMousePointer(s.ui.TreeView1, app::vbDefault);
-    app::setMousePointer(s.ui.form, app::vbDefault);
+    kit::setMousePointer(s.ui.ListView1, kit::vbDefault);
+    kit::setMousePointer(s.ui.TreeView1, kit::vbDefault);
+    kit::setMousePointer(s.ui.form, kit::vbDefault);
 }
 
 void backToLoadedStore(engine::StoreLoad& s) {

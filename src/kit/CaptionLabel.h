@@ -4,7 +4,7 @@
 
 #include <QLabel>
 
-namespace app {
+namespace kit {
 
 class CaptionLabel : public QLabel {
     Q_OBJECT
@@ -22,4 +22,4 @@ signals:
     void captionChanged(const QString& text);
 };
 
-}  // namespace app
+}  // namespace kit

@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <cstdint>
 
-namespace app {
+namespace kit {
 
 constexpr uint32_t kRed = 255;                 // 0x00BBGGRR
 constexpr uint32_t kBlack = 0;
@@ -55,4 +55,4 @@ inline void setBackColor(QWidget* w, uint32_t value) {
     applyColors(w);
 }
 
-}  // namespace app
+}  // namespace kit

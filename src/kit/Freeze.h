@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace app {
+namespace kit {
 
 class Freeze {
 public:
@@ -31,4 +31,4 @@ private:
     }
 };
 
-}  // namespace app
+}  // namespace kit

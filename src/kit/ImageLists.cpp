@@ -9,7 +9,7 @@
 // Small pictures drawn in code on a 16 x 16 grid (and at twice the size for dense
 // screens), so tree and list read at a glance without shipping image files.
 
-namespace app::images {
+namespace kit::images {
 namespace {
 
 using Draw = std::function<void(QPainter&)>;
@@ -267,4 +267,4 @@ QIcon sortArrow(int index) {
     return arrows[index];
 }
 
-}  // namespace app::images
+}  // namespace kit::images

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace app::images {
+namespace kit::images {
 
 const QStringList& imageList2Keys();
 // The picture for a key; a null icon for an unknown key.
@@ -17,4 +17,4 @@ QIcon icon(const QString& key);
 // Sort arrow: 0 ascending, 1 descending.
 QIcon sortArrow(int index);
 
-}  // namespace app::images
+}  // namespace kit::images

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-namespace app {
+namespace kit {
 
 constexpr int vbDefault = 0;
 constexpr int vbHourglass = 11;
@@ -22,4 +22,4 @@ inline int mousePointer(const QWidget* w) {
     return w ? w->property("mousePointer").toInt() : vbDefault;
 }
 
-}  // namespace app
+}  // namespace kit

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-namespace app {
+namespace kit {
 namespace {
 [[noreturn]] void overflow() { throw platform::ComError(6, QStringLiteral("Overflow")); }
 }  // namespace
@@ -45,4 +45,4 @@ ProgressFrame frameFor(int32_t progress, double scaleWidth, double scaleHeight, 
     return frame;
 }
 
-}  // namespace app
+}  // namespace kit

@@ -6,7 +6,7 @@
 #include <QString>
 #include <cstdint>
 
-namespace app {
+namespace kit {
 
 // Rounds to the nearest integer, halves to the even neighbour. Throws
 // platform::ComError (6, "Overflow") outside the 32-bit range.
@@ -37,4 +37,4 @@ struct ProgressFrame {
 ProgressFrame frameFor(int32_t progress, double scaleWidth, double scaleHeight, double textWidth,
                        double textHeight);
 
-}  // namespace app
+}  // namespace kit

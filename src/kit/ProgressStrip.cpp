@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QStatusBar>
 
-namespace app {
+namespace kit {
 
 ProgressStrip::ProgressStrip(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Picture1"));
@@ -99,4 +99,4 @@ void ProgressStrip::paintEvent(QPaintEvent*) {
     p.drawImage(0, 0, picture_);
 }
 
-}  // namespace app
+}  // namespace kit

@@ -12,7 +12,7 @@
 
 class QStatusBar;
 
-namespace app {
+namespace kit {
 
 class ProgressStrip : public QWidget {
     Q_OBJECT
@@ -63,4 +63,4 @@ private:
     QPointer<QWidget> panel_;
 };
 
-}  // namespace app
+}  // namespace kit

@@ -1,6 +1,6 @@
 #include "kit/StatusPanels.h"
 
-namespace app {
+namespace kit {
 namespace {
 const char* kKeyProperty = "panelKey";
 }
@@ -37,4 +37,4 @@ QString panelText(const QStatusBar* bar, const QString& key) {
     return p ? p->text() : QString();
 }
 
-}  // namespace app
+}  // namespace kit

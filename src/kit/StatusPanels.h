@@ -6,7 +6,7 @@
 #include <QStatusBar>
 #include <QString>
 
-namespace app {
+namespace kit {
 
 enum class PanelSize { Stretch, Fixed };
 
@@ -19,4 +19,4 @@ QLabel* statusPanel(const QStatusBar* bar, const QString& key);
 void setPanelText(QStatusBar* bar, const QString& key, const QString& text);
 QString panelText(const QStatusBar* bar, const QString& key);
 
-}  // namespace app
+}  // namespace kit

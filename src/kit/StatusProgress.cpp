@@ -5,9 +5,9 @@
 
 #include <QCoreApplication>
 
-namespace app {
+namespace kit {
 
-void UpdateStatus(Globals& g, int32_t fileBytes, ProgressStrip& pict) {
+void UpdateStatus(state::Globals& g, int32_t fileBytes, ProgressStrip& pict) {
     advanceCounter(g.lngProgress, fileBytes, pict.scaleWidth());
     const QString text = percentText(percentOf(g.lngProgress, pict.scaleWidth()));
     pict.draw(frameFor(g.lngProgress, pict.scaleWidth(), pict.scaleHeight(), pict.textWidth(text),
@@ -38,4 +38,4 @@ void StripProgress::end() {
     strip_.hide();
 }
 
-}  // namespace app
+}  // namespace kit

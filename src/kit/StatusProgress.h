@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace app {
+namespace kit {
 
 class ProgressStrip;
 
@@ -14,21 +14,21 @@ class ProgressStrip;
 // from scratch (clear, percentage text, filled box). Throws platform::ComError
 // on 32-bit overflow of the counter. A strip whose scale has no width is shown
 // empty: there is no meaningful percentage to draw.
-void UpdateStatus(Globals& g, int32_t fileBytes, ProgressStrip& pict);
+void UpdateStatus(state::Globals& g, int32_t fileBytes, ProgressStrip& pict);
 
 // The list-fill protocol on one strip: begin resets the counter, sets the scale to
 // the row count and shows the strip; each step advances by one and lets the
 // window process its pending messages; end clears, repaints and hides the strip.
-class StripProgress : public ProgressView {
+class StripProgress : public state::ProgressView {
 public:
-    StripProgress(Globals& g, ProgressStrip& strip) : g_(g), strip_(strip) {}
+    StripProgress(state::Globals& g, ProgressStrip& strip) : g_(g), strip_(strip) {}
     void begin(int rows) override;
     void step() override;
     void end() override;
 
 private:
-    Globals& g_;
+    state::Globals& g_;
     ProgressStrip& strip_;
 };
 
-}  // namespace app
+}  // namespace kit

@@ -12,10 +12,12 @@
 #include <QStatusBar>
 #include <QTreeWidget>
 
-namespace app {
-
+namespace kit {
 class CaptionLabel;
 class ProgressStrip;
+}  // namespace kit
+
+namespace panel {
 
 struct InstallFormUi {
     QWidget* form = nullptr;            // the window itself (caption, mouse pointer)
@@ -33,8 +35,8 @@ struct InstallFormUi {
     QPushButton* Command5 = nullptr;    // "Clear Error Log"
     QPushButton* Command6 = nullptr;    // "Browse" (forwarding)
     QTreeWidget* ListView1 = nullptr;   // users of the selected store, report view
-    CaptionLabel* Label3 = nullptr;     // journal mailbox name
-    CaptionLabel* Label4 = nullptr;     // forwarding recipient name
+    kit::CaptionLabel* Label3 = nullptr;     // journal mailbox name
+    kit::CaptionLabel* Label4 = nullptr;     // forwarding recipient name
     QCheckBox* CheckRegCom = nullptr;   // "Install COM+ object"
     QCheckBox* CheckUnRegCom = nullptr; // "Uninstall COM+ object"
     QLabel* LabelIdentity = nullptr;
@@ -45,7 +47,7 @@ struct InstallFormUi {
     QLabel* Label8 = nullptr;           // COM+ state
     QPlainTextEdit* txtErr = nullptr;   // the error log
     QStatusBar* StatusBar1 = nullptr;
-    ProgressStrip* Picture1 = nullptr;  // progress strip over the "progress" panel
+    kit::ProgressStrip* Picture1 = nullptr;  // progress strip over the "progress" panel
 };
 
-}  // namespace app
+}  // namespace panel

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace users {
+namespace panel {
 namespace {
 void removeFirst(QString& value, const QString& marker) {
     const qsizetype p = value.indexOf(marker, 0, Qt::CaseInsensitive);
@@ -38,4 +38,4 @@ QString composeMarkers(const QString& storedValue, const Switches& switches) {
     return value;
 }
 
-}  // namespace users
+}  // namespace panel

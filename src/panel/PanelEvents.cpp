@@ -5,19 +5,19 @@
 #include "state/ErrorLog.h"
 #include "platform/ComError.h"
 
-namespace engine {
+namespace panel {
 namespace {
 
 // Red text on the normal background: a new name or a switch turned on is staged.
 void markNew(QWidget* w) {
-    app::setBackColor(w, app::kButtonFace);
-    app::setForeColor(w, app::kRed);
+    kit::setBackColor(w, kit::kButtonFace);
+    kit::setForeColor(w, kit::kRed);
 }
 
 // Black text on a red background: a removal or a switch turned off is staged.
 void markRemoved(QWidget* w) {
-    app::setBackColor(w, app::kRed);
-    app::setForeColor(w, app::kBlack);
+    kit::setBackColor(w, kit::kRed);
+    kit::setForeColor(w, kit::kBlack);
 }
 
 void markPending(const PanelEditing& p, bool enableReset = true) {
@@ -26,17 +26,17 @@ void markPending(const PanelEditing& p, bool enableReset = true) {
 
 }  // namespace
 
-PanelControls panelControls(const app::InstallFormUi& ui) {
+PanelControls panelControls(const InstallFormUi& ui) {
     return {ui.Check3, ui.Check4, ui.Check5, ui.Label3, ui.Label4, ui.Command1, ui.Command3, ui.Command4, ui.Command6};
 }
 
-void markChangesPending(app::Globals& g, QPushButton* command1, QPushButton* command4, bool enableReset) {
+void markChangesPending(state::Globals& g, QPushButton* command1, QPushButton* command4, bool enableReset) {
     g.blnChangesPending = true;
     command1->setText(QStringLiteral("Change"));
     if (enableReset) command4->setEnabled(true);
 }
 
-void browse(app::ErrorLog& log, const std::function<void()>& showPicker) {
+void browse(state::ErrorLog& log, const std::function<void()>& showPicker) {
     if (!showPicker) return;
     platform::ResumeNext run;
     if (!run(showPicker)) {
@@ -79,8 +79,8 @@ void Check4_Click(const PanelEditing& p) {
     }
     p.model.removeForwarding();
     quietly(p.g, [&] {
-        app::setForeColor(ui.Check5, app::kBlack);
-        app::setBackColor(ui.Check5, app::kButtonFace);
+        kit::setForeColor(ui.Check5, kit::kBlack);
+        kit::setBackColor(ui.Check5, kit::kButtonFace);
         ui.Check5->setEnabled(false);
     });
     ui.Command6->setEnabled(false);
@@ -126,13 +126,13 @@ void Label4_Change(const PanelEditing& p) {
     markPending(p);
 }
 
-void pickJournalMailbox(PanelModel& model, app::CaptionLabel* label3, const QString& name, const QString& dn) {
+void pickJournalMailbox(PanelModel& model, kit::CaptionLabel* label3, const QString& name, const QString& dn) {
     model.pickJournal(name, dn);
     label3->setCaption(name);
-    app::setBackColor(label3, app::kButtonFace);
+    kit::setBackColor(label3, kit::kButtonFace);
 }
 
-void pickForwardingRecipient(PanelModel& model, app::CaptionLabel* label4, const QString& name, const QString& text) {
+void pickForwardingRecipient(PanelModel& model, kit::CaptionLabel* label4, const QString& name, const QString& text) {
     if (name.isEmpty())
         model.removeForwarding();
     else
@@ -140,19 +140,19 @@ void pickForwardingRecipient(PanelModel& model, app::CaptionLabel* label4, const
     label4->setCaption(name);
 }
 
-void connectPanel(const PanelEditing& p, const PanelPickers& pickers, app::ErrorLog& log) {
+void connectPanel(const PanelEditing& p, const PanelPickers& pickers, state::ErrorLog& log) {
     const PanelControls& ui = p.c;
     // clicked() reports the administrator's clicks only; values the program sets
     // with setChecked() do not arrive here.
     QObject::connect(ui.Check3, &QCheckBox::clicked, ui.Check3, [p] { Check3_Click(p); });
     QObject::connect(ui.Check4, &QCheckBox::clicked, ui.Check4, [p] { Check4_Click(p); });
     QObject::connect(ui.Check5, &QCheckBox::clicked, ui.Check5, [p] { Check5_Click(p); });
-    QObject::connect(ui.Label3, &app::CaptionLabel::captionChanged, ui.Label3, [p] { Label3_Change(p); });
-    QObject::connect(ui.Label4, &app::CaptionLabel::captionChanged, ui.Label4, [p] { Label4_Change(p); });
+    QObject::connect(ui.Label3, &kit::CaptionLabel::captionChanged, ui.Label3, [p] { Label3_Change(p); });
+    QObject::connect(ui.Label4, &kit::CaptionLabel::captionChanged, ui.Label4, [p] { Label4_Change(p); });
     QObject::connect(ui.Command3, &QPushButton::clicked, ui.Command3,
                      [&log, &pickers] { browse(log, pickers.showSelectMailbox); });
     QObject::connect(ui.Command6, &QPushButton::clicked, ui.Command6,
                      [&log, &pickers] { browse(log, pickers.showSelectRecipient); });
 }
 
-}  // namespace engine
+}  // namespace panel

@@ -14,29 +14,29 @@
 #include <QString>
 #include <functional>
 
-namespace app { class ErrorLog; }
+namespace state { class ErrorLog; }
 
-namespace engine {
+namespace panel {
 
 // The panel's controls the editing handlers read and change.
 struct PanelControls {
     QCheckBox* Check3 = nullptr;
     QCheckBox* Check4 = nullptr;
     QCheckBox* Check5 = nullptr;
-    app::CaptionLabel* Label3 = nullptr;
-    app::CaptionLabel* Label4 = nullptr;
+    kit::CaptionLabel* Label3 = nullptr;
+    kit::CaptionLabel* Label4 = nullptr;
     QPushButton* Command1 = nullptr;  // Refresh / Change
     QPushButton* Command3 = nullptr;  // Browse (journal mailbox)
     QPushButton* Command4 = nullptr;  // Reset
     QPushButton* Command6 = nullptr;  // Browse (forwarding)
 };
-PanelControls panelControls(const app::InstallFormUi& ui);
+PanelControls panelControls(const InstallFormUi& ui);
 
 // What the editing handlers work on: the controls, the window's event guard and
 // pending flag, and the model the edits are staged in.
 struct PanelEditing {
     PanelControls c;
-    app::Globals& g;
+    state::Globals& g;
     PanelModel& model;
 };
 
@@ -50,15 +50,15 @@ struct PanelPickers {
 
 // Puts the window into its changes-pending state: blnChangesPending, the caption
 // "Change" on Command1 and, with `enableReset`, Reset (Command4) enabled.
-void markChangesPending(app::Globals& g, QPushButton* command1, QPushButton* command4, bool enableReset = true);
+void markChangesPending(state::Globals& g, QPushButton* command1, QPushButton* command4, bool enableReset = true);
 
 // Runs one control change with the event guard cleared, so the changed
 // control's own handler stays inert; the guard is set again right after (also
 // when the change fails).
 template <typename F>
-void quietly(app::Globals& g, F&& change) {
+void quietly(state::Globals& g, F&& change) {
     struct Restore {
-        app::Globals& g;
+        state::Globals& g;
         ~Restore() { g.blnEventsEnabled = true; }
     } restore{g};
     g.blnEventsEnabled = false;
@@ -85,15 +85,15 @@ void Label4_Change(const PanelEditing& p);
 // The pickers' choices: the journal mailbox (name and distinguished name) and
 // the forwarding recipient (name and forwarding text; no name removes it),
 // staged in the panel model and shown as a caption change does.
-void pickJournalMailbox(PanelModel& model, app::CaptionLabel* label3, const QString& name, const QString& dn);
-void pickForwardingRecipient(PanelModel& model, app::CaptionLabel* label4, const QString& name, const QString& text);
+void pickJournalMailbox(PanelModel& model, kit::CaptionLabel* label3, const QString& name, const QString& dn);
+void pickForwardingRecipient(PanelModel& model, kit::CaptionLabel* label4, const QString& name, const QString& text);
 // Browse: shows a picker; a failure inside it is logged and the log shown.
-void browse(app::ErrorLog& log, const std::function<void()>& showPicker);
+void browse(state::ErrorLog& log, const std::function<void()>& showPicker);
 
 // Connects the administrator's clicks on Check3, Check4 and Check5, the caption
 // changes of Label3 and Label4, and the two Browse buttons to the handlers. The
 // Browse buttons show what `pickers` holds at the click; it, the model, the
 // state and the log must live as long as the controls.
-void connectPanel(const PanelEditing& p, const PanelPickers& pickers, app::ErrorLog& log);
+void connectPanel(const PanelEditing& p, const PanelPickers& pickers, state::ErrorLog& log);
 
-}  // namespace engine
+}  // namespace panel

@@ -1,12 +1,12 @@
 #include "panel/PanelModel.h"
 
-namespace engine {
+namespace panel {
 namespace {
-void setSwitch(users::Switches& s, int column, bool on) {
+void setSwitch(Switches& s, int column, bool on) {
     if (column == 1) s.ingoing = on;
     if (column == 2) s.outgoing = on;
 }
-bool switchOf(const users::Switches& s, int column) { return column == 1 ? s.ingoing : s.outgoing; }
+bool switchOf(const Switches& s, int column) { return column == 1 ? s.ingoing : s.outgoing; }
 }  // namespace
 
 bool PanelModel::isLoaded(const QString& dn) const {
@@ -93,4 +93,4 @@ bool PanelModel::anyStaged() const {
     return false;
 }
 
-}  // namespace engine
+}  // namespace panel

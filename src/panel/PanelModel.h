@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace engine {
+namespace panel {
 
 // The store the panel shows. Every write of Change goes to it, named by `dn`.
 struct LoadedStore {
@@ -39,7 +39,7 @@ struct UserRow {
     QString mail;            // the row's key
     QString name;
     QString stored;          // extensionAttribute10 as read
-    users::Switches switches;
+    Switches switches;
     bool disabled = false;   // account disabled (its icon)
     bool staged = false;     // written by the next Change
 };
@@ -110,4 +110,4 @@ private:
     QHash<QString, size_t> byMail_;  // lower-case address -> index
 };
 
-}  // namespace engine
+}  // namespace panel

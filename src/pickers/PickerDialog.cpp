@@ -39,8 +39,8 @@ struct ScreenHourglass {
 
 // The dialog's own hourglass, back to the default however the fill ends.
 struct DialogHourglass {
-    explicit DialogHourglass(QWidget* w) : w_(w) { app::setMousePointer(w_, app::vbHourglass); }
-    ~DialogHourglass() { app::setMousePointer(w_, app::vbDefault); }
+    explicit DialogHourglass(QWidget* w) : w_(w) { kit::setMousePointer(w_, kit::vbHourglass); }
+    ~DialogHourglass() { kit::setMousePointer(w_, kit::vbDefault); }
     QWidget* w_;
 };
 
@@ -91,8 +91,8 @@ PickerDialog::PickerDialog(const PickerTarget& target, PickerMemory& memory, con
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
-    app::addStatusPanel(StatusBar1, QStringLiteral("text"), app::PanelSize::Stretch, 120);
-    QLabel* progress = app::addStatusPanel(StatusBar1, QStringLiteral("progress"), app::PanelSize::Fixed, 180);
+    kit::addStatusPanel(StatusBar1, QStringLiteral("text"), kit::PanelSize::Stretch, 120);
+    QLabel* progress = kit::addStatusPanel(StatusBar1, QStringLiteral("progress"), kit::PanelSize::Fixed, 180);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -104,7 +104,7 @@ PickerDialog::PickerDialog(const PickerTarget& target, PickerMemory& memory, con
     layout->addLayout(buttons);
     layout->addWidget(StatusBar1);
 
-    Picture1 = new app::ProgressStrip(StatusBar1);
+    Picture1 = new kit::ProgressStrip(StatusBar1);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->prepare(StatusBar1, progress);
 
@@ -144,7 +144,7 @@ void PickerDialog::Form_Activate() {
 
 void PickerDialog::GetList() {
     DialogHourglass hourglass(this);
-    app::Freeze freeze(ListView1);
+    kit::Freeze freeze(ListView1);
     platform::ResumeNext run;
 
     platform::directory::RecordSet rs;
@@ -155,7 +155,7 @@ void PickerDialog::GetList() {
     });
 
     if (ran && !rs.eof()) {
-        app::StripProgress progress(target_.g, *Picture1);
+        kit::StripProgress progress(target_.g, *Picture1);
         progress.begin(rs.recordCount());
         run([this] { beginRows(); });
         const RecordFields fields = [&rs](const QString& name) { return rs.field(name); };

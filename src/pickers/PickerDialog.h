@@ -24,20 +24,22 @@ class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace app {
+namespace kit {
 class CaptionLabel;
 class ProgressStrip;
+}  // namespace kit
+namespace state {
 struct Globals;
-}  // namespace app
-namespace engine { class PanelModel; }
+}  // namespace state
+namespace panel { class PanelModel; }
 
 namespace pickers {
 
 // What a picker reads from the main window and writes into it.
 struct PickerTarget {
-    app::Globals& g;            // directory connection and base, progress counter
-    engine::PanelModel& panel;  // the loaded store; the pick is staged here
-    app::CaptionLabel* name;    // shows the picked name (Label3 or Label4)
+    state::Globals& g;            // directory connection and base, progress counter
+    panel::PanelModel& panel;  // the loaded store; the pick is staged here
+    kit::CaptionLabel* name;    // shows the picked name (Label3 or Label4)
     QTreeWidget* storeTree;     // disabled by a pick
 };
 
@@ -79,7 +81,7 @@ public:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    app::ProgressStrip* Picture1 = nullptr;
+    kit::ProgressStrip* Picture1 = nullptr;
 
 protected:
     PickerDialog(const PickerTarget& target, PickerMemory& memory, const QString& objectName, const QString& caption,

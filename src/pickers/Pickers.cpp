@@ -27,13 +27,13 @@ QPointer<SelectRecipient>& openRecipient() {
 
 }  // namespace
 
-AttributeWriter directoryWriter(app::Prompt& prompt, const app::Globals& g) {
+AttributeWriter directoryWriter(state::Prompt& prompt, const state::Globals& g) {
     return [&prompt, &g](const QString& address, const QString& attribute, const QVariant& value) {
         return users::SetAttributeByMail(prompt, g.strLDAPRoot, address, attribute, value);
     };
 }
 
-void showSelectMailbox(const PickerTarget& target, app::Prompt& prompt, AttributeWriter setAttributeByMail) {
+void showSelectMailbox(const PickerTarget& target, state::Prompt& prompt, AttributeWriter setAttributeByMail) {
     if (!setAttributeByMail) setAttributeByMail = directoryWriter(prompt, target.g);
     platform::ResumeNext run;
     run([&] {

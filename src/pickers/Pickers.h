@@ -7,18 +7,18 @@
 
 #include "pickers/SelectMailbox.h"
 
-namespace app { class Prompt; }
+namespace state { class Prompt; }
 
 namespace pickers {
 
 // The directory's writer for persons by mail address (below the directory base
 // of `g`), asking through `prompt` when a write is denied.
-AttributeWriter directoryWriter(app::Prompt& prompt, const app::Globals& g);
+AttributeWriter directoryWriter(state::Prompt& prompt, const state::Globals& g);
 
 // "Select Journal Mailbox" (the Browse button beside "Archive mailbox:").
 // `setAttributeByMail` clears the chosen user's forwarding rule when the
 // administrator agrees to it; when not given, the directory's writer does.
-void showSelectMailbox(const PickerTarget& target, app::Prompt& prompt, AttributeWriter setAttributeByMail = {});
+void showSelectMailbox(const PickerTarget& target, state::Prompt& prompt, AttributeWriter setAttributeByMail = {});
 
 // "Select Forwarding Recipient" (the Browse button beside "Forward to:").
 void showSelectRecipient(const PickerTarget& target);

@@ -20,7 +20,7 @@ const QString SelectMailbox::kForwardingQuestion =
                    "You should delete it to allow Tavimor application to function properly.\r"
                    "Delete the forwarding rule?");
 
-SelectMailbox::SelectMailbox(const PickerTarget& target, PickerMemory& memory, app::Prompt& prompt,
+SelectMailbox::SelectMailbox(const PickerTarget& target, PickerMemory& memory, state::Prompt& prompt,
                              AttributeWriter setAttributeByMail)
     : PickerDialog(target, memory, QStringLiteral("SelectMailbox"), QStringLiteral("Select Journal Mailbox"),
                    {QStringLiteral("Name"), QStringLiteral("Distinguished Name"), QStringLiteral("E-mail address"),
@@ -43,12 +43,12 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
     if (!item) return true;
     platform::ResumeNext run;
     if (!store::tag::trimBlanks(item->text(ForwardTo)).isEmpty()) {
-        int answer = app::mb::Cancel;
+        int answer = state::mb::Cancel;
         run([&] {
-            answer = prompt_.ask(kForwardingQuestion, app::mb::OkCancel | app::mb::Exclamation,
-                                     QString::fromLatin1(app::kAppName));
+            answer = prompt_.ask(kForwardingQuestion, state::mb::OkCancel | state::mb::Exclamation,
+                                     QString::fromLatin1(state::kAppName));
         });
-        if (answer != app::mb::Ok) return false;
+        if (answer != state::mb::Ok) return false;
         // A failed write is reported by the writer and does not stop the choice;
         // the recipient is only cleared once forwarding is switched off.
         const QString address = store::tag::trimBlanks(item->text(Address));
@@ -59,7 +59,7 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
         }
     }
     run([&] {
-        engine::pickJournalMailbox(target_.panel, target_.name, item->text(Name), item->text(DistinguishedName));
+        panel::pickJournalMailbox(target_.panel, target_.name, item->text(Name), item->text(DistinguishedName));
     });
     return true;
 }

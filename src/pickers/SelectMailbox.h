@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace app { class Prompt; }
+namespace state { class Prompt; }
 
 namespace pickers {
 
@@ -23,7 +23,7 @@ class SelectMailbox : public PickerDialog {
     Q_OBJECT
 public:
     // `setAttributeByMail` clears a forwarding rule; without one none is cleared.
-    SelectMailbox(const PickerTarget& target, PickerMemory& memory, app::Prompt& prompt,
+    SelectMailbox(const PickerTarget& target, PickerMemory& memory, state::Prompt& prompt,
                   AttributeWriter setAttributeByMail);
 
     static const QString kForwardingQuestion;
@@ -34,7 +34,7 @@ protected:
     bool takeChoice(QTreeWidgetItem* item) override;
 
 private:
-    app::Prompt& prompt_;
+    state::Prompt& prompt_;
     AttributeWriter setAttributeByMail_;
 };
 

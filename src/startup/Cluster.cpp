@@ -2,7 +2,7 @@
 
 #include "directory/Queries.h"
 
-namespace app::startup {
+namespace startup {
 
 bool RegKeyExists(platform::system::SystemProbes& probes, platform::system::RegistryRoot root,
                   const QString& keyPath, const QString&) {
@@ -30,7 +30,7 @@ QString clusterNameFromHomeServer(const QString& homeServer) {
     return value;
 }
 
-void GetClusterName(Globals& g, FormState& form, platform::system::SystemProbes& probes) {
+void GetClusterName(state::Globals& g, state::FormState& form, platform::system::SystemProbes& probes) {
     form.ClusterName.clear();
     platform::ResumeNext resume;
     QString user;
@@ -47,4 +47,4 @@ void GetClusterName(Globals& g, FormState& form, platform::system::SystemProbes&
     });
 }
 
-}  // namespace app::startup
+}  // namespace startup

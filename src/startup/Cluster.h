@@ -7,7 +7,7 @@
 
 #include <QString>
 
-namespace app::startup {
+namespace startup {
 
 // True when the registry key opens; the value name is accepted and not used.
 bool RegKeyExists(platform::system::SystemProbes& probes, platform::system::RegistryRoot root,
@@ -22,6 +22,6 @@ QString GetWindowsUserName(platform::system::SystemProbes& probes);
 QString clusterNameFromHomeServer(const QString& homeServer);
 
 // Sets ClusterName from the logged-on user's home server ("" when not found).
-void GetClusterName(Globals& g, FormState& form, platform::system::SystemProbes& probes);
+void GetClusterName(state::Globals& g, state::FormState& form, platform::system::SystemProbes& probes);
 
-}  // namespace app::startup
+}  // namespace startup

@@ -3,7 +3,7 @@
 #include "startup/Cluster.h"
 #include "directory/Queries.h"
 
-namespace app::startup {
+namespace startup {
 
 QString dnsDomainFromCategory(const QString& objectCategory) {
     const int first = objectCategory.indexOf(QStringLiteral("DC="), 0, Qt::CaseInsensitive);
@@ -31,7 +31,7 @@ QString GetNetBIOSDomainName(platform::system::SystemProbes& probes) {
     }
 }
 
-QString FillIdentityField(Globals& g, platform::system::SystemProbes& probes) {
+QString FillIdentityField(state::Globals& g, platform::system::SystemProbes& probes) {
     const QString user = GetWindowsUserName(probes);
     QString identity;
     try {
@@ -53,4 +53,4 @@ QString FillIdentityField(Globals& g, platform::system::SystemProbes& probes) {
     return identity;
 }
 
-}  // namespace app::startup
+}  // namespace startup

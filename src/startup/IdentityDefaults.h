@@ -9,7 +9,7 @@
 #include <QString>
 #include <optional>
 
-namespace app::startup {
+namespace startup {
 
 // The DNS form from an objectCategory value ("" when it holds no "DC=").
 QString dnsDomainFromCategory(const QString& objectCategory);
@@ -19,6 +19,6 @@ QString GetNetBIOSDomainName(platform::system::SystemProbes& probes);
 
 // The proposal for txtIdent. A failing directory query is passed over and the
 // NetBIOS form still applies.
-QString FillIdentityField(Globals& g, platform::system::SystemProbes& probes);
+QString FillIdentityField(state::Globals& g, platform::system::SystemProbes& probes);
 
-}  // namespace app::startup
+}  // namespace startup

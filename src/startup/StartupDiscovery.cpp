@@ -4,7 +4,7 @@
 #include "startup/WindowsVersion.h"
 #include "platform/directory/Directory.h"
 
-namespace app::startup {
+namespace startup {
 
 QString DirectoryFacts::userDistinguishedName() { return platform::directory::SystemInfo::userName(); }
 
@@ -22,7 +22,7 @@ QString fileMailboxRoot(const QString& domainFolder) {
     return QStringLiteral("file://./backofficestorage/") + domainFolder + QStringLiteral("/mbx");
 }
 
-void RunStartupDiscovery(Globals& g, FormState& form, platform::system::SystemProbes& probes,
+void RunStartupDiscovery(state::Globals& g, state::FormState& form, platform::system::SystemProbes& probes,
                          DirectoryFacts& facts) {
     platform::ResumeNext resume;
 
@@ -77,4 +77,4 @@ void RunStartupDiscovery(Globals& g, FormState& form, platform::system::SystemPr
     resume([&] { g.strWindowsVersion = GetWindowsVersion(probes); });
 }
 
-}  // namespace app::startup
+}  // namespace startup

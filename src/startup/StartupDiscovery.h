@@ -11,7 +11,7 @@
 #include <QString>
 #include <QVariant>
 
-namespace app::startup {
+namespace startup {
 
 // The directory-side questions of start-up (the logged-on user and this
 // computer's domain, and reading a property of an object bound by path).
@@ -24,11 +24,11 @@ public:
     virtual QVariant boundProperty(const QString& adsPath, const QString& property);  // throws when unbound
 };
 
-void RunStartupDiscovery(Globals& g, FormState& form, platform::system::SystemProbes& probes,
+void RunStartupDiscovery(state::Globals& g, state::FormState& form, platform::system::SystemProbes& probes,
                          DirectoryFacts& facts);
 
 // The URL roots for a server and a domain folder.
 QString httpMailboxRoot(const QString& server, const QString& domainFolder);
 QString fileMailboxRoot(const QString& domainFolder);
 
-}  // namespace app::startup
+}  // namespace startup

@@ -1,6 +1,6 @@
 #include "startup/WindowsVersion.h"
 
-namespace app::startup {
+namespace startup {
 
 QString versionName(const platform::system::OsVersionInfo& info) {
     switch (info.platformId) {
@@ -29,4 +29,4 @@ QString GetWindowsVersion(platform::system::SystemProbes& probes) {
     return versionName(info);
 }
 
-}  // namespace app::startup
+}  // namespace startup

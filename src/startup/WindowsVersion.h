@@ -8,9 +8,9 @@
 
 #include <QString>
 
-namespace app::startup {
+namespace startup {
 
 QString versionName(const platform::system::OsVersionInfo& info);
 QString GetWindowsVersion(platform::system::SystemProbes& probes);
 
-}  // namespace app::startup
+}  // namespace startup

@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-namespace app {
+namespace state {
 namespace {
 std::function<QDateTime()>& clock() {
     static std::function<QDateTime()> c = [] { return QDateTime::currentDateTime(); };
@@ -41,4 +41,4 @@ void ErrorLog::logWithoutContext(int32_t number, const QString& description) {
     prepend(formatEntryWithoutContext(timestamp(), number, description));
 }
 
-}  // namespace app
+}  // namespace state

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace app {
+namespace state {
 
 class ErrorLog {
 public:
@@ -48,4 +48,4 @@ private:
     bool shown_ = false;
 };
 
-}  // namespace app
+}  // namespace state

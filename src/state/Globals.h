@@ -10,7 +10,7 @@
 
 namespace platform::store { class StoreConnection; }
 
-namespace app {
+namespace state {
 
 struct Globals {
     QString strWindowsVersion;        // "Windows 2000" is the only value ever tested
@@ -43,4 +43,4 @@ struct FormState {
 
 constexpr const char* kAppName = "Tavimor";
 
-}  // namespace app
+}  // namespace state

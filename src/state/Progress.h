@@ -4,7 +4,7 @@
 // messages), end when the last row is read. The main window and the pickers
 // draw it as the progress strip of their status bars.
 
-namespace app {
+namespace state {
 
 class ProgressView {
 public:
@@ -22,4 +22,4 @@ public:
     void end() override {}
 };
 
-}  // namespace app
+}  // namespace state

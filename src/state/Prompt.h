@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-namespace app {
+namespace state {
 
 // Message-box styles and answers, with the values the program's texts use.
 namespace mb {
@@ -51,4 +51,4 @@ public:
     int defaultAnswer = mb::Ok;
 };
 
-}  // namespace app
+}  // namespace state

@@ -7,7 +7,7 @@
 namespace store {
 namespace ps = platform::store;
 namespace {
-QString appName() { return QString::fromLatin1(app::kAppName); }
+QString appName() { return QString::fromLatin1(state::kAppName); }
 }  // namespace
 
 QString trimBlanks(const QString& text) {

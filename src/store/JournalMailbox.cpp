@@ -45,7 +45,7 @@ std::optional<JournalMailbox> resolveJournalMailbox(const RegistrationContext& c
     return JournalMailbox::fromRow(*row);
 }
 
-QStringList mailboxCandidates(const app::Globals& g, const JournalMailbox& mailbox) {
+QStringList mailboxCandidates(const state::Globals& g, const JournalMailbox& mailbox) {
     QStringList out;
     for (const QString& name : {mailbox.alias, mailbox.localPart}) {
         if (name.isEmpty()) continue;
@@ -55,7 +55,7 @@ QStringList mailboxCandidates(const app::Globals& g, const JournalMailbox& mailb
     return out;
 }
 
-QString publicFolderRoot(const app::Globals& g) {
+QString publicFolderRoot(const state::Globals& g) {
     QString root = g.strHttpMailboxRoot;
     return root.replace(QStringLiteral("/mbx"), QStringLiteral("/public folders"));
 }

@@ -29,9 +29,9 @@ std::optional<JournalMailbox> resolveJournalMailbox(const RegistrationContext& c
 
 // Base URLs of a mailbox in the order they are tried: web and file form by
 // alias, then by local part, each pair only when its name part is not empty.
-QStringList mailboxCandidates(const app::Globals& g, const JournalMailbox& mailbox);
+QStringList mailboxCandidates(const state::Globals& g, const JournalMailbox& mailbox);
 
 // The web mailbox root with every "/mbx" replaced by "/public folders".
-QString publicFolderRoot(const app::Globals& g);
+QString publicFolderRoot(const state::Globals& g);
 
 }  // namespace store

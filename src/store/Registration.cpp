@@ -8,7 +8,7 @@
 
 namespace store {
 namespace {
-QString appName() { return QString::fromLatin1(app::kAppName); }
+QString appName() { return QString::fromLatin1(state::kAppName); }
 QString itemName() { return appName() + QStringLiteral(".reg"); }
 
 // Failures that say the folder is not there, as opposed to a store that could not be read.

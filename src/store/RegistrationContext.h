@@ -21,8 +21,8 @@ using JournalLookup =
     std::function<std::optional<platform::directory::Row>(const QString& distinguishedName, bool requireMail)>;
 
 struct RegistrationContext {
-    app::Globals& g;
-    app::ErrorLog& log;
+    state::Globals& g;
+    state::ErrorLog& log;
     std::function<QString()> selectedTag;                  // Tag of the selected store node
     std::function<void(const QString&)> setSelectedTag;    // rewrites it
     JournalLookup lookupJournal;                           // empty: the directory

@@ -14,7 +14,7 @@ QString scopeUrl(const QString& url) {
 }
 QString literal(const QString& value) { return platform::store::quoteLiteral(value); }
 QString quoted(const QString& name) { return kQuote + name + kQuote; }
-QString appName() { return QString::fromLatin1(app::kAppName); }
+QString appName() { return QString::fromLatin1(state::kAppName); }
 }  // namespace
 
 QString findRegItem(const QString& folderUrl, const QString& itemName, const QString& extraCondition) {

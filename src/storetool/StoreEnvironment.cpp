@@ -26,8 +26,8 @@ std::unique_ptr<StoreEnvironment> StoreEnvironment::open(bool withDirectory) {
         throw platform::ComError(platform::store::err::StoreNotFound,
                                  QStringLiteral("There is no store under %1").arg(platform::store::storeRoot()));
     env->g_.strLDAPRoot = QStringLiteral("LDAP://") + dc;
-    env->g_.strFileMailboxRoot = app::startup::fileMailboxRoot(env->domainFolder_);
-    env->g_.strHttpMailboxRoot = app::startup::httpMailboxRoot(QSysInfo::machineHostName(), env->domainFolder_);
+    env->g_.strFileMailboxRoot = startup::fileMailboxRoot(env->domainFolder_);
+    env->g_.strHttpMailboxRoot = startup::httpMailboxRoot(QSysInfo::machineHostName(), env->domainFolder_);
     if (withDirectory) {
         env->g_.conAD = std::make_shared<platform::directory::DirectoryConnection>();
         env->g_.conAD->open();

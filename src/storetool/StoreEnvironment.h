@@ -22,12 +22,12 @@ public:
     QString urlOf(const QString& urlOrPath) const;
     // The registration routines' context over this environment.
     store::RegistrationContext context();
-    app::Globals& globals() { return g_; }
+    state::Globals& globals() { return g_; }
 
 private:
     QString domainFolder_;
-    app::Globals g_;
-    app::MemoryErrorLog log_;
+    state::Globals g_;
+    state::MemoryErrorLog log_;
     QString tag_;
 };
 

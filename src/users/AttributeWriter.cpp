@@ -17,7 +17,7 @@ using platform::directory::RecordSet;
 
 // Runs the search, binds the first object found and writes the attribute, each
 // statement with errors ignored; a denial on any of them is reported.
-int16_t writeFirstFound(app::Prompt& prompt, const QString& query, const QString& name, const QVariant& value,
+int16_t writeFirstFound(state::Prompt& prompt, const QString& query, const QString& name, const QVariant& value,
                         platform::ResumeNext* failure) {
     int16_t result = 1;
     platform::ResumeNext resume;
@@ -39,7 +39,7 @@ int16_t writeFirstFound(app::Prompt& prompt, const QString& query, const QString
         }
     }
     if (resume.number() == platform::hr::AccessDenied) {
-        prompt.ask(QString::fromLatin1(kAccessDeniedText), app::mb::Critical, QString::fromLatin1(app::kAppName));
+        prompt.ask(QString::fromLatin1(kAccessDeniedText), state::mb::Critical, QString::fromLatin1(state::kAppName));
         result = -1;
     }
     if (resume.number() != 0) result = -1;
@@ -51,13 +51,13 @@ int16_t writeFirstFound(app::Prompt& prompt, const QString& query, const QString
 
 }  // namespace
 
-int16_t SetAttribute(app::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
+int16_t SetAttribute(state::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
                      const QString& varAttrName, const QVariant& varAttrValue, platform::ResumeNext* failure) {
     return writeFirstFound(prompt, directory::queries::pathByMail(ldapRoot, strEmailAddress), varAttrName,
                            varAttrValue, failure);
 }
 
-int16_t SetAttributeByMail(app::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
+int16_t SetAttributeByMail(state::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
                            const QString& varAttrName, const QVariant& varAttrValue,
                            platform::ResumeNext* failure) {
     return writeFirstFound(prompt, directory::queries::personPathByMail(ldapRoot, strEmailAddress), varAttrName,

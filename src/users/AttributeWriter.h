@@ -17,7 +17,7 @@
 #include <QVariant>
 #include <cstdint>
 
-namespace app {
+namespace state {
 class Prompt;
 }
 
@@ -29,14 +29,14 @@ inline constexpr const char* kAccessDeniedText =
 // Any object class carries the address. The search always runs over LDAP, also
 // when `ldapRoot` is a global-catalog base, so the path found is writable. Used
 // for the users' exclusion markers.
-int16_t SetAttribute(app::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
+int16_t SetAttribute(state::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
                      const QString& varAttrName, const QVariant& varAttrValue,
                      platform::ResumeNext* failure = nullptr);
 
 // Only objects of category person are found, searched under `ldapRoot` as it is
 // (a global catalog included) and bound by the path found there. Used by the
 // journal-mailbox picker to take a forwarding rule off the chosen mailbox.
-int16_t SetAttributeByMail(app::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
+int16_t SetAttributeByMail(state::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
                            const QString& varAttrName, const QVariant& varAttrValue,
                            platform::ResumeNext* failure = nullptr);
 

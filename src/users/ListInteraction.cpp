@@ -22,7 +22,7 @@ struct CellOption : QStyledItemDelegate {
 };
 
 void stageRow(QTreeWidgetItem* row) {
-    setItemForeColor(row, app::kRed);
+    setItemForeColor(row, kit::kRed);
     setItemBold(row, true);
 }
 
@@ -32,11 +32,11 @@ void enableTree(QTreeWidget* tree) {
 
 // The pointer of a control follows the window's: hourglass or default.
 void followWindowPointer(QWidget* form, QWidget* control) {
-    const bool busy = app::mousePointer(form) == app::vbHourglass;
-    app::setMousePointer(control, busy ? app::vbHourglass : app::vbDefault);
+    const bool busy = kit::mousePointer(form) == kit::vbHourglass;
+    kit::setMousePointer(control, busy ? kit::vbHourglass : kit::vbDefault);
 }
 
-void markPending(const ListEditing& e) { engine::markChangesPending(e.g, e.Command1, e.Command4); }
+void markPending(const ListEditing& e) { panel::markChangesPending(e.g, e.Command1, e.Command4); }
 
 void setAllSwitches(const ListEditing& e, const QCheckBox* box, int subItem) {
     if (!e.g.blnEventsEnabled) return;
@@ -108,7 +108,7 @@ QRect switchImageRect(const QTreeWidget* list, const QTreeWidgetItem* item, int 
     return list->style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, list);
 }
 
-ListEditing listEditing(const app::InstallFormUi& ui, app::Globals& g, engine::PanelModel& panel,
+ListEditing listEditing(const panel::InstallFormUi& ui, state::Globals& g, panel::PanelModel& panel,
                         QString& lastSelectedKey) {
     return {ui.form, ui.ListView1, ui.TreeView1, ui.Check1, ui.Check2, ui.Command1, ui.Command4, g, panel,
             lastSelectedKey};
@@ -123,7 +123,7 @@ void ListView1_MouseDown(const ListEditing& e, Qt::MouseButton button, const QPo
     if (button == Qt::LeftButton && (column == 1 || column == 2) &&
         switchImageRect(list, row, column).contains(pos)) {
         stageRow(row);
-        if (const engine::UserRow* user = e.panel.toggleSwitch(itemKey(row), column))
+        if (const panel::UserRow* user = e.panel.toggleSwitch(itemKey(row), column))
             setSubItemImage(row, column, (column == 1 ? user->switches.ingoing : user->switches.outgoing) ? kChecked
                                                                                                         : kUnchecked);
         changed = true;

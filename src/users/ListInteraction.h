@@ -16,11 +16,13 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 
-namespace app {
+namespace state {
 struct Globals;
+}  // namespace state
+namespace panel {
 struct InstallFormUi;
-}  // namespace app
-namespace engine { class PanelModel; }
+}  // namespace panel
+namespace panel { class PanelModel; }
 
 namespace users {
 
@@ -33,11 +35,11 @@ struct ListEditing {
     QCheckBox* Check2;      // "All outgoing"
     QPushButton* Command1;  // Refresh / Change
     QPushButton* Command4;  // Reset
-    app::Globals& g;        // the event guard and the pending flag
-    engine::PanelModel& panel;
+    state::Globals& g;        // the event guard and the pending flag
+    panel::PanelModel& panel;
     QString& lastSelectedKey;  // key of the row pressed last
 };
-ListEditing listEditing(const app::InstallFormUi& ui, app::Globals& g, engine::PanelModel& panel,
+ListEditing listEditing(const panel::InstallFormUi& ui, state::Globals& g, panel::PanelModel& panel,
                         QString& lastSelectedKey);
 
 // Where the image of `item`'s switch in `column` (1 ingoing, 2 outgoing) is

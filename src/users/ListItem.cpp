@@ -26,7 +26,7 @@ QString subItemText(const QTreeWidgetItem* item, int index) { return item->text(
 QString subItemImage(const QTreeWidgetItem* item, int index) { return item->data(index, ImageRole).toString(); }
 uint32_t itemForeColor(const QTreeWidgetItem* item) {
     const QVariant v = item->data(0, ForeColorRole);
-    return v.isValid() ? v.toUInt() : app::kBlack;
+    return v.isValid() ? v.toUInt() : kit::kBlack;
 }
 bool itemBold(const QTreeWidgetItem* item) { return item->font(0).bold(); }
 
@@ -35,7 +35,7 @@ void setItemTag(QTreeWidgetItem* item, const QString& tag) { item->setData(0, Ta
 
 void setSmallIcon(QTreeWidgetItem* item, const QString& imageKey) {
     item->setData(0, ImageRole, imageKey);
-    item->setIcon(0, app::images::icon(imageKey));
+    item->setIcon(0, kit::images::icon(imageKey));
 }
 
 void setSubItem(QTreeWidgetItem* item, int index, const QString& text, const QString& imageKey) {
@@ -45,17 +45,17 @@ void setSubItem(QTreeWidgetItem* item, int index, const QString& text, const QSt
 
 void setSubItemImage(QTreeWidgetItem* item, int index, const QString& imageKey) {
     item->setData(index, ImageRole, imageKey);
-    item->setIcon(index, app::images::icon(imageKey));
+    item->setIcon(index, kit::images::icon(imageKey));
 }
 
 void setItemForeColor(QTreeWidgetItem* item, uint32_t color) {
     item->setData(0, ForeColorRole, QVariant::fromValue<uint>(color));
     const int columns = std::max(1, item->columnCount());
     for (int c = 0; c < columns; ++c) {
-        if (color == app::kBlack)
+        if (color == kit::kBlack)
             item->setData(c, Qt::ForegroundRole, QVariant());
         else
-            item->setForeground(c, app::toQColor(color, QApplication::palette()));
+            item->setForeground(c, kit::toQColor(color, QApplication::palette()));
     }
 }
 

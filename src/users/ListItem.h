@@ -2,7 +2,7 @@
 // Rows of a report-view list (the user list ListView1, and the pickers' lists):
 // Key, Text, SmallIcon key, Tag, sub-items with a text and an image key each,
 // ForeColor (a colour value of app/Colors.h) and Bold. Setting an image key also
-// sets the picture (app::images::icon). Rows sort as text, without regard to
+// sets the picture (kit::images::icon). Rows sort as text, without regard to
 // case, by the column being sorted, in the order of the user's locale.
 
 #include <QString>

@@ -39,7 +39,7 @@ void SortArrowHeader::paintSection(QPainter* painter, const QRect& rect, int log
 
     if (!isSortIndicatorShown() || sortIndicatorSection() != logicalIndex) return;
     const int arrowIndex = sortIndicatorOrder() == Qt::AscendingOrder ? 0 : 1;
-    const QPixmap arrow = app::images::sortArrow(arrowIndex).pixmap(QSize(8, 7));
+    const QPixmap arrow = kit::images::sortArrow(arrowIndex).pixmap(QSize(8, 7));
     const QString caption = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
     const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
     const int textWidth = fontMetrics().horizontalAdvance(caption);

@@ -42,7 +42,7 @@ std::optional<platform::directory::RecordSet> runQuery(const UserListFill& fill,
 
 }  // namespace
 
-QTreeWidgetItem* newListRow(const engine::UserRow& row) {
+QTreeWidgetItem* newListRow(const panel::UserRow& row) {
     auto* item = new ListItem;
     item->setText(0, row.name);
     setItemKey(item, row.mail);
@@ -62,7 +62,7 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
     list->setProperty(kFillGeneration, generation);
     const auto overtaken = [&] { return list->property(kFillGeneration).toULongLong() != generation; };
 
-    app::Freeze freeze(list);
+    kit::Freeze freeze(list);
     int16_t result = 0;
 
     std::optional<platform::directory::RecordSet> rs = runQuery(fill, strHomeMDB);
@@ -73,7 +73,7 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
         // Rows are put into the list together when the read ends: inserting them
         // one by one while the window processes its messages would lay out the
         // whole list again for every row.
-        std::vector<engine::UserRow> rows;
+        std::vector<panel::UserRow> rows;
         // A read that fails on the way (the directory lost mid-list) is logged
         // and lists nobody: a part of the users would pass for all of them.
         bool failed = false;
@@ -101,7 +101,7 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
                     keys.insert(lowered);
 
                     const QString value = rs->text(QStringLiteral("extensionAttribute10"));
-                    const Switches s = readMarkers(value);
+                    const panel::Switches s = panel::readMarkers(value);
                     if (blnRefreshList)
                         rows.push_back({address, rs->text(QStringLiteral("name")), value, s, (uac & kAccountDisabled) != 0,
                                         false});
@@ -121,7 +121,7 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
         if (!overtaken() && !failed) {
             QList<QTreeWidgetItem*> items;
             items.reserve(static_cast<qsizetype>(rows.size()));
-            for (const engine::UserRow& row : rows) items << newListRow(row);
+            for (const panel::UserRow& row : rows) items << newListRow(row);
             fill.panel.setUsers(std::move(rows));
             list->addTopLevelItems(items);
         }

@@ -8,28 +8,28 @@
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace app {
+namespace state {
 struct Globals;
 struct FormState;
 class ErrorLog;
 class ProgressView;
-}  // namespace app
+}  // namespace state
 
-namespace engine {
+namespace panel {
 class PanelModel;
 struct UserRow;
-}  // namespace engine
+}  // namespace panel
 
 namespace users {
 
 // What a fill of the user list reads and writes.
 struct UserListFill {
     QTreeWidget* list;           // ListView1
-    engine::PanelModel& panel;   // holds the same rows as the list
-    const app::Globals& g;       // directory connection and base
-    app::FormState& form;        // the user to select after the first load
-    app::ErrorLog& log;
-    app::ProgressView& progress;
+    panel::PanelModel& panel;   // holds the same rows as the list
+    const state::Globals& g;       // directory connection and base
+    state::FormState& form;        // the user to select after the first load
+    state::ErrorLog& log;
+    state::ProgressView& progress;
 };
 
 // Fills ListView1 with the users of the store `strHomeMDB` (its distinguished
@@ -49,6 +49,6 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
                               bool blnRefreshList = false);
 
 // The list row showing one user.
-QTreeWidgetItem* newListRow(const engine::UserRow& row);
+QTreeWidgetItem* newListRow(const panel::UserRow& row);
 
 }  // namespace users

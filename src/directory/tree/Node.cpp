@@ -16,16 +16,16 @@ QString image(const QTreeWidgetItem* node) { return node ? node->data(0, ImageRo
 QString tag(const QTreeWidgetItem* node) { return node ? node->data(0, TagRole).toString() : QString(); }
 bool bold(const QTreeWidgetItem* node) { return node && node->font(0).bold(); }
 uint32_t foreColor(const QTreeWidgetItem* node) {
-    if (!node) return app::kBlack;
+    if (!node) return kit::kBlack;
     const QVariant v = node->data(0, ForeColorRole);
-    return v.isValid() ? v.toUInt() : app::kBlack;
+    return v.isValid() ? v.toUInt() : kit::kBlack;
 }
 
 void setKey(QTreeWidgetItem* node, const QString& key) { node->setData(0, KeyRole, key); }
 
 void setImage(QTreeWidgetItem* node, const QString& imageKey) {
     node->setData(0, ImageRole, imageKey);
-    node->setIcon(0, app::images::icon(imageKey));
+    node->setIcon(0, kit::images::icon(imageKey));
 }
 
 void setTag(QTreeWidgetItem* node, const QString& tag) { node->setData(0, TagRole, tag); }
@@ -38,10 +38,10 @@ void setBold(QTreeWidgetItem* node, bool bold) {
 
 void setForeColor(QTreeWidgetItem* node, uint32_t color) {
     node->setData(0, ForeColorRole, QVariant::fromValue<uint>(color));
-    if (color == app::kBlack)
+    if (color == kit::kBlack)
         node->setData(0, Qt::ForegroundRole, QVariant());
     else
-        node->setForeground(0, app::toQColor(color, QApplication::palette()));
+        node->setForeground(0, kit::toQColor(color, QApplication::palette()));
 }
 
 namespace {

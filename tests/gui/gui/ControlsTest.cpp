@@ -8,6 +8,7 @@
 #include <QSet>
 
 using namespace app;
+using namespace kit;
 using testing_gui::FormTest;
 
 // The log and the progress strip starting hidden is ErrorLogTest's and

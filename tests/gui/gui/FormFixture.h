@@ -32,7 +32,7 @@ protected:
         };
     }
 
-    app::InstallFormUi& ui() { return form->ui(); }
+    panel::InstallFormUi& ui() { return form->ui(); }
 
     // A store node in the tree, selected and loaded into the panel model.
     QTreeWidgetItem* loadedStore() {
@@ -45,7 +45,7 @@ protected:
     void sinkPresent() { probes.files.insert(QStringLiteral("/opt/tavimor/Tavimor.so")); }
 
     testing_support::FakeProbes probes;
-    app::ScriptedPrompt prompt;
+    state::ScriptedPrompt prompt;
     std::unique_ptr<app::InstallForm> form;
     bool comPlusInstalled = false;
     QString comPlusIdentity;

@@ -8,6 +8,7 @@
 #include <QApplication>
 
 using namespace app;
+using namespace kit;
 using testing_gui::FormTest;
 
 TEST_F(FormTest, LoadSetsCaptionAndHourglassAndRunsStartUpOnce) {

@@ -5,6 +5,7 @@
 #include "kit/StatusProgress.h"
 
 using namespace app;
+using namespace kit;
 using testing_gui::FormTest;
 
 namespace {

@@ -5,6 +5,8 @@
 #include "kit/StatusPanels.h"
 
 using namespace app;
+using namespace kit;
+using namespace panel;
 using testing_gui::FormTest;
 
 namespace {

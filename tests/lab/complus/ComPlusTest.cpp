@@ -25,11 +25,11 @@ class ComPlusLab : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(QFileInfo::exists(sinkLibrary())) << "build the tavimor_sink target first";
-        app::setClockForTesting([] { return QDateTime(QDate(2003, 4, 5), QTime(6, 7, 8)); });
+        state::setClockForTesting([] { return QDateTime(QDate(2003, 4, 5), QTime(6, 7, 8)); });
         probes.libraryDir = buildDir();
         globals.strWindowsVersion = QStringLiteral("Windows XP");
     }
-    void TearDown() override { app::setClockForTesting(nullptr); }
+    void TearDown() override { state::setClockForTesting(nullptr); }
 
     ComPlus comPlus() {
         return ComPlus(log, globals, probes, [this] { return std::make_unique<Catalog>(catalogPath); });
@@ -54,13 +54,13 @@ protected:
         testing_support::addApp(c, name, identity);
     }
     QString entry(int32_t number, const QString& description) {
-        return app::formatEntryWithContext(app::timestamp(), QString(), number, description);
+        return state::formatEntryWithContext(state::timestamp(), QString(), number, description);
     }
 
     TempCatalog temp;
     QString catalogPath = temp.path();
-    app::MemoryErrorLog log;
-    app::Globals globals;
+    state::MemoryErrorLog log;
+    state::Globals globals;
     FakeProbes probes;
 };
 
@@ -194,7 +194,7 @@ TEST_F(ComPlusLab, AnUnusableCatalogMakesEveryRoutineLogAndFail) {
     EXPECT_EQ(identity, QStringLiteral("kept"));
     comPlus().RemoveComPlusApp(kTavimor);
     EXPECT_EQ(install(), -1);
-    const QString prefix = QStringLiteral("[") + app::timestamp() + QStringLiteral("]  - ERROR: -2147467259 ");
+    const QString prefix = QStringLiteral("[") + state::timestamp() + QStringLiteral("]  - ERROR: -2147467259 ");
     EXPECT_EQ(log.text().count(prefix), 3);
     EXPECT_TRUE(log.text().startsWith(prefix));
 }

@@ -42,7 +42,7 @@ TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheM
     registered << "CN=Journal Archive,OU=Journal," + labBase() << "CN=Archive D'Arcy,OU=Journal," + labBase();
 
     open();
-    app::InstallFormUi& ui = form->ui();
+    panel::InstallFormUi& ui = form->ui();
     QTreeWidgetItem* node = findNode(ui.TreeView1, "First Storage Group", "Journaled Store");
     ASSERT_NE(node, nullptr);
     ui.TreeView1->setCurrentItem(node);

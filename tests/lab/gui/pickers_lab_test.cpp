@@ -64,7 +64,7 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     d.ListView1->setCurrentItem(rowOf(d.ListView1, "fwd.contact"));
 
     // the question and a Cancel are tested on recorded writes (pickers_dialog.cpp)
-    f.prompt.answers = {app::mb::Ok};
+    f.prompt.answers = {state::mb::Ok};
     d.Command1_Click();
     EXPECT_TRUE(d.closed());
     EXPECT_EQ(f.prompt.asked.size(), 1u);  // the question, no denied write

@@ -106,7 +106,7 @@ protected:
         return mail;
     }
 
-    app::ScriptedPrompt prompt;
+    state::ScriptedPrompt prompt;
     AttributeKeeper attributes;
 };
 

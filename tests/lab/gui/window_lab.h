@@ -45,7 +45,7 @@ protected:
         form->Form_Load();
         form->Form_Activate();
     }
-    app::InstallFormUi& ui() { return form->ui(); }
+    panel::InstallFormUi& ui() { return form->ui(); }
     QTreeWidgetItem* node(const QString& group, const QString& name) { return findNode(ui().TreeView1, group, name); }
 
     // The registration routines over the window's state, with `tag` as the selected store's tag.
@@ -56,7 +56,7 @@ protected:
     QTemporaryDir catalogDir;
     EnvScope environment;  // put back after the derived tests' own changes
     FakeProbes probes;
-    app::ScriptedPrompt prompt;
+    state::ScriptedPrompt prompt;
     std::unique_ptr<app::InstallForm> form;
     QStringList registered;
     AttributeKeeper attributes;

@@ -63,7 +63,7 @@ protected:
 
 TEST_F(WindowLab, OpensOnTheLabServerWithItsStoresAndTheRememberedStoreShown) {
     open();
-    app::InstallFormUi& ui = form->ui();
+    panel::InstallFormUi& ui = form->ui();
     EXPECT_EQ(form->windowTitle(), "Tavimor - Exchange server " + testing_support::labEnv("LAB_EXCHANGE_SERVER") +
                                        " Version 6.5 (Build 7638.2: Service Pack 2)");
     // Nothing installed yet, the sink library is there: install is offered.
@@ -83,12 +83,12 @@ TEST_F(WindowLab, OpensOnTheLabServerWithItsStoresAndTheRememberedStoreShown) {
 TEST_F(WindowLab, ARegistrationWithTheApplicationInstalledShowsTheStoreAsPerUser) {
     // Install the hosted application in the test's catalog and register the sink
     // in Journal Archive's inbox.
-    app::MemoryErrorLog log;
-    app::Globals g;
+    state::MemoryErrorLog log;
+    state::Globals g;
     ASSERT_EQ(complus::ComPlus(log, g, probes).InstallComPlusApp("Tavimor", "", "", ""), 1) << log.text().toStdString();
 
     open();
-    app::InstallFormUi& ui = form->ui();
+    panel::InstallFormUi& ui = form->ui();
     ASSERT_TRUE(form->state().blnComPlusInstalled);
     EXPECT_EQ(ui.Label8->text(), "COM+ object \"Tavimor\" is installed.");
     const QString base = testing_support::labBase();
@@ -129,7 +129,7 @@ TEST_F(KerberosWindowLab, TheTicketSignsInAndTheWindowFills) {
     // The ticket's principal, mapped to its account, is the logged-on user.
     EXPECT_EQ(form->state().strCurrentUserEmailAddress.toLower(), "administrator@tavimor.lab");
     EXPECT_EQ(form->globals().strLDAPRoot, testing_support::labRoot());
-    app::InstallFormUi& ui = form->ui();
+    panel::InstallFormUi& ui = form->ui();
     EXPECT_EQ(ui.TreeView1->topLevelItemCount(), 2);
     EXPECT_GT(ui.ListView1->topLevelItemCount(), 10);
 }

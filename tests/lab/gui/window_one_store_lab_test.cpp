@@ -30,7 +30,7 @@ protected:
         ASSERT_EQ(form->loadedNode(), node("Second Storage Group", "Journaled Store"));
     }
 
-    const engine::PanelModel& panel() { return form->panel(); }
+    const panel::PanelModel& panel() { return form->panel(); }
     static QString first() { return storeDn("First Storage Group", "Journaled Store"); }
     static QString second() { return storeDn("Second Storage Group", "Journaled Store"); }
     static QString shared() { return storeDn("Second Storage Group", "Shared Journal A"); }
@@ -127,7 +127,7 @@ TEST_F(OneStoreLab, AStoreClickedDuringALoadOwnsThePanel) {
 TEST_F(OneStoreLab, UntickAfterAPickRemovesTheJournalMailbox) {
     const QString archive = "CN=Journal Archive,OU=Journal," + labBase();
     form->pickers().showSelectMailbox = [&] {
-        engine::pickJournalMailbox(form->panel(), form->ui().Label3, "Journal Archive", archive);
+        panel::pickJournalMailbox(form->panel(), form->ui().Label3, "Journal Archive", archive);
     };
     QTest::mouseClick(ui().Command3, Qt::LeftButton);  // Browse, then OK in the picker
     ASSERT_EQ(ui().Label3->caption(), "Journal Archive");
@@ -141,7 +141,7 @@ const QString kMarkers = QStringLiteral("extensionAttribute10");
 
 class ApplyLab : public WindowLabTest {
 protected:
-    engine::PanelModel& panel() { return form->panel(); }
+    panel::PanelModel& panel() { return form->panel(); }
 
     // Loads a store into the panel as selecting it does.
     QTreeWidgetItem* select(const QString& group, const QString& name) {
@@ -152,7 +152,7 @@ protected:
     }
 
     void stageUser(const QString& mail, bool in, bool out) {
-        const engine::UserRow* row = panel().user(mail);
+        const panel::UserRow* row = panel().user(mail);
         ASSERT_NE(row, nullptr) << mail.toStdString();
         if (row->switches.ingoing != in) panel().toggleSwitch(mail, 1);
         if (row->switches.outgoing != out) panel().toggleSwitch(mail, 2);
@@ -172,7 +172,7 @@ TEST_F(ApplyLab, ChangeWritesTheJournalMailboxAndStagedUsersMarkersAndRemovesThe
     open();
     ASSERT_NE(select("First Storage Group", storeName), nullptr);
 
-    engine::pickJournalMailbox(form->panel(), form->ui().Label3, "Journal Archive", archive);
+    panel::pickJournalMailbox(form->panel(), form->ui().Label3, "Journal Archive", archive);
     stageUser(mailOf("marker.in"), true, true);
     stageUser(mailOf("marker.freetext"), false, false);
     // a row switched on the widget alone is not written

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-using namespace app::startup;
+using namespace startup;
 
 namespace {
 QString shortHostName() {
@@ -24,8 +24,8 @@ protected:
     void run(platform::system::SystemProbes& with) { RunStartupDiscovery(g, form, with, facts); }
     testing_support::FakeProbes probes;
     DirectoryFacts facts;
-    app::Globals g;
-    app::FormState form;
+    state::Globals g;
+    state::FormState form;
 };
 }  // namespace
 

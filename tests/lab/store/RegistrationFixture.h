@@ -69,8 +69,8 @@ protected:
     }
 
     TempStore store;
-    app::Globals g;
-    app::MemoryErrorLog log;
+    state::Globals g;
+    state::MemoryErrorLog log;
     QString tag;
     QMap<QString, platform::directory::Row> directory;
     bool failLookup = false;

@@ -170,12 +170,12 @@ TEST_F(RegistrationTest, ReachedButEmptyFolderEndsTheSearch) {
 }
 
 TEST_F(RegistrationTest, OnlyTheFinalCreateFailureIsLogged) {
-    app::setClockForTesting([] { return QDateTime(QDate(2024, 5, 1), QTime(9, 30, 0)); });
+    state::setClockForTesting([] { return QDateTime(QDate(2024, 5, 1), QTime(9, 30, 0)); });
     mailboxUser("ghost", "ghost", "ghost@tavimor.lab");  // no mailbox in the store
     store::CreateRegItem(ctx(), dnOf("ghost"), "", false);
     const QString entry = log.text();
     EXPECT_EQ(entry.count(" - ERROR: "), 1);
-    EXPECT_TRUE(entry.startsWith("[" + app::timestamp() + "] " + g.strHttpMailboxRoot + " - ERROR: " +
+    EXPECT_TRUE(entry.startsWith("[" + state::timestamp() + "] " + g.strHttpMailboxRoot + " - ERROR: " +
                                  QString::number(err::ItemNotFound) + " "))
         << entry.toStdString();
 
@@ -183,7 +183,7 @@ TEST_F(RegistrationTest, OnlyTheFinalCreateFailureIsLogged) {
     mailboxUser("ghost2", "", "ghost2@tavimor.lab");  // only the local part: still one entry
     store::CreateRegItem(ctx(), dnOf("ghost2"), "", false);
     EXPECT_EQ(log.text().count(" - ERROR: "), 1);
-    app::setClockForTesting(nullptr);
+    state::setClockForTesting(nullptr);
 }
 
 

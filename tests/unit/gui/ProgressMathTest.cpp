@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
-using namespace app;
+using namespace kit;
 
 TEST(ProgressMath, CounterAdvancesAndIsClampedToTheScale) {
     const struct { int32_t start, step; double width; int32_t after; } cases[] = {

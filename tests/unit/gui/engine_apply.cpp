@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace engine;
+using namespace panel;
 
 namespace {
 const QString N(QChar(0));
@@ -23,10 +24,10 @@ const QString newDn = QStringLiteral("CN=New Archive,DC=x");
 struct Apply : ::testing::Test {
     PanelModel m;
     ApplyServices s;
-    app::Globals g;
-    app::FormState form;
-    app::MemoryErrorLog log;
-    app::ScriptedPrompt prompt;
+    state::Globals g;
+    state::FormState form;
+    state::MemoryErrorLog log;
+    state::ScriptedPrompt prompt;
     QStringList otherTags;       // tags of the other stores in the tree
     ApplyEnv env{g, form, prompt, log, {}, {}, [this] { return otherTags; }};
     QStringList calls;           // every write, in order
@@ -152,7 +153,7 @@ TEST_F(Apply, StoreSettingsDecideTheRecipientTheTagAndTheRegistration) {
         items = c.item ? QSet<QString>{oldDn.toLower()} : QSet<QString>{};
         installed = c.app;
         m.load("CN=S", "S", c.tag);
-        rows = {{"a@x", "a@x", c.marker, users::readMarkers(c.marker), false, false}};
+        rows = {{"a@x", "a@x", c.marker, panel::readMarkers(c.marker), false, false}};
         m.setUsers(rows);
         c.stage(m);
         apply();
@@ -235,7 +236,7 @@ TEST_F(Apply, SharedJournalMailboxIsOnlyRebuiltWhenTheAdministratorAgrees) {
     store("B", oldDn);
     user("a@x", "", false, true, true);
 
-    prompt.answers = {app::mb::No, app::mb::Yes};
+    prompt.answers = {state::mb::No, state::mb::Yes};
     apply();
     ASSERT_EQ(prompt.asked.size(), 1u);
     EXPECT_EQ(prompt.asked[0].text,

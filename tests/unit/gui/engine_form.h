@@ -29,7 +29,7 @@ inline QStringList firstColumnTexts(const QTreeWidget* list) {
 }
 
 // Counts the progress protocol.
-struct CountingProgress : app::ProgressView {
+struct CountingProgress : state::ProgressView {
     void begin(int r) override { rows = r, ++begins; }
     void step() override { ++steps; }
     void end() override { ++ends; }
@@ -60,20 +60,20 @@ struct EngineForm {
         EXPECT_EQ(ui.Command4->isEnabled(), reset);
     }
 
-    engine::PanelEditing panelEditing() { return {engine::panelControls(ui), g, panel}; }
+    panel::PanelEditing panelEditing() { return {panel::panelControls(ui), g, panel}; }
     users::ListEditing listEditing() { return users::listEditing(ui, g, panel, state.strLastSelectedItemKey); }
     users::UserListFill userListFill() { return {ui.ListView1, panel, g, state, log, progress}; }
     pickers::PickerTarget mailboxTarget() { return {g, panel, ui.Label3, ui.TreeView1}; }
     pickers::PickerTarget recipientTarget() { return {g, panel, ui.Label4, ui.TreeView1}; }
 
     QMainWindow form;
-    app::InstallFormUi ui = app::buildInstallForm(&form);
-    app::Globals g;
-    app::FormState state;
-    app::MemoryErrorLog log;
+    panel::InstallFormUi ui = app::buildInstallForm(&form);
+    state::Globals g;
+    state::FormState state;
+    state::MemoryErrorLog log;
     CountingProgress progress;
-    app::ScriptedPrompt prompt;
-    engine::PanelModel panel;
+    state::ScriptedPrompt prompt;
+    panel::PanelModel panel;
     engine::LoadGuard guard;
     users::SortOrder sortOrder;
     engine::StoreLoad load{ui, g, state, log, progress, prompt, panel, guard, sortOrder, {}};

@@ -16,8 +16,8 @@ protected:
     // A store loaded with a journal mailbox, a forwarding recipient and "both",
     // nothing staged, as a load leaves the panel.
     void SetUp() override {
-        engine::connectPanel(f.panelEditing(), pickers, f.log);
-        app::InstallFormUi& ui = f.ui;
+        panel::connectPanel(f.panelEditing(), pickers, f.log);
+        panel::InstallFormUi& ui = f.ui;
         for (QCheckBox* box : {ui.Check3, ui.Check4, ui.Check5}) box->setEnabled(true), box->setChecked(true);
         ui.Label3->setCaption("Journal Box");
         ui.Label4->setCaption("Forward Person");
@@ -25,42 +25,42 @@ protected:
         f.g.blnEventsEnabled = true;
     }
 
-    app::InstallFormUi& ui() { return f.ui; }
+    panel::InstallFormUi& ui() { return f.ui; }
 
     // A control's marker: red text for a value put in, red ground for one taken out.
     static void expectColors(const QWidget* w, uint32_t fore, uint32_t back) {
-        EXPECT_EQ(app::foreColor(w), fore) << w->metaObject()->className();
-        EXPECT_EQ(app::backColor(w), back) << w->metaObject()->className();
+        EXPECT_EQ(kit::foreColor(w), fore) << w->metaObject()->className();
+        EXPECT_EQ(kit::backColor(w), back) << w->metaObject()->className();
     }
     void expectNothingStaged() {
         f.expectPending(false, false);
         for (QWidget* w : {(QWidget*)ui().Label3, (QWidget*)ui().Label4, (QWidget*)ui().Check5})
-            expectColors(w, app::kBlack, app::kButtonFace);
+            expectColors(w, kit::kBlack, kit::kButtonFace);
     }
 
     EngineForm f;
-    engine::PanelPickers pickers;
+    panel::PanelPickers pickers;
 };
 
 TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAllAtOnce) {
     ui().Check5->click();  // off
-    expectColors(ui().Check5, app::kBlack, app::kRed);
+    expectColors(ui().Check5, kit::kBlack, kit::kRed);
     f.expectPending(true, false);
     ui().Check5->click();  // on again: still staged, now red text; the removal must clear that marker
-    expectColors(ui().Check5, app::kRed, app::kButtonFace);
+    expectColors(ui().Check5, kit::kRed, kit::kButtonFace);
     EXPECT_FALSE(ui().Command4->isEnabled());
 
     ui().Check3->click();
 
     EXPECT_FALSE(ui().Check3->isChecked());
-    for (app::CaptionLabel* name : {ui().Label3, ui().Label4}) {
+    for (kit::CaptionLabel* name : {ui().Label3, ui().Label4}) {
         EXPECT_EQ(name->caption(), "");
-        expectColors(name, app::kBlack, app::kRed);
+        expectColors(name, kit::kBlack, kit::kRed);
     }
     // "both" is switched off without a marker of its own
     EXPECT_FALSE(ui().Check5->isChecked());
     EXPECT_FALSE(ui().Check5->isEnabled());
-    expectColors(ui().Check5, app::kBlack, app::kButtonFace);
+    expectColors(ui().Check5, kit::kBlack, kit::kButtonFace);
     EXPECT_FALSE(ui().Check4->isChecked());
     for (QWidget* w : {(QWidget*)ui().Check4, (QWidget*)ui().Command3, (QWidget*)ui().Command6})
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
@@ -74,12 +74,12 @@ TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
     ui().Check5->click();  // staged off
     ui().Check4->click();
 
-    EXPECT_EQ(app::backColor(ui().Label4), app::kRed);
+    EXPECT_EQ(kit::backColor(ui().Label4), kit::kRed);
     EXPECT_FALSE(ui().Command6->isEnabled());
     EXPECT_FALSE(ui().Check5->isEnabled());
     EXPECT_FALSE(ui().Check5->isChecked());
-    EXPECT_EQ(app::backColor(ui().Check5), app::kButtonFace) << "the marker of \"both\" is dropped";
-    EXPECT_EQ(app::backColor(ui().Label3), app::kButtonFace) << "the journal mailbox stays";
+    EXPECT_EQ(kit::backColor(ui().Check5), kit::kButtonFace) << "the marker of \"both\" is dropped";
+    EXPECT_EQ(kit::backColor(ui().Label3), kit::kButtonFace) << "the journal mailbox stays";
     EXPECT_TRUE(ui().Check3->isChecked());
     f.expectPending(true, true);
     EXPECT_TRUE(f.panel.forwarding().removed());
@@ -105,7 +105,7 @@ TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
 
 TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
     ui().Label3->setCaption("Other Journal");  // as the mailbox picker writes it
-    expectColors(ui().Label3, app::kRed, app::kButtonFace);
+    expectColors(ui().Label3, kit::kRed, kit::kButtonFace);
     f.expectPending(true, true);
 
     ui().Check4->setEnabled(false);
@@ -113,15 +113,15 @@ TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
     EXPECT_TRUE(ui().Check4->isEnabled()) << "forwarding becomes possible with a journal mailbox";
 
     ui().Label4->setCaption("New Person <new@lab>");
-    expectColors(ui().Label4, app::kRed, app::kButtonFace);
+    expectColors(ui().Label4, kit::kRed, kit::kButtonFace);
     EXPECT_FALSE(ui().Check5->isChecked());
     EXPECT_TRUE(ui().Check5->isEnabled());
-    expectColors(ui().Check5, app::kBlack, app::kButtonFace);  // unchecked quietly, no marker
+    expectColors(ui().Check5, kit::kBlack, kit::kButtonFace);  // unchecked quietly, no marker
 
     // keeping "both" takes a click of its own, which is marked
     ui().Check5->click();
     EXPECT_TRUE(ui().Check5->isChecked());
-    EXPECT_EQ(app::foreColor(ui().Check5), app::kRed);
+    EXPECT_EQ(kit::foreColor(ui().Check5), kit::kRed);
 }
 
 TEST_F(PanelTest, GuardedHandlersAreInertWhileEventsAreDisabled) {

@@ -102,9 +102,9 @@ TEST(PickerDialog, RecipientOkHandsBackNameAndForwardingTextAndCancelNothing) {
 
 TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRuleAndTakesTheUser) {
     MailboxPicker p;
-    app::setBackColor(p.f.ui.Label3, app::kRed);
+    kit::setBackColor(p.f.ui.Label3, kit::kRed);
     addRow(p.dialog, "Fwd", "fwd@x", "Target <t@x>");
-    p.f.prompt.answers = {app::mb::Cancel, app::mb::Ok};
+    p.f.prompt.answers = {state::mb::Cancel, state::mb::Ok};
     p.dialog.Command1_Click();
     ASSERT_EQ(p.f.prompt.asked.size(), 1u);
     // the administrator reads this question as it stands
@@ -121,7 +121,7 @@ TEST(PickerDialog, MailboxOkAsksBeforeRemovingAForwardingRuleAndTakesTheUser) {
     EXPECT_EQ(p.writes, QStringList({"fwd@x deliverAndRedirect=false", "fwd@x altRecipient=null"}));
     EXPECT_EQ(p.f.ui.Label3->caption(), "Fwd");
     EXPECT_EQ(p.f.panel.journal().value, "CN=Fwd");
-    EXPECT_EQ(app::backColor(p.f.ui.Label3), app::kButtonFace);
+    EXPECT_EQ(kit::backColor(p.f.ui.Label3), kit::kButtonFace);
     EXPECT_FALSE(p.f.ui.TreeView1->isEnabled());
     EXPECT_TRUE(p.dialog.closed());
 

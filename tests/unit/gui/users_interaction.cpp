@@ -41,8 +41,8 @@ protected:
         f.panel.setUsers(rows);
         list()->addTopLevelItem(newListRow(rows.back()));
     }
-    const engine::UserRow& model(int i) { return f.panel.users()[i]; }
-    std::vector<engine::UserRow> rows;
+    const panel::UserRow& model(int i) { return f.panel.users()[i]; }
+    std::vector<panel::UserRow> rows;
 
     QTreeWidget* list() { return f.ui.ListView1; }
     QWidget* viewport() { return list()->viewport(); }
@@ -65,7 +65,7 @@ protected:
     }
 
     void expectStaged(int r, bool staged) {
-        EXPECT_EQ(itemForeColor(row(r)), staged ? app::kRed : app::kBlack) << r;
+        EXPECT_EQ(itemForeColor(row(r)), staged ? kit::kRed : kit::kBlack) << r;
         EXPECT_EQ(itemBold(row(r)), staged) << r;
     }
 
@@ -102,7 +102,7 @@ TEST_F(ListInteractionTest, LeftPressOnASwitchImageFlipsItAndStagesTheRow) {
 TEST_F(ListInteractionTest, TheImageRectangleIsWhereTheSwitchIsDrawn) {
     const QRect rect = switchImageRect(list(), row(0), kIn);
     const QImage shot = viewport()->grab().toImage();
-    const QImage icon = app::images::icon(kChecked).pixmap(rect.size()).toImage();
+    const QImage icon = kit::images::icon(kChecked).pixmap(rect.size()).toImage();
     ASSERT_EQ(rect.size(), icon.size());
     int opaque = 0;
     for (int y = 0; y < icon.height(); ++y)
@@ -179,17 +179,17 @@ TEST_F(ListInteractionTest, BulkBoxesSetOneSwitchOfEveryRowAndStageEveryRow) {
 }
 
 TEST_F(ListInteractionTest, PointersFollowTheWindowAndMovingOverTheListEnablesTheTree) {
-    app::setMousePointer(&f.form, app::vbHourglass);
+    kit::setMousePointer(&f.form, kit::vbHourglass);
     f.ui.TreeView1->setEnabled(false);
     QTest::mouseMove(viewport(), imagePoint(0, kIn));
-    EXPECT_EQ(app::mousePointer(list()), app::vbHourglass);
+    EXPECT_EQ(kit::mousePointer(list()), kit::vbHourglass);
     EXPECT_TRUE(f.ui.TreeView1->isEnabled());
     QTest::mouseMove(f.ui.TreeView1->viewport(), QPoint(5, 5));
-    EXPECT_EQ(app::mousePointer(f.ui.TreeView1), app::vbHourglass);
+    EXPECT_EQ(kit::mousePointer(f.ui.TreeView1), kit::vbHourglass);
 
-    app::setMousePointer(&f.form, app::vbDefault);
+    kit::setMousePointer(&f.form, kit::vbDefault);
     QTest::mouseMove(viewport(), imagePoint(1, kIn));
-    EXPECT_EQ(app::mousePointer(list()), app::vbDefault);
+    EXPECT_EQ(kit::mousePointer(list()), kit::vbDefault);
     expectStaged(0, false);
 }
 

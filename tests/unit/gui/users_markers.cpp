@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-using users::composeMarkers;
-using users::readMarkers;
-using users::Switches;
+using panel::composeMarkers;
+using panel::readMarkers;
+using panel::Switches;
 
 namespace {
 

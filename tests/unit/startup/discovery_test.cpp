@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace app::startup;
+using namespace startup;
 using testing_support::FakeProbes;
 
 namespace {
@@ -42,8 +42,8 @@ protected:
     }
     FakeProbes probes;
     FakeFacts facts;
-    app::Globals g;
-    app::FormState form;
+    state::Globals g;
+    state::FormState form;
 };
 
 }  // namespace
@@ -108,7 +108,7 @@ TEST(IdentityDefaults, DnsFormFromTheCategoryAndNetbiosFormWins) {
 
     FakeProbes probes;
     probes.user = "jo";
-    app::Globals g;  // no directory: only the NetBIOS form can apply
+    state::Globals g;  // no directory: only the NetBIOS form can apply
     probes.lanGroup = "WORKGROUP";
     EXPECT_EQ(FillIdentityField(g, probes), "WORKGROUP\\jo");
     probes.lanGroup.reset();
