@@ -5,13 +5,11 @@
 // reads "Refresh" again. Nothing happens while the program's own changes run
 // (blnEventsEnabled False).
 
+#include "state/Forward.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
-
-namespace state {
-struct Globals;
-}
 
 namespace complus {
 

@@ -4,15 +4,13 @@
 // opens its own catalog and releases it before returning; a failure ends the
 // routine and writes one entry without context to the error log.
 
+#include "state/Forward.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
-namespace state {
-class ErrorLog;
-struct Globals;
-}  // namespace state
 namespace platform::complus {
 class Catalog;
 }

@@ -4,14 +4,12 @@
 // state of the identity, password and COM+ controls, the status text and the
 // missing-library log entry. Plain values, so the window applies them.
 
+#include "state/Forward.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
 
-namespace state {
-class ErrorLog;
-struct Globals;
-}  // namespace state
 namespace platform::system {
 class SystemProbes;
 }

@@ -8,17 +8,11 @@
 
 #include "engine/ApplyServices.h"
 #include "panel/PanelModel.h"
+#include "state/Forward.h"
 
 #include <QStringList>
 #include <cstdint>
 #include <functional>
-
-namespace state {
-struct Globals;
-struct FormState;
-class Prompt;
-class ErrorLog;
-}  // namespace state
 
 namespace engine {
 

@@ -4,6 +4,7 @@
 // program uses the real ones (applyServices); tests may replace any of them.
 
 #include "engine/ApplyDecisions.h"
+#include "state/Forward.h"
 
 #include <QString>
 #include <QVariant>
@@ -13,12 +14,6 @@
 namespace platform::system {
 class SystemProbes;
 }
-namespace state {
-struct Globals;
-struct FormState;
-class Prompt;
-class ErrorLog;
-}  // namespace state
 
 namespace engine {
 

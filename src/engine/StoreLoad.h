@@ -6,6 +6,7 @@
 #include "panel/InstallFormUi.h"
 #include "panel/PanelModel.h"
 #include "users/ListSort.h"
+#include "state/Forward.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,14 +14,6 @@
 #include <functional>
 
 class QTreeWidgetItem;
-
-namespace state {
-struct Globals;
-struct FormState;
-class ErrorLog;
-class ProgressView;
-class Prompt;
-}  // namespace state
 
 namespace engine {
 

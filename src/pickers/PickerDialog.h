@@ -12,6 +12,7 @@
 // become which rows, and what a pick writes into the main window.
 
 #include "pickers/PickerRows.h"
+#include "state/Forward.h"
 
 #include <QDialog>
 #include <QHash>
@@ -28,19 +29,16 @@ namespace kit {
 class CaptionLabel;
 class ProgressStrip;
 }  // namespace kit
-namespace state {
-struct Globals;
-}  // namespace state
 namespace panel { class PanelModel; }
 
 namespace pickers {
 
 // What a picker reads from the main window and writes into it.
 struct PickerTarget {
-    state::Globals& g;            // directory connection and base, progress counter
+    state::Globals& g;         // directory connection and base, progress counter
     panel::PanelModel& panel;  // the loaded store; the pick is staged here
-    kit::CaptionLabel* name;    // shows the picked name (Label3 or Label4)
-    QTreeWidget* storeTree;     // disabled by a pick
+    kit::CaptionLabel* name;   // shows the picked name (Label3 or Label4)
+    QTreeWidget* storeTree;    // disabled by a pick
 };
 
 // What a picker keeps from one showing to the next: the sort order of each

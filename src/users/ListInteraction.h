@@ -5,6 +5,8 @@
 // bold, written by the next Change. Also the mouse-movement handlers of the list
 // and the store tree.
 
+#include "state/Forward.h"
+
 #include <QPoint>
 #include <QString>
 #include <QRect>
@@ -16,13 +18,10 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 
-namespace state {
-struct Globals;
-}  // namespace state
 namespace panel {
 struct InstallFormUi;
+class PanelModel;
 }  // namespace panel
-namespace panel { class PanelModel; }
 
 namespace users {
 
@@ -35,7 +34,7 @@ struct ListEditing {
     QCheckBox* Check2;      // "All outgoing"
     QPushButton* Command1;  // Refresh / Change
     QPushButton* Command4;  // Reset
-    state::Globals& g;        // the event guard and the pending flag
+    state::Globals& g;      // the event guard and the pending flag
     panel::PanelModel& panel;
     QString& lastSelectedKey;  // key of the row pressed last
 };

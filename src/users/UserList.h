@@ -2,18 +2,13 @@
 // The users homed on a mailbox store, listed in ListView1 with their two journaling
 // switches read from the exclusion markers of extensionAttribute10.
 
+#include "state/Forward.h"
+
 #include <QString>
 #include <cstdint>
 
 class QTreeWidget;
 class QTreeWidgetItem;
-
-namespace state {
-struct Globals;
-struct FormState;
-class ErrorLog;
-class ProgressView;
-}  // namespace state
 
 namespace panel {
 class PanelModel;
@@ -24,10 +19,10 @@ namespace users {
 
 // What a fill of the user list reads and writes.
 struct UserListFill {
-    QTreeWidget* list;           // ListView1
-    panel::PanelModel& panel;   // holds the same rows as the list
-    const state::Globals& g;       // directory connection and base
-    state::FormState& form;        // the user to select after the first load
+    QTreeWidget* list;         // ListView1
+    panel::PanelModel& panel;  // holds the same rows as the list
+    const state::Globals& g;   // directory connection and base
+    state::FormState& form;    // the user to select after the first load
     state::ErrorLog& log;
     state::ProgressView& progress;
 };
