@@ -34,7 +34,7 @@ std::vector<panel::UserRow> usersOf(const QString& root, const QString& store) {
     std::vector<panel::UserRow> rows;
     for (; !rs.eof() && rows.size() < kUsers; rs.moveNext()) {
         const QString stored = rs.text("extensionAttribute10");
-        rows.push_back({rs.text("mail"), rs.text("distinguishedName"), stored, panel::readMarkers(stored), false, true});
+        rows.push_back({rs.text("mail"), rs.text("distinguishedName"), stored, rules::readMarkers(stored), false, true});
     }
     return rows;
 }

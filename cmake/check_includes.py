@@ -11,7 +11,7 @@ import re
 import sys
 
 AREAS = [  # bottom first; a sub-folder named here is an area of its own
-    "platform", "state", "kit", "journal", "directory", "store", "complus", "startup",
+    "platform", "rules", "state", "kit", "journal", "directory", "store", "complus", "startup",
     "directory/tree", "panel", "sink", "storetool", "users", "engine", "pickers", "app",
 ]
 RANK = {name: i for i, name in enumerate(AREAS)}

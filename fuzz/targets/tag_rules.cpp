@@ -3,9 +3,9 @@
 // texts; what must hold is checked for each rule.
 
 #include "FuzzTarget.h"
-#include "panel/Markers.h"
-#include "store/ForwardingText.h"
-#include "store/StoreTag.h"
+#include "rules/Markers.h"
+#include "rules/ForwardingText.h"
+#include "rules/StoreTag.h"
 
 #include <QStringList>
 
@@ -15,44 +15,44 @@ QString withoutNul(QString s) { return s.remove(QChar(0)); }
 
 void markers(const QString& value) {
     for (int bits = 0; bits < 4; ++bits) {
-        const panel::Switches wanted{(bits & 1) == 0, (bits & 2) == 0};
-        const QString written = panel::composeMarkers(value, wanted);
-        const panel::Switches read = panel::readMarkers(written);
+        const rules::Switches wanted{(bits & 1) == 0, (bits & 2) == 0};
+        const QString written = rules::composeMarkers(value, wanted);
+        const rules::Switches read = rules::readMarkers(written);
         // A switch turned off reads back off, whatever text the value held.
         TV_FUZZ_CHECK(wanted.ingoing || !read.ingoing, written);
         TV_FUZZ_CHECK(wanted.outgoing || !read.outgoing, written);
     }
-    (void)panel::readMarkers(value);
+    (void)rules::readMarkers(value);
 }
 
 void forwarding(const QString& text, const QString& name, const QString& address) {
-    const store::tag::ForwardingName split = store::tag::splitForwardingText(text);
+    const rules::ForwardingName split = rules::splitForwardingText(text);
     TV_FUZZ_CHECK(!split.address.contains(u'<') && !split.address.contains(u'>'), split.address);
 
     // What the recipient picker writes splits back into its two parts.
-    const QString n = store::tag::trimBlanks(QString(name).remove(u'<').remove(u'>'));
-    const QString a = store::tag::trimBlanks(QString(address).remove(u'<').remove(u'>'));
+    const QString n = rules::trimBlanks(QString(name).remove(u'<').remove(u'>'));
+    const QString a = rules::trimBlanks(QString(address).remove(u'<').remove(u'>'));
     if (n.isEmpty() || a.isEmpty()) return;
-    const store::tag::ForwardingName back = store::tag::splitForwardingText(n + QStringLiteral(" <") + a + u'>');
+    const rules::ForwardingName back = rules::splitForwardingText(n + QStringLiteral(" <") + a + u'>');
     TV_FUZZ_CHECK(back.displayName == n && back.address == a, n + QStringLiteral(" | ") + a);
 }
 
 void storeTag(const QString& tag, const QString& journal, const QString& forwardingText) {
-    const store::tag::StoreTag read = store::tag::readStoreTag(tag);
-    TV_FUZZ_CHECK(read.journal == store::tag::journalPart(tag), tag);
-    TV_FUZZ_CHECK(!store::tag::readStoreTag(store::tag::withBoth(tag, false)).both, tag);
+    const rules::StoreTag read = rules::readStoreTag(tag);
+    TV_FUZZ_CHECK(read.journal == rules::journalPart(tag), tag);
+    TV_FUZZ_CHECK(!rules::readStoreTag(rules::withBoth(tag, false)).both, tag);
 
     const QString j = withoutNul(journal);
     const QString f = withoutNul(forwardingText);
     if (j.isEmpty()) return;
-    const QString composed = store::tag::composeStoreTag(j, f);
-    const store::tag::StoreTag t = store::tag::readStoreTag(composed);
+    const QString composed = rules::composeStoreTag(j, f);
+    const rules::StoreTag t = rules::readStoreTag(composed);
     TV_FUZZ_CHECK(t.journal == j && t.forwarding == f && !t.both, composed);
-    TV_FUZZ_CHECK(store::tag::readStoreTag(store::tag::withBoth(composed, true)).both == !f.isEmpty(), composed);
+    TV_FUZZ_CHECK(rules::readStoreTag(rules::withBoth(composed, true)).both == !f.isEmpty(), composed);
     if (f.isEmpty()) return;
     // A registration's settings copied into a node's tag read back as written.
-    const store::tag::StoreTag fromItem =
-        store::tag::readStoreTag(store::tag::fromRegistration(tag.isEmpty() ? j : composed, f, QStringLiteral("x")));
+    const rules::StoreTag fromItem =
+        rules::readStoreTag(rules::fromRegistration(tag.isEmpty() ? j : composed, f, QStringLiteral("x")));
     TV_FUZZ_CHECK(fromItem.journal == j && fromItem.forwarding == f && fromItem.both, f);
 }
 

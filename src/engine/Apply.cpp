@@ -4,14 +4,14 @@
 #include "state/Globals.h"
 #include "state/Prompt.h"
 #include "complus/WindowsVersion.h"
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 #include "platform/ComError.h"
 
 #include <optional>
 
 namespace engine {
 
-using namespace store::tag;
+using namespace rules;
 namespace {
 
 const QString kMarkerAttribute = QStringLiteral("extensionAttribute10");

@@ -1,10 +1,10 @@
 #include "engine/ApplyDecisions.h"
 
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 
 namespace engine {
 
-using namespace store::tag;
+using namespace rules;
 
 JournalRecipientChange journalRecipientChange(const panel::StagedRecipient& journal) {
     const QString dn = trimBlanks(journal.value);
@@ -24,8 +24,8 @@ QString rebuiltStoreTag(const QString& oldTag, const panel::StagedRecipient& jou
     return composeStoreTag(dn, forwarding.picked() ? trimBlanks(forwarding.value) : QString());
 }
 
-QVariant markerValue(const QString& storedValue, const panel::Switches& switches) {
-    const QString value = panel::composeMarkers(storedValue, switches);
+QVariant markerValue(const QString& storedValue, const rules::Switches& switches) {
+    const QString value = rules::composeMarkers(storedValue, switches);
     return value.isEmpty() ? QVariant() : QVariant(value);
 }
 

@@ -4,7 +4,7 @@
 // extensionAttribute10 becomes, and whether the registration item is created.
 
 #include "panel/PanelModel.h"
-#include "panel/Markers.h"
+#include "rules/Markers.h"
 
 #include <QString>
 #include <QVariant>
@@ -31,7 +31,7 @@ QString rebuiltStoreTag(const QString& oldTag, const panel::StagedRecipient& jou
 // What one staged user's extensionAttribute10 becomes: the value as read with the
 // markers recomposed from the switches; a null value (clear the attribute) when
 // nothing is left.
-QVariant markerValue(const QString& storedValue, const panel::Switches& switches);
+QVariant markerValue(const QString& storedValue, const rules::Switches& switches);
 
 // Users counted as fully journaled (no switch off) and as marked.
 struct UserCounts {

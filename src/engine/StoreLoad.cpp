@@ -9,15 +9,15 @@
 #include "state/Globals.h"
 #include "state/Prompt.h"
 #include "engine/Directory.h"
-#include "store/ForwardingText.h"
-#include "store/StoreTag.h"
+#include "rules/ForwardingText.h"
+#include "rules/StoreTag.h"
 #include "platform/ComError.h"
 #include "users/ListSort.h"
 #include "users/UserList.h"
 
 namespace engine {
 
-using namespace store::tag;
+using namespace rules;
 namespace {
 
 const QString kInaccessible = QStringLiteral("The Message store is inaccessible. Please check your account rights.");

@@ -5,7 +5,7 @@
 #include "state/ErrorLog.h"
 #include "state/Globals.h"
 #include "engine/StoreLoad.h"
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 #include "platform/ComError.h"
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/MailboxStoreDB.h"
@@ -81,7 +81,7 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
         for (const QString& storeEntry : group->MailboxStoreDBs()) {
             const MailboxStoreDB store = MailboxStoreDB::open(storeEntry);
             const QString recipient =
-                store::tag::trimBlanks(store.fieldText(MailboxStoreDB::kJournalRecipient));
+                rules::trimBlanks(store.fieldText(MailboxStoreDB::kJournalRecipient));
             const QString image = firstImage(s, recipient);
             QTreeWidgetItem* node = addChild(groupNode, store.fieldText(QStringLiteral("distinguishedName")),
                                              store.Name(), image);

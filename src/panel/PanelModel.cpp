@@ -2,11 +2,11 @@
 
 namespace panel {
 namespace {
-void setSwitch(Switches& s, int column, bool on) {
+void setSwitch(rules::Switches& s, int column, bool on) {
     if (column == 1) s.ingoing = on;
     if (column == 2) s.outgoing = on;
 }
-bool switchOf(const Switches& s, int column) { return column == 1 ? s.ingoing : s.outgoing; }
+bool switchOf(const rules::Switches& s, int column) { return column == 1 ? s.ingoing : s.outgoing; }
 }  // namespace
 
 bool PanelModel::isLoaded(const QString& dn) const {

@@ -5,7 +5,7 @@
 // registration decisions read it, never a widget's colour or the tree's current
 // node. Plain C++: no widget is needed to build, edit or read it.
 
-#include "panel/Markers.h"
+#include "rules/Markers.h"
 
 #include <QHash>
 #include <QString>
@@ -39,7 +39,7 @@ struct UserRow {
     QString mail;            // the row's key
     QString name;
     QString stored;          // extensionAttribute10 as read
-    Switches switches;
+    rules::Switches switches;
     bool disabled = false;   // account disabled (its icon)
     bool staged = false;     // written by the next Change
 };

@@ -1,7 +1,7 @@
 #include "pickers/PickerRows.h"
 
-#include "directory/ObjectType.h"
-#include "store/StoreTag.h"
+#include "rules/ObjectKind.h"
+#include "rules/StoreTag.h"
 
 #include <cstdint>
 
@@ -27,7 +27,7 @@ bool isSystemMailboxAlias(const QString& alias) {
 }
 
 QString nameWithAddress(const QString& name, const QString& address) {
-    if (store::tag::trimBlanks(address).isEmpty()) return name;
+    if (rules::trimBlanks(address).isEmpty()) return name;
     return name + QStringLiteral(" <") + address + QStringLiteral(">");
 }
 
@@ -55,7 +55,7 @@ QString recipientKind(const QVariant& sAMAccountType, const QVariant& userAccoun
                       const QVariant& mAPIRecipient) {
     const QVariant type = isNull(sAMAccountType) ? QVariant() : sAMAccountType;
     const QVariant mapi = isNull(mAPIRecipient) ? QVariant() : mAPIRecipient;
-    const QString kind = directory::objectTypeFromFields(type, mapi);
+    const QString kind = rules::objectTypeFromFields(type, mapi);
     return kind == QStringLiteral("user") ? userIcon(userAccountControl) : kind;
 }
 

@@ -5,7 +5,7 @@
 #include "state/Globals.h"
 #include "engine/Directory.h"
 #include "panel/PanelEvents.h"
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 #include "platform/ComError.h"
 
 #include <QTreeWidgetItem>
@@ -42,7 +42,7 @@ std::optional<PickerRow> SelectMailbox::rowFor(const RecordFields& record) const
 bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
     if (!item) return true;
     platform::ResumeNext run;
-    if (!store::tag::trimBlanks(item->text(ForwardTo)).isEmpty()) {
+    if (!rules::trimBlanks(item->text(ForwardTo)).isEmpty()) {
         int answer = state::mb::Cancel;
         run([&] {
             answer = prompt_.ask(kForwardingQuestion, state::mb::OkCancel | state::mb::Exclamation,
@@ -51,7 +51,7 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
         if (answer != state::mb::Ok) return false;
         // A failed write is reported by the writer and does not stop the choice;
         // the recipient is only cleared once forwarding is switched off.
-        const QString address = store::tag::trimBlanks(item->text(Address));
+        const QString address = rules::trimBlanks(item->text(Address));
         if (!address.isEmpty() && setAttributeByMail_) {
             int16_t written = 0;
             run([&] { written = setAttributeByMail_(address, QStringLiteral("deliverAndRedirect"), QVariant(false)); });

@@ -4,7 +4,7 @@
 #include "panel/PanelModel.h"
 #include "state/Globals.h"
 #include "panel/PanelEvents.h"
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 #include "platform/ComError.h"
 
 #include <QTreeWidget>
@@ -22,7 +22,7 @@ QString SelectRecipient::queryText() const { return directory::queries::forwardi
 
 void SelectRecipient::beginRows() {
     // The loaded store's journal mailbox: the journal field of its tag.
-    journalDn_ = store::tag::trimBlanks(store::tag::journalPart(target_.panel.store().tag));
+    journalDn_ = rules::trimBlanks(rules::journalPart(target_.panel.store().tag));
 }
 
 std::optional<PickerRow> SelectRecipient::rowFor(const RecordFields& record) const {
@@ -32,9 +32,9 @@ std::optional<PickerRow> SelectRecipient::rowFor(const RecordFields& record) con
 bool SelectRecipient::takeChoice(QTreeWidgetItem* item) {
     if (!item) return true;
     platform::ResumeNext run;
-    const QString name = store::tag::trimBlanks(item->text(Name));
+    const QString name = rules::trimBlanks(item->text(Name));
     // With no name the recipient is gone; an earlier choice is dropped with it.
-    const QString text = name.isEmpty() ? QString() : nameWithAddress(name, store::tag::trimBlanks(item->text(Address)));
+    const QString text = name.isEmpty() ? QString() : nameWithAddress(name, rules::trimBlanks(item->text(Address)));
     run([&] { panel::pickForwardingRecipient(target_.panel, target_.name, name, text); });
     return true;
 }

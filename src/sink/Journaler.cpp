@@ -1,7 +1,7 @@
 #include "sink/Journaler.h"
 
 #include "journal/JournalReport.h"
-#include "panel/Markers.h"
+#include "rules/Markers.h"
 
 namespace sink {
 namespace {
@@ -26,7 +26,7 @@ public:
     Decision(const SaveEvent& e, Services& s) : e_(e), s_(s) {}
 
     // Whether the party counts for this folder; its markers go to `switches`.
-    bool counts(const DirObject& party, panel::Switches& switches) {
+    bool counts(const DirObject& party, rules::Switches& switches) {
         if (party.kind != QLatin1String("user") || party.homeMdb.isEmpty()) return false;
         QString journalDn;
         const Status js = s_.journalRecipient(party.homeMdb, journalDn);
@@ -43,7 +43,7 @@ public:
                       ((!journal.alias.isEmpty() && same(journal.alias, e_.folderOwner)) ||
                        (!journal.mail.isEmpty() && same(localPart(journal.mail), e_.folderOwner)));
         if (!isThisFolder) return false;
-        switches = panel::readMarkers(party.markers);
+        switches = rules::readMarkers(party.markers);
         return true;
     }
 
@@ -63,7 +63,7 @@ public:
 
     // Keep reason, or "" to drop.
     QString keepReason(const journal::Envelope& env) {
-        panel::Switches sw;
+        rules::Switches sw;
         for (const DirObject& sender : parties(env.sender))
             if (counts(sender, sw) && sw.outgoing) return QStringLiteral("sender %1 is journaled").arg(env.sender);
         for (const QString& r : env.recipients())

@@ -2,7 +2,7 @@
 
 #include "platform/store/Store.h"
 #include "store/StoreQueries.h"
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 
 namespace store {
 namespace ps = platform::store;
@@ -58,7 +58,7 @@ int16_t FindRegItem(const RegistrationContext& ctx, const QString& baseUrl, cons
                 const QVariant both = rows.field(appName() + QStringLiteral("_FWDAndSave"));
                 const QString oldTag = ctx.selectedTag ? ctx.selectedTag() : QString();
                 if (ctx.setSelectedTag)
-                    ctx.setSelectedTag(tag::fromRegistration(oldTag, fwd.isNull() ? QString() : fwd.toString(),
+                    ctx.setSelectedTag(rules::fromRegistration(oldTag, fwd.isNull() ? QString() : fwd.toString(),
                                                              both.isNull() ? QString() : both.toString()));
             }
         });

@@ -6,11 +6,11 @@
 #include "state/ErrorLog.h"
 #include "state/Globals.h"
 #include "state/Progress.h"
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"
 #include "users/ListItem.h"
-#include "panel/Markers.h"
+#include "rules/Markers.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -68,7 +68,7 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
     std::optional<platform::directory::RecordSet> rs = runQuery(fill, strHomeMDB);
     if (rs && !rs->eof()) {
         fill.progress.begin(rs->recordCount());
-        const QString journal = store::tag::journalPart(store::tag::trimBlanks(journalDn));
+        const QString journal = rules::journalPart(rules::trimBlanks(journalDn));
         QSet<QString> keys;
         // Rows are put into the list together when the read ends: inserting them
         // one by one while the window processes its messages would lay out the
@@ -101,7 +101,7 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
                     keys.insert(lowered);
 
                     const QString value = rs->text(QStringLiteral("extensionAttribute10"));
-                    const panel::Switches s = panel::readMarkers(value);
+                    const rules::Switches s = rules::readMarkers(value);
                     if (blnRefreshList)
                         rows.push_back({address, rs->text(QStringLiteral("name")), value, s, (uac & kAccountDisabled) != 0,
                                         false});

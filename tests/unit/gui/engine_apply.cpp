@@ -153,7 +153,7 @@ TEST_F(Apply, StoreSettingsDecideTheRecipientTheTagAndTheRegistration) {
         items = c.item ? QSet<QString>{oldDn.toLower()} : QSet<QString>{};
         installed = c.app;
         m.load("CN=S", "S", c.tag);
-        rows = {{"a@x", "a@x", c.marker, panel::readMarkers(c.marker), false, false}};
+        rows = {{"a@x", "a@x", c.marker, rules::readMarkers(c.marker), false, false}};
         m.setUsers(rows);
         c.stage(m);
         apply();

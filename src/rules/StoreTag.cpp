@@ -1,6 +1,6 @@
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 
-namespace store::tag {
+namespace rules {
 namespace {
 // Position of the first separator when it stands past the first character, else -1.
 qsizetype separatorAfterStart(const QString& text) {
@@ -62,4 +62,4 @@ QString fromRegistration(const QString& oldTag, const QString& forwarding, const
     return tag;
 }
 
-}  // namespace store::tag
+}  // namespace rules

@@ -1,11 +1,11 @@
 // Store tag fields and the forwarding text.
-#include "store/ForwardingText.h"
-#include "store/StoreTag.h"
+#include "rules/ForwardingText.h"
+#include "rules/StoreTag.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
 
-using namespace store::tag;
+using namespace rules;
 
 namespace {
 const QString N(QChar(0));

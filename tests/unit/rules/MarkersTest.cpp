@@ -1,11 +1,11 @@
 // Reading and composing the exclusion markers of extensionAttribute10.
-#include "panel/Markers.h"
+#include "rules/Markers.h"
 
 #include <gtest/gtest.h>
 
-using panel::composeMarkers;
-using panel::readMarkers;
-using panel::Switches;
+using rules::composeMarkers;
+using rules::readMarkers;
+using rules::Switches;
 
 namespace {
 

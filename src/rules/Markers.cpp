@@ -1,8 +1,8 @@
-#include "panel/Markers.h"
+#include "rules/Markers.h"
 
 #include <QStringList>
 
-namespace panel {
+namespace rules {
 namespace {
 void removeFirst(QString& value, const QString& marker) {
     const qsizetype p = value.indexOf(marker, 0, Qt::CaseInsensitive);
@@ -38,4 +38,4 @@ QString composeMarkers(const QString& storedValue, const Switches& switches) {
     return value;
 }
 
-}  // namespace panel
+}  // namespace rules

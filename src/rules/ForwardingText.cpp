@@ -1,8 +1,8 @@
-#include "store/ForwardingText.h"
+#include "rules/ForwardingText.h"
 
-#include "store/StoreTag.h"
+#include "rules/StoreTag.h"
 
-namespace store::tag {
+namespace rules {
 namespace {
 QString withoutAngles(QString text) {
     text.remove(QLatin1Char('<'));
@@ -25,4 +25,4 @@ ForwardingName splitForwardingText(const QString& text) {
     return r;
 }
 
-}  // namespace store::tag
+}  // namespace rules

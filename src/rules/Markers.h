@@ -6,7 +6,7 @@
 
 #include <QString>
 
-namespace panel {
+namespace rules {
 
 inline const QString kMarkerSeparator = QStringLiteral("###");
 inline const QString kNoArcIn = QStringLiteral("###NoArcIn");
@@ -29,4 +29,4 @@ Switches readMarkers(const QString& value);
 // result means the attribute is to be cleared.
 QString composeMarkers(const QString& storedValue, const Switches& switches);
 
-}  // namespace panel
+}  // namespace rules

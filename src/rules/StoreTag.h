@@ -9,7 +9,7 @@
 
 #include <QString>
 
-namespace store::tag {
+namespace rules {
 
 struct StoreTag {
     QString journal;     // distinguished name of the journal mailbox, or ""
@@ -39,4 +39,4 @@ QString fromRegistration(const QString& oldTag, const QString& forwarding, const
 // Removes leading and trailing blanks (spaces only; other characters are kept).
 QString trimBlanks(const QString& text);
 
-}  // namespace store::tag
+}  // namespace rules

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace store::tag {
+namespace rules {
 
 struct ForwardingName {
     QString displayName;
@@ -16,4 +16,4 @@ struct ForwardingName {
 // brackets, serves as both name and address.
 ForwardingName splitForwardingText(const QString& text);
 
-}  // namespace store::tag
+}  // namespace rules
