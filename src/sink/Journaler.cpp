@@ -1,6 +1,7 @@
 #include "sink/Journaler.h"
 
 #include "journal/JournalReport.h"
+#include "rules/ForwardingText.h"
 #include "rules/Markers.h"
 
 namespace sink {
@@ -142,17 +143,6 @@ QString forward(const SaveEvent& e, Services& s, const QString& address, Log& lo
 
 }  // namespace
 
-QString forwardingAddress(const QString& text) {
-    QString name, address;
-    const qsizetype lt = text.indexOf(QLatin1Char('<'));
-    if (lt >= 1) {
-        name = text.left(lt).trimmed();
-        address = text.mid(lt + 1).remove(QLatin1Char('<')).remove(QLatin1Char('>')).trimmed();
-    }
-    if (name.isEmpty()) address = QString(text).remove(QLatin1Char('<')).remove(QLatin1Char('>')).trimmed();
-    return address;
-}
-
 Verdict journal(const SaveEvent& e, Services& s, Log& log) {
     const auto envelope = journal::readEnvelope(SaveEvent::valueOf(e.item, journal::kMimeProperty).toUtf8());
     if (!envelope) return Verdict::Keep;  // not a journal report: nothing to decide
@@ -169,7 +159,7 @@ Verdict journal(const SaveEvent& e, Services& s, Log& log) {
         return Verdict::Drop;
     }
 
-    const QString fwd = forwardingAddress(SaveEvent::valueOf(e.registration, kForwardAddress));
+    const QString fwd = rules::splitForwardingText(SaveEvent::valueOf(e.registration, kForwardAddress)).address;
     if (fwd.isEmpty()) {
         log.info(QStringLiteral("kept %1 (message %2): %3").arg(e.itemUrl, envelope->messageId, reason));
         return Verdict::Keep;

@@ -24,7 +24,4 @@ enum class Verdict { Keep, Drop };
 
 Verdict journal(const SaveEvent& event, Services& services, Log& log);
 
-// The address of a forwarding text: "Name <a@x>" gives "a@x", a bare text itself.
-QString forwardingAddress(const QString& forwardingText);
-
 }  // namespace sink

@@ -2,6 +2,7 @@
 
 #include "directory/Queries.h"
 #include "platform/store/StoreUrl.h"
+#include "rules/ObjectKind.h"
 
 namespace store {
 
@@ -19,8 +20,8 @@ JournalMailbox JournalMailbox::fromRow(const platform::directory::Row& row) {
     m.alias = text("mailNickname");
     const qsizetype at = m.mail.lastIndexOf(QLatin1Char('@'));
     m.localPart = at >= 1 ? m.mail.left(at) : m.mail;
-    m.publicFolder = row.value(QStringLiteral("sAMAccountType")).isNull() &&
-                     row.value(QStringLiteral("mAPIRecipient")).isNull();
+    m.publicFolder = rules::objectTypeFromFields(row.value(QStringLiteral("sAMAccountType")),
+                                                 row.value(QStringLiteral("mAPIRecipient"))) == QLatin1String("pf");
     return m;
 }
 
