@@ -1,8 +1,8 @@
 #pragma once
-// The host's C service table (platform/store/EventSink.h) seen as sink::Services,
+// The host's C service table (platform/plugin/EventSink.h) seen as sink::Services,
 // and the C event seen as a sink::SaveEvent.
 
-#include "platform/store/EventSink.h"
+#include "platform/plugin/EventSink.h"
 #include "sink/SinkServices.h"
 
 namespace sink {

@@ -1,6 +1,6 @@
 #pragma once
 // What the journaling sink asks of its host, in C++ terms: the directory and
-// store services of the sink interface (platform/store/EventSink.h), and a log.
+// store services of the sink interface (platform/plugin/EventSink.h), and a log.
 
 #include <QString>
 #include <optional>

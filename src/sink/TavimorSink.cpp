@@ -2,8 +2,8 @@
 // identity the application catalog reads, and the save event the store calls
 // for every report saved into a journal folder that holds its registration.
 
-#include "platform/complus/ComponentIdentity.h"
-#include "platform/store/EventSink.h"
+#include "platform/plugin/ComponentIdentity.h"
+#include "platform/plugin/EventSink.h"
 #include "sink/DirectoryCache.h"
 #include "sink/HostServices.h"
 #include "sink/Journaler.h"

@@ -1,7 +1,7 @@
 #include "platform/complus/ComponentLibrary.h"
 
 #include "platform/complus/CatalogErrors.h"
-#include "platform/complus/ComponentIdentity.h"
+#include "platform/plugin/ComponentIdentity.h"
 #include "platform/system/LibraryFolder.h"
 
 #include <QFile>
@@ -33,7 +33,7 @@ std::shared_ptr<ComponentModule> ComponentModule::load(const QString& path) {
         reason.replace(loadPath, path);
         fail(err::LoadLibraryFailed, QStringLiteral("The library %1 could not be loaded: %2").arg(path, reason));
     }
-    auto identify = reinterpret_cast<TvComponentIdentityFn>(module->symbol(kComponentIdentitySymbol));
+    auto identify = reinterpret_cast<TvComponentIdentityFn>(module->symbol(plugin::kComponentIdentitySymbol));
     const TvComponentIdentity* id = identify ? identify() : nullptr;
     if (!id || id->abi != TV_COMPONENT_ABI || !id->progId || !*id->progId)
         fail(err::NoClassIdentity, QStringLiteral("The library %1 does not identify a component class").arg(path));

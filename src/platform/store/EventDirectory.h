@@ -6,7 +6,7 @@
 // ComError when the directory cannot answer. They also serve the sink host's
 // directory services (TV_UNAVAILABLE when the directory cannot answer).
 
-#include "platform/store/EventSink.h"
+#include "platform/plugin/EventSink.h"
 
 #include <QString>
 #include <optional>

@@ -4,7 +4,7 @@
 // item through the save's own database connection, so the sink's saves belong to
 // the save's transaction and never wait for it.
 
-#include "platform/store/EventSink.h"
+#include "platform/plugin/EventSink.h"
 #include "platform/store/ItemView.h"
 #include "platform/store/Session.h"
 

@@ -4,7 +4,7 @@
  * The binary contract between the store's event service and a store event sink.
  *
  * A sink library is a component library of the application catalog (it exports
- * tv_component_identity, see platform/complus/ComponentIdentity.h) that also
+ * tv_component_identity, see platform/plugin/ComponentIdentity.h) that also
  * exports the function named by TV_SINK_ONSYNCSAVE_SYMBOL. The store calls it
  * synchronously inside the save of every visible item that a registration item
  * of its folder selects (event method "onsyncsave", match scope and criteria of

@@ -23,7 +23,7 @@ typedef const struct TvComponentIdentity* (*TvComponentIdentityFn)(void);
 #endif
 
 #ifdef __cplusplus
-namespace platform::complus {
+namespace platform::plugin {
 inline constexpr const char* kComponentIdentitySymbol = "tv_component_identity";
 }
 #endif
