@@ -26,12 +26,13 @@ namespace testing_support {
 
 class ScriptedLdap {
 public:
-    // Serves `directory` on `host` (127.0.0.0/8).
-    explicit ScriptedLdap(const QJsonObject& directory, const QString& host = QStringLiteral("127.0.0.1"))
+    // Serves `directory` on `host` (127.0.0.0/8), on `port` or one it picks.
+    explicit ScriptedLdap(const QJsonObject& directory, const QString& host = QStringLiteral("127.0.0.1"), int port = 0)
         : host_(host) {
         process_.start("python3", {"-B", QStringLiteral(TAVIMOR_SOURCE_DIR "/tests/support/scripted_ldap.py"),
                                    QJsonDocument(directory).toJson(QJsonDocument::Compact), "--tls-dir",
-                                   dir_.filePath("tls"), "--host", host, "--log", dir_.filePath("requests")});
+                                   dir_.filePath("tls"), "--host", host, "--port", QString::number(port),
+                                   "--log", dir_.filePath("requests")});
         for (QDeadlineTimer deadline(30000); port_ == 0 && !deadline.hasExpired();) {
             while (!process_.canReadLine() && process_.waitForReadyRead(int(deadline.remainingTime()))) {}
             if (!process_.canReadLine()) break;

@@ -17,11 +17,14 @@ It serves until its standard input closes (or it is killed). What it knows:
   - simple bind, accepted only over TLS and only for the "binds" given ({dn: password};
     none given: any DN with a non-empty password); a SASL bind is refused; anonymous
     binds read the RootDSE only, unless "anonymous" is true;
-  - search: base, one level and subtree, filters of every RFC 4511 kind (equality and
-    approx. without letter case, objectCategory also by the class's short name,
-    presence, substrings, >= and <=, and/or/not, the bit-and/bit-or matching rules),
+  - search: base, one level and subtree (base "": every entry, as a global catalog),
+    filters of every RFC 4511 kind (equality and approx. without letter case,
+    objectCategory also by the class's short name, presence, substrings, >= and <=,
+    and/or/not, the bit-and/bit-or matching rules),
     the size limit, the attribute list ("*", "1.1", names without letter case), and the
     paged-results control with pages of at most "maxPageSize" (1000);
+  - a faulty server: with "pagingWraps" true, the last page's cookie leads to the first
+    page again, for ever;
   - AD ranged retrieval: an attribute with more than "maxValRange" (1500) values is
     sent as "name;range=0-1499"; "name;range=L-H" or "name;range=L-*" asks for a slice,
     answered as "name;range=L-E" with E the last index sent, or "*" for the last slice;
@@ -137,6 +140,7 @@ class Directory:
         self.max_page = int(spec.get("maxPageSize", 1000))
         self.binds = {norm_dn(k): v for k, v in spec.get("binds", {}).items()}
         self.anonymous = bool(spec.get("anonymous", False))
+        self.paging_wraps = bool(spec.get("pagingWraps", False))
         self.references = spec.get("references", [])
         self.entries = []  # (dn, {attribute name: [values]}) in the order given
         generated = []
@@ -418,7 +422,7 @@ class Connection:
                                "000004DC: LdapErr: DSID-0C090A5C, comment: In order to perform this operation "
                                "a successful bind must be completed on the connection., data 0, v4563")
         with d.lock:
-            if d.find(base) is None and not any(norm_dn(base) == norm_dn(nc)
+            if base and d.find(base) is None and not any(norm_dn(base) == norm_dn(nc)
                                                 for nc in d.root_dse.get("namingContexts", [])):
                 return self.result(msgid, 0x65, "noSuchObject", "0000208D: NameErr: DSID-03100241")
             hits = [(dn, a) for dn, a in d.entries if d.in_scope(dn, base, scope) and matches(flt, dn, a)]
@@ -440,7 +444,8 @@ class Connection:
                 if d.in_scope(ref["base"], base, 2) and norm_dn(ref["base"]) != norm_dn(base):
                     self.send(msgid, seq(*[octets(u) for u in ref["uris"]], tag=0x73))
         if PAGED in controls:
-            next_cookie = str(end).encode() if end < len(found) and code == "success" else b""
+            more = end < len(found) or d.paging_wraps
+            next_cookie = str(end % len(found) if found else 0).encode() if more and code == "success" else b""
             value = seq(ber_int(0x02, len(found)), octets(next_cookie))
             page_controls = seq(seq(octets(PAGED), octets(value)), tag=0xA0)
         self.result(msgid, 0x65, code, controls=page_controls)
