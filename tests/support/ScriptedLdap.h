@@ -1,16 +1,15 @@
 #pragma once
 // A scripted LDAP directory (tests/support/scripted_ldap.py) for one test: it
-// serves the JSON document the test gives (RootDSE, entries, generated entries,
+// serves the JSON document the test gives (or a JSON file) (RootDSE, entries, generated entries,
 // accepted binds, ...: the script's top comment describes it) on a loopback
 // port, with StartTLS under a CA made for it. becomeDomainController() points
 // the directory layer at it (LDAPURI, LDAPTLS_CACERT, a simple bind) until the
 // object ends; requests() tells what the program asked.
 //
 //   testing_support::ScriptedLdap dc(QJsonObject{{"rootDSE", ...}, {"entries", ...}});
-//   ASSERT_TRUE(dc.running()) << dc.error().toStdString();
+//   ASSERT_TRUE(dc.running());
 //   dc.becomeDomainController();
 
-#include "platform/directory/Directory.h"
 #include "support/Lab.h"
 
 #include <QDeadlineTimer>
@@ -18,39 +17,39 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <memory>
+#include <optional>
 
 namespace testing_support {
 
 class ScriptedLdap {
 public:
-    // Serves `directory` on `host` (127.0.0.0/8), on `port` or one it picks.
-    explicit ScriptedLdap(const QJsonObject& directory, const QString& host = QStringLiteral("127.0.0.1"), int port = 0)
-        : host_(host) {
-        process_.start("python3", {"-B", QStringLiteral(TAVIMOR_SOURCE_DIR "/tests/support/scripted_ldap.py"),
-                                   QJsonDocument(directory).toJson(QJsonDocument::Compact), "--tls-dir",
-                                   dir_.filePath("tls"), "--host", host, "--port", QString::number(port),
+    // Serves `directory` (a JSON file, or the JSON text) on `host` (127.0.0.0/8),
+    // on `port` or one it picks. Every server of a test process has its
+    // certificate from one CA, valid for 127.0.0.1 to 127.0.0.15.
+    explicit ScriptedLdap(const QString& directory, const QString& host = "127.0.0.1", int port = 0) : host_(host) {
+        static QTemporaryDir tls;
+        process_.start("python3", {"-B", QStringLiteral(TAVIMOR_SOURCE_DIR "/tests/support/scripted_ldap.py"), directory,
+                                   "--tls-dir", tls.filePath("ca"), "--host", host, "--port", QString::number(port),
                                    "--log", dir_.filePath("requests")});
-        for (QDeadlineTimer deadline(30000); port_ == 0 && !deadline.hasExpired();) {
-            while (!process_.canReadLine() && process_.waitForReadyRead(int(deadline.remainingTime()))) {}
-            if (!process_.canReadLine()) break;
-            const QString line = QString::fromUtf8(process_.readLine()).trimmed();
-            if (line.startsWith("CA ")) caFile_ = line.mid(3);
-            if (line.startsWith("LISTENING ")) port_ = line.mid(10).toInt();
-        }
+        QByteArray out;
+        for (QDeadlineTimer deadline(30000); !out.contains("LISTENING ") || !out.endsWith('\n');)
+            if (process_.waitForReadyRead(int(deadline.remainingTime()))) out += process_.readAllStandardOutput(); else break;
+        caFile_ = QRegularExpression("CA (.*)\n").match(out).captured(1);
+        port_ = QRegularExpression("LISTENING (\\d+)\n").match(out).captured(1).toInt();
+        if (port_ == 0) ADD_FAILURE() << "the scripted directory did not start: " << process_.readAllStandardError().data();
     }
+    explicit ScriptedLdap(const QJsonObject& directory, const QString& host = "127.0.0.1", int port = 0)
+        : ScriptedLdap(QString::fromUtf8(QJsonDocument(directory).toJson(QJsonDocument::Compact)), host, port) {}
     ~ScriptedLdap() {
         env_.reset();
         platform::directory::resetConnectionCache();
-        process_.closeWriteChannel();  // the server ends when its input closes
-        if (!process_.waitForFinished(5000)) process_.kill();
+        process_.kill();
         process_.waitForFinished(5000);
     }
 
-    bool running() const { return port_ > 0; }
-    QString error() { return "the scripted directory did not start: " + process_.readAllStandardError(); }
+    bool running() const { return port_ > 0; }  // when not, the test has failed saying why
     QString uri() const { return "ldap://" + host_ + ":" + QString::number(port_); }
     const QString& caFile() const { return caFile_; }
 
@@ -62,8 +61,8 @@ public:
         pw.open(QIODevice::WriteOnly);
         pw.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         pw.write(password);
-        pw.close();
-        env_ = std::make_unique<EnvScope>();
+        pw.flush();
+        env_.emplace();
         env_->set("LDAPURI", uri().toUtf8());
         env_->set("LDAPTLS_CACERT", caFile_.toUtf8());
         env_->set("LDAPBINDDN", bindDn.toUtf8());
@@ -73,11 +72,11 @@ public:
 
     // The requests received so far, one object each (see the script's --log).
     QList<QJsonObject> requests() const {
-        QFile log(dir_.filePath("requests"));
-        log.open(QIODevice::ReadOnly);
         QList<QJsonObject> out;
-        for (const QByteArray& line : log.readAll().split('\n'))
-            if (!line.isEmpty()) out << QJsonDocument::fromJson(line).object();
+        QFile log(dir_.filePath("requests"));
+        if (log.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : log.readAll().split('\n')) out << QJsonDocument::fromJson(line).object();
+        out.removeAll(QJsonObject());
         return out;
     }
 
@@ -87,7 +86,7 @@ private:
     QProcess process_;
     int port_ = 0;
     QString caFile_;
-    std::unique_ptr<EnvScope> env_;
+    std::optional<EnvScope> env_;
 };
 
 }  // namespace testing_support

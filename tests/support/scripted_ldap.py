@@ -12,8 +12,9 @@ a CA and a server certificate in DIR (kept when already there) and prints, one a
     LISTENING <port>
 
 It serves until its standard input closes (or it is killed). What it knows:
-  - StartTLS (then TLS with the certificate for "localhost" and the host address, and
-    any name of "tlsNames"), ldaps is not offered;
+  - StartTLS (then TLS with a certificate for "localhost", 127.0.0.1 to 127.0.0.15, the
+    host address and any name of "tlsNames", so that servers sharing DIR share the CA);
+    ldaps is not offered;
   - simple bind, accepted only over TLS and only for the "binds" given ({dn: password};
     none given: any DN with a non-empty password); a SASL bind is refused; anonymous
     binds read the RootDSE only, unless "anonymous" is true;
@@ -24,7 +25,8 @@ It serves until its standard input closes (or it is killed). What it knows:
     the size limit, the attribute list ("*", "1.1", names without letter case), and the
     paged-results control with pages of at most "maxPageSize" (1000);
   - a faulty server: with "pagingWraps" true, the last page's cookie leads to the first
-    page again, for ever;
+    page again, for ever; the entries listed in "rangesFromZero" answer every slice
+    from value 0, whatever was asked;
   - AD ranged retrieval: an attribute with more than "maxValRange" (1500) values is
     sent as "name;range=0-1499"; "name;range=L-H" or "name;range=L-*" asks for a slice,
     answered as "name;range=L-E" with E the last index sent, or "*" for the last slice;
@@ -141,6 +143,7 @@ class Directory:
         self.binds = {norm_dn(k): v for k, v in spec.get("binds", {}).items()}
         self.anonymous = bool(spec.get("anonymous", False))
         self.paging_wraps = bool(spec.get("pagingWraps", False))
+        self.broken_ranges = {norm_dn(dn) for dn in spec.get("rangesFromZero", [])}
         self.references = spec.get("references", [])
         self.entries = []  # (dn, {attribute name: [values]}) in the order given
         generated = []
@@ -268,7 +271,7 @@ def matches(f, dn, attrs):
 RANGE = re.compile(r"^([^;]+);range=(\d+)-(\d+|\*)$", re.I)
 
 
-def selected(attrs, requested, max_range):
+def selected(attrs, requested, max_range, broken=False):
     """(type, values) pairs of an entry for the requested attribute list."""
     names = [r for r in requested]
     everything = not names or "*" in names
@@ -280,7 +283,7 @@ def selected(attrs, requested, max_range):
         vals = attr_values(attrs, m.group(1))
         if vals is None:
             continue
-        low = int(m.group(2))
+        low = 0 if broken else int(m.group(2))
         high = len(vals) - 1 if m.group(3) == "*" else int(m.group(3))
         high = min(high, low + max_range - 1, len(vals) - 1)
         if low >= len(vals):
@@ -426,7 +429,7 @@ class Connection:
                                                 for nc in d.root_dse.get("namingContexts", [])):
                 return self.result(msgid, 0x65, "noSuchObject", "0000208D: NameErr: DSID-03100241")
             hits = [(dn, a) for dn, a in d.entries if d.in_scope(dn, base, scope) and matches(flt, dn, a)]
-            found = [(dn, selected(a, requested, d.max_range)) for dn, a in hits]
+            found = [(dn, selected(a, requested, d.max_range, norm_dn(dn) in d.broken_ranges)) for dn, a in hits]
         offset, page_controls, end = 0, b"", len(found)
         if PAGED in controls:
             size, cookie = [x[1] for x in children(children(controls[PAGED])[0][1])] \
@@ -497,6 +500,9 @@ class Server:
             threading.Thread(target=Connection(self, sock).serve, daemon=True).start()
 
 
+SHARED = ["127.0.0.%d" % i for i in range(1, 16)]
+
+
 def make_certificates(folder, host, names):
     """A CA and a server certificate signed by it, in folder (kept when there)."""
     os.makedirs(folder, mode=0o700, exist_ok=True)
@@ -510,7 +516,10 @@ def make_certificates(folder, host, names):
         "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign")
     csr, ext = os.path.join(folder, "server.csr"), os.path.join(folder, "server.ext")
     run("req", "-new", *ec, "-keyout", key, "-out", csr, "-subj", "/CN=" + (names[0] if names else "localhost"))
-    sans = ["DNS:localhost", "IP:" + host] + [("IP:" if re.fullmatch(r"[\d.]+", n) else "DNS:") + n for n in names]
+    # Several servers of one test share the CA: the certificate holds the first few loopback addresses.
+    addresses = SHARED + ([host] if host not in SHARED else [])
+    sans = ["DNS:localhost"] + ["IP:" + a for a in addresses]
+    sans += [("IP:" if re.fullmatch(r"[\d.]+", n) else "DNS:") + n for n in names]
     with open(ext, "w") as f:
         f.write("basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\nsubjectAltName=" + ",".join(sans) + "\n")
     run("x509", "-req", "-in", csr, "-CA", ca, "-CAkey", ca_key, "-CAcreateserial", "-out", cert, "-days", "2",
