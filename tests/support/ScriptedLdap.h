@@ -1,10 +1,11 @@
 #pragma once
 // A scripted LDAP directory (tests/support/scripted_ldap.py) for one test: it
-// serves the JSON document the test gives (or a JSON file) (RootDSE, entries, generated entries,
-// accepted binds, ...: the script's top comment describes it) on a loopback
-// port, with StartTLS under a CA made for it. becomeDomainController() points
-// the directory layer at it (LDAPURI, LDAPTLS_CACERT, a simple bind) until the
-// object ends; requests() tells what the program asked.
+// serves the JSON document or file the test gives (RootDSE, entries, generated
+// entries, accepted binds, ...: the script's top comment describes it) on a
+// loopback port, with StartTLS under a CA made for the test process.
+// becomeDomainController() points the directory layer at it (LDAPURI,
+// LDAPTLS_CACERT, a simple bind) until the object ends; requests() tells what
+// the program asked.
 //
 //   testing_support::ScriptedLdap dc(QJsonObject{{"rootDSE", ...}, {"entries", ...}});
 //   ASSERT_TRUE(dc.running());
@@ -34,8 +35,10 @@ public:
                                    "--tls-dir", tls.filePath("ca"), "--host", host, "--port", QString::number(port),
                                    "--log", dir_.filePath("requests")});
         QByteArray out;
-        for (QDeadlineTimer deadline(30000); !out.contains("LISTENING ") || !out.endsWith('\n');)
-            if (process_.waitForReadyRead(int(deadline.remainingTime()))) out += process_.readAllStandardOutput(); else break;
+        for (QDeadlineTimer deadline(30000); !out.contains("LISTENING ") || !out.endsWith('\n');) {
+            if (!process_.waitForReadyRead(int(deadline.remainingTime()))) break;
+            out += process_.readAllStandardOutput();
+        }
         caFile_ = QRegularExpression("CA (.*)\n").match(out).captured(1);
         port_ = QRegularExpression("LISTENING (\\d+)\n").match(out).captured(1).toInt();
         if (port_ == 0) ADD_FAILURE() << "the scripted directory did not start: " << process_.readAllStandardError().data();
