@@ -31,6 +31,7 @@ ComError badSlice(const QString& dn, const QString& what) {
 std::optional<RangedName> rangedName(const QString& name) {
     static const QRegularExpression form(QStringLiteral("^([^;]+);range=(\\d{1,9})-(\\d{1,9}|\\*)$"),
                                          QRegularExpression::CaseInsensitiveOption);
+    if (!name.contains(u';')) return std::nullopt;  // the common case, without the expression
     const auto m = form.match(name);
     if (!m.hasMatch()) return std::nullopt;
     RangedName r{m.captured(1), m.captured(2).toInt(), 0, m.captured(3) == u'*'};
@@ -44,6 +45,8 @@ void completeRangedValues(std::vector<Row>& rows, const SliceReader& read) {
             const auto first = rangedName(name);
             if (!first) continue;
             const QString dn = row.value(QStringLiteral("distinguishedName")).toString();
+            if (first->low != 0)
+                throw badSlice(dn, QStringLiteral("the first values of %1 sent were from %2").arg(first->attribute).arg(first->low));
             QStringList values = listOf(row.value(name));
             RangedName at = *first;
             while (!at.last) {
