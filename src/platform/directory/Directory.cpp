@@ -94,6 +94,10 @@ QVariant Row::value(const QString& name) const { return values_.value(name.toLow
 
 bool Row::has(const QString& name) const { return values_.contains(name.toLower()); }
 
+void Row::remove(const QString& name) { values_.remove(name.toLower()); }
+
+QStringList Row::names() const { return values_.keys(); }
+
 RecordSet::RecordSet(QStringList selected, std::vector<Row> rows)
     : selected_(std::move(selected)), rows_(std::move(rows)), open_(true) {}
 

@@ -36,6 +36,8 @@ public:
     void set(const QString& name, QVariant value);
     QVariant value(const QString& name) const;
     bool has(const QString& name) const;
+    void remove(const QString& name);
+    QStringList names() const;  // lower case
 
 private:
     QHash<QString, QVariant> values_;  // keys lower case

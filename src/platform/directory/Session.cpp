@@ -6,6 +6,7 @@
 #include "platform/directory/LdapLibrary.h"
 #include "platform/directory/Paging.h"
 #include "platform/directory/PasswordFile.h"
+#include "platform/directory/RangedValues.h"
 #include "platform/directory/TlsWatchdog.h"
 
 #include <QDeadlineTimer>
@@ -338,7 +339,19 @@ const RootDse& Session::rootDse() {
 
 Session::Result Session::search(const QString& base, Scope scope, const QString& filter,
                                 const QStringList& attributes, const SearchLimits& limits) {
-    return withConnection([&] { return searchOnce(base, scope, filter, attributes, limits); });
+    Result r = withConnection([&] { return searchOnce(base, scope, filter, attributes, limits); });
+    // An attribute the server sent in slices is read in full, unless the caller
+    // asked for a slice itself.
+    if (attributes.filter(QStringLiteral(";range="), Qt::CaseInsensitive).isEmpty()) {
+        SearchLimits one;
+        one.chaseReferrals = false;
+        completeRangedValues(r.rows, [&](const QString& dn, const QString& slice) {
+            return withConnection([&] {
+                return searchOnce(dn, Scope::Base, QStringLiteral("(objectClass=*)"), {slice}, one);
+            }).rows;
+        });
+    }
+    return r;
 }
 
 Session::Result Session::searchOnce(const QString& base, Scope scope, const QString& filter,
