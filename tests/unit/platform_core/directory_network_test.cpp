@@ -3,7 +3,6 @@
 // credentials to, and what libldap is allowed to read at start.
 
 #include "platform/directory/DomainControllers.h"
-#include "platform/directory/Paging.h"
 #include "platform/directory/PasswordFile.h"
 #include "platform/directory/Session.h"
 #include "platform/directory/SrvRecords.h"
@@ -75,14 +74,6 @@ TEST(PasswordFile, EveryUnsafeOrUselessFileIsRefusedSayingWhy) {
         ASSERT_EQ(::chown(QFile::encodeName(other).constData(), 65534, 65534), 0);
         EXPECT_TRUE(refusal(other).contains("another user"));
     }
-}
-
-TEST(PagedSearch, EndsOnAnEmptyPageOrTheSamePageAgainButNotOnARepeatedCookieAlone) {
-    const PageMark first{"c1", "CN=a"};
-    EXPECT_FALSE(pagedSearchEnds(true, {"c2", "CN=b"}, first));  // an ordinary next page
-    EXPECT_FALSE(pagedSearchEnds(true, {"c1", "CN=b"}, first));  // Samba: one cookie, new entries
-    EXPECT_TRUE(pagedSearchEnds(false, {"c2", ""}, first));      // entries ran out, cookie still given
-    EXPECT_TRUE(pagedSearchEnds(true, {"c1", "CN=a"}, first));   // the same page for ever
 }
 
 TEST(SrvRecords, TargetsAreTriedByPriorityThenByAWeightedDraw) {
