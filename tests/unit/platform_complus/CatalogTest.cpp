@@ -132,17 +132,48 @@ TEST(CatalogFile, IsCreatedOwnerOnlyInOwnerOnlyFolders) {
     EXPECT_EQ(modeOf(t.dir.filePath(QStringLiteral("a"))), 0700u);
 }
 
-TEST(CatalogFile, AReadableExistingFileIsNarrowedAndALinkIsRefused) {
+// The catalog holds an identity's password: a file others could use, or one
+// that belongs to someone else, is refused for writing and for reading, and
+// reading never creates one.
+TEST(CatalogFile, AFileOthersCanUseOrOwnIsRefusedAndReadingCreatesNothing) {
     TempCatalog t;
     const QString path = t.dir.filePath(QStringLiteral("catalog.db"));
     { Catalog first(path); }
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
-    { Catalog again(path); }
-    EXPECT_EQ(modeOf(path), 0600u);
+    const auto refusal = [&](Catalog::Access access) {
+        return thrown([&] { Catalog c(path, access); }).description;
+    };
+    struct Case {
+        mode_t mode;
+        uid_t owner;
+        const char* says;
+    };
+    std::vector<Case> cases{{0644, 0, "mode 0644"}, {0660, 0, "mode 0660"}, {0602, 0, "0600 or stricter"}};
+    if (::geteuid() == 0) cases.push_back({0600, 65534, "another user (uid 65534)"});
+    for (const Case& c : cases) {
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), c.mode), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), c.owner ? c.owner : ::geteuid(), -1), 0);
+        for (Catalog::Access access : {Catalog::Access::ReadWrite, Catalog::Access::ReadOnly}) {
+            const QString why = refusal(access);
+            EXPECT_TRUE(why.startsWith("The catalog " + path + " is refused: ")) << why.toStdString();
+            EXPECT_TRUE(why.contains(c.says)) << why.toStdString();
+        }
+        EXPECT_EQ(modeOf(path), c.mode);  // refused, not changed
+    }
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), ::geteuid(), -1), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    {
+        Catalog reader(path, Catalog::Access::ReadOnly);
+        EXPECT_EQ(applications(reader).Count(), 0);
+        EXPECT_NE(errorOf([&] { addApp(reader, QStringLiteral("Tavimor")); }), 0);
+    }
+    const QString missing = t.dir.filePath(QStringLiteral("none/catalog.db"));
+    EXPECT_NE(errorOf([&] { Catalog c(missing, Catalog::Access::ReadOnly); }), 0);
+    EXPECT_FALSE(QFileInfo::exists(t.dir.filePath(QStringLiteral("none"))));
 
     const QString link = t.dir.filePath(QStringLiteral("link.db"));
     ASSERT_TRUE(QFile::link(path, link));
     EXPECT_NE(errorOf([&] { Catalog viaLink(link); }), 0);
+    EXPECT_NE(errorOf([&] { Catalog viaLink(link, Catalog::Access::ReadOnly); }), 0);
 }
 
 TEST(CatalogFile, UnusableLocationsAreComErrors) {
@@ -152,6 +183,7 @@ TEST(CatalogFile, UnusableLocationsAreComErrors) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("this is not a catalog database, just text that is long enough to be read");
     f.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0600), 0);
     EXPECT_EQ(errorOf([&] { Catalog c(file); }), platform::hr::Fail);
     if (::geteuid() != 0) {
         const QString locked = t.dir.filePath(QStringLiteral("locked"));

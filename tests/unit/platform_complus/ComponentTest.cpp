@@ -3,6 +3,7 @@
 // program passes by ComPlusLab.
 
 #include "platform/complus/CatalogErrors.h"
+#include "platform/complus/InstalledComponent.h"
 #include "support/TempCatalog.h"
 #include "support/Thrown.h"
 
@@ -81,4 +82,43 @@ TEST_F(CatalogComponents, ALibraryOthersCouldChangeIsNeitherRecordedNorLoaded) {
     EXPECT_EQ(errorOf([&] { catalog.RefreshComponents(); }), err::NotTrusted);
     ASSERT_TRUE(QFile::setPermissions(copy, owner));
     EXPECT_EQ(errorOf([&] { catalog.RefreshComponents(); }), 0);
+}
+
+// A new build renamed over the library while the process runs: the catalog
+// check and the event service read the file now on disk, not the copy the
+// process loaded first; the event service opens the catalog for reading only.
+TEST_F(CatalogComponents, ALibraryReplacedOnDiskIsReadAfreshAndTheEventServiceOnlyReadsTheCatalog) {
+    const QString appId = addApp(catalog, QStringLiteral("Tavimor"));
+    const QString copy = t.dir.filePath(QStringLiteral("Tavimor.so"));
+    ASSERT_TRUE(QFile::copy(sinkLibrary(), copy));
+    const ComponentInfo first = identifyComponentLibrary(copy);
+    const std::shared_ptr<ComponentModule> held = ComponentModule::load(copy);  // kept loaded meanwhile
+    catalog.InstallComponent(appId, copy, QString(), QString());
+
+    // The new build differs in its version string only.
+    QFile in(copy);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QByteArray bytes = in.readAll();
+    const QByteArray version = '\0' + first.version.toLatin1() + '\0';
+    QByteArray next = version;
+    next[next.size() - 2] = next[next.size() - 2] == '9' ? '8' : '9';
+    ASSERT_TRUE(bytes.contains(version));
+    bytes.replace(version, next);
+    const QString build = t.dir.filePath(QStringLiteral("new.so"));
+    QFile out(build);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+    out.close();
+    ASSERT_TRUE(QFile::setPermissions(build, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_EQ(::rename(QFile::encodeName(build).constData(), QFile::encodeName(copy).constData()), 0);
+
+    const QString expected = QString::fromLatin1(next.mid(1, next.size() - 2));
+    EXPECT_EQ(identifyComponentLibrary(copy).version, expected);
+    EXPECT_EQ(held->info().version, first.version);
+    catalog.RefreshComponents();
+    EXPECT_EQ(componentsOf(catalog, appId).Item(0).Value(QStringLiteral("Version")).toString(), expected);
+
+    const QString missing = t.dir.filePath(QStringLiteral("none/catalog.db"));
+    EXPECT_NE(errorOf([&] { loadInstalledComponent(missing, QStringLiteral("Tavimor.TavimorCls")); }), 0);
+    EXPECT_FALSE(QFileInfo::exists(missing));
 }
