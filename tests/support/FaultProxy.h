@@ -1,7 +1,8 @@
 #pragma once
 // A TCP relay on a loopback port in front of a directory server, whose faults
 // the test decides: forward, accept and never answer, or go down (connections
-// cut, port closed) and up again on the same port. dc1.tavimor.lab resolves to
+// cut, port closed) and up again on the same port, or let the server's answers
+// through with some bytes replaced. dc1.tavimor.lab resolves to
 // 127.0.0.1, so TLS to it through the relay still verifies. It records what
 // clients sent.
 
@@ -10,6 +11,8 @@
 #include <QByteArray>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <utility>
 #include <arpa/inet.h>
 #include <atomic>
 #include <mutex>
@@ -52,6 +55,12 @@ public:
         return received_;
     }
     int accepted() const { return accepted_; }
+    // Replaces `from` by `to` (of the same length, so that the LDAP framing
+    // holds) in what the server sends, within each read.
+    void rewriteAnswers(const QByteArray& from, const QByteArray& to) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        rewrite_ = {from, to};
+    }
 
 private:
     struct Pair {
@@ -99,6 +108,14 @@ private:
             received_.append(buf, n);
             if (p.server >= 0) ::send(p.server, buf, static_cast<size_t>(n), MSG_NOSIGNAL);
             return true;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!rewrite_.first.isEmpty()) {
+                QByteArray chunk(buf, n);
+                chunk.replace(rewrite_.first, rewrite_.second);
+                std::memcpy(buf, chunk.constData(), static_cast<size_t>(n));
+            }
         }
         const long budget = budget_;
         const ssize_t pass = budget >= 0 && budget < n ? budget : n;
@@ -153,6 +170,7 @@ private:
     std::atomic<int> accepted_{0};
     mutable std::mutex mutex_;
     QByteArray received_;
+    std::pair<QByteArray, QByteArray> rewrite_;
     std::vector<Pair> pairs_;
     std::thread thread_;
 };

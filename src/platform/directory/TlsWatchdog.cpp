@@ -15,9 +15,11 @@ struct Sockets {
     std::map<LDAP*, int> fd;
 };
 
+// Never destroyed: connections cached for the life of the process close after
+// static objects are gone, and report that here.
 Sockets& sockets() {
-    static Sockets s;
-    return s;
+    static Sockets* s = new Sockets;
+    return *s;
 }
 
 void setSocket(LDAP* ld, int fd) {
