@@ -29,7 +29,10 @@ class FaultProxy {
 public:
     enum class Mode { Forward, Silent };
 
-    explicit FaultProxy(int targetPort = 389) : targetPort_(targetPort) {
+    // `rewrite`: bytes replaced by as many others (so that the LDAP framing
+    // holds) in what the server sends, within each read.
+    explicit FaultProxy(int targetPort = 389, std::pair<QByteArray, QByteArray> rewrite = {})
+        : targetPort_(targetPort), rewrite_(std::move(rewrite)) {
         listen();
         thread_ = std::thread([this] { run(); });
     }
@@ -55,12 +58,6 @@ public:
         return received_;
     }
     int accepted() const { return accepted_; }
-    // Replaces `from` by `to` (of the same length, so that the LDAP framing
-    // holds) in what the server sends, within each read.
-    void rewriteAnswers(const QByteArray& from, const QByteArray& to) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        rewrite_ = {from, to};
-    }
 
 private:
     struct Pair {
@@ -109,14 +106,8 @@ private:
             if (p.server >= 0) ::send(p.server, buf, static_cast<size_t>(n), MSG_NOSIGNAL);
             return true;
         }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (!rewrite_.first.isEmpty()) {
-                QByteArray chunk(buf, n);
-                chunk.replace(rewrite_.first, rewrite_.second);
-                std::memcpy(buf, chunk.constData(), static_cast<size_t>(n));
-            }
-        }
+        if (!rewrite_.first.isEmpty())
+            std::memcpy(buf, QByteArray(buf, n).replace(rewrite_.first, rewrite_.second).constData(), size_t(n));
         const long budget = budget_;
         const ssize_t pass = budget >= 0 && budget < n ? budget : n;
         ::send(p.client, buf, static_cast<size_t>(pass), MSG_NOSIGNAL);
@@ -161,6 +152,7 @@ private:
     }
 
     int targetPort_;
+    const std::pair<QByteArray, QByteArray> rewrite_;
     int port_ = 0;
     int listener_ = -1;
     std::atomic<bool> stop_{false};
@@ -170,7 +162,6 @@ private:
     std::atomic<int> accepted_{0};
     mutable std::mutex mutex_;
     QByteArray received_;
-    std::pair<QByteArray, QByteArray> rewrite_;
     std::vector<Pair> pairs_;
     std::thread thread_;
 };
