@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <utility>
 #include <arpa/inet.h>
 #include <atomic>
 #include <mutex>
