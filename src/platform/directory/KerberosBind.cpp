@@ -151,6 +151,8 @@ QString serviceHost(LDAP* ld, const Endpoint& endpoint, const QString& claimed) 
 // The Kerberos realm of the directory: its domain, in capitals.
 QString directoryRealm(const QString& namingContext) { return dnsDomainOfDn(namingContext).toUpper(); }
 
+}  // namespace
+
 // A host-based service name ("ldap@host", the only form the SASL GSSAPI
 // mechanism takes) is canonicalised by the Kerberos library as its profile
 // says, by default through DNS and reverse DNS. This process's profile starts
@@ -230,8 +232,6 @@ QString cachePrincipal() {
     krb5_free_context(context);
     return out;
 }
-
-}  // namespace
 
 TicketState currentTicket() {
     TicketState t;
