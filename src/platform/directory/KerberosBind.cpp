@@ -295,7 +295,7 @@ QString bindWithKerberos(LDAP*& ld, const Endpoint& endpoint, const std::functio
     // or without a ticket.
     const ServerNames names = serverNamesOf(ld);
     if (names.rc == LDAP_SERVER_DOWN || names.rc == LDAP_CONNECT_ERROR || names.rc == LDAP_TIMEOUT)
-        fail(ld, names.rc, QStringLiteral("(connecting to %1)").arg(kerberosUri(endpoint.host, endpoint.port)));
+        fail(ld, names.rc, QStringLiteral("(connecting to %1)").arg(endpoint.uri()));
 
     TicketState ticket = currentTicket();
     if (const QString realm = directoryRealm(names.defaultNamingContext); !realm.isEmpty()) ticket.realm = realm;
