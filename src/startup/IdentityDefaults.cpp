@@ -2,24 +2,12 @@
 
 #include "startup/Cluster.h"
 #include "directory/Queries.h"
+#include "platform/directory/Directory.h"
 
 namespace startup {
 
 QString dnsDomainFromCategory(const QString& objectCategory) {
-    const int first = objectCategory.indexOf(QStringLiteral("DC="), 0, Qt::CaseInsensitive);
-    if (first < 0) return QString();
-    QString category = objectCategory.mid(first + 3);
-    while (category.startsWith(u' ')) category.remove(0, 1);
-    if (!category.isEmpty()) {
-        // Cut at the first comma after the last DC= component, when there is one.
-        int last = category.lastIndexOf(QStringLiteral("DC="));
-        if (last < 0) last = 0;
-        const int comma = category.indexOf(u',', last);
-        if (comma + 1 > 2) category = category.left(comma);
-    }
-    category.remove(u' ');
-    category.replace(QStringLiteral(",DC="), QStringLiteral("."));
-    return category;
+    return platform::directory::dnsDomainOfDn(objectCategory);
 }
 
 QString GetNetBIOSDomainName(platform::system::SystemProbes& probes) {

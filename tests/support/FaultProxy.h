@@ -1,7 +1,8 @@
 #pragma once
 // A TCP relay on a loopback port in front of a directory server, whose faults
 // the test decides: forward, accept and never answer, or go down (connections
-// cut, port closed) and up again on the same port. dc1.tavimor.lab resolves to
+// cut, port closed) and up again on the same port, or let the server's answers
+// through with some bytes replaced. dc1.tavimor.lab resolves to
 // 127.0.0.1, so TLS to it through the relay still verifies. It records what
 // clients sent.
 
@@ -10,6 +11,7 @@
 #include <QByteArray>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <arpa/inet.h>
 #include <atomic>
 #include <mutex>
@@ -26,7 +28,10 @@ class FaultProxy {
 public:
     enum class Mode { Forward, Silent };
 
-    explicit FaultProxy(int targetPort = 389) : targetPort_(targetPort) {
+    // `rewrite`: bytes replaced by as many others (so that the LDAP framing
+    // holds) in what the server sends, within each read.
+    explicit FaultProxy(int targetPort = 389, std::pair<QByteArray, QByteArray> rewrite = {})
+        : targetPort_(targetPort), rewrite_(std::move(rewrite)) {
         listen();
         thread_ = std::thread([this] { run(); });
     }
@@ -100,6 +105,8 @@ private:
             if (p.server >= 0) ::send(p.server, buf, static_cast<size_t>(n), MSG_NOSIGNAL);
             return true;
         }
+        if (!rewrite_.first.isEmpty())
+            std::memcpy(buf, QByteArray(buf, n).replace(rewrite_.first, rewrite_.second).constData(), size_t(n));
         const long budget = budget_;
         const ssize_t pass = budget >= 0 && budget < n ? budget : n;
         ::send(p.client, buf, static_cast<size_t>(pass), MSG_NOSIGNAL);
@@ -144,6 +151,7 @@ private:
     }
 
     int targetPort_;
+    const std::pair<QByteArray, QByteArray> rewrite_;
     int port_ = 0;
     int listener_ = -1;
     std::atomic<bool> stop_{false};

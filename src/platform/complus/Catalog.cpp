@@ -35,7 +35,7 @@ void requireOptionalFile(const QString& path) {
 
 }  // namespace
 
-Catalog::Catalog(const QString& path) : db_(openCatalogDatabase(path)) {}
+Catalog::Catalog(const QString& path, Access access) : db_(openCatalogDatabase(path, access == Access::ReadOnly)) {}
 Catalog::~Catalog() = default;
 
 QString Catalog::defaultPath() {

@@ -28,8 +28,10 @@ struct ServiceRegistration {
 
 class Catalog {
 public:
-    // Opens (creating when missing, owner-only) the catalog file at `path`.
-    explicit Catalog(const QString& path);
+    // Opens (creating when missing, owner-only) the catalog file at `path`; for
+    // reading only, an existing file only (ReadOnly: every change fails).
+    enum class Access { ReadWrite, ReadOnly };
+    explicit Catalog(const QString& path, Access access = Access::ReadWrite);
     ~Catalog();
     Catalog(Catalog&&) noexcept = default;
     Catalog& operator=(Catalog&&) noexcept = default;

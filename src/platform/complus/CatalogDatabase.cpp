@@ -40,15 +40,16 @@ CREATE TABLE IF NOT EXISTS services(
 
 }  // namespace
 
-std::shared_ptr<sqlite::Database> openCatalogDatabase(const QString& path) {
-    preparePrivateFile(path);
+std::shared_ptr<sqlite::Database> openCatalogDatabase(const QString& path, bool readOnly) {
+    readOnly ? checkPrivateFileForReading(path) : preparePrivateFile(path);
     sqlite::OpenOptions options;
+    options.readOnly = readOnly;
     options.noFollow = true;
     options.serialized = true;
     options.busyTimeoutMs = 5000;
     auto db = std::make_shared<sqlite::Database>(path, options, &catalogFailure);
     db->exec("PRAGMA foreign_keys = ON");
-    db->exec(kSchema);
+    if (!readOnly) db->exec(kSchema);
     return db;
 }
 

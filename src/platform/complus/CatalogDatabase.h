@@ -1,8 +1,9 @@
 #pragma once
 // The SQLite file behind the catalog. Opening creates the missing folders (0700)
 // and the file (0600) so that stored passwords are readable by their owner only,
-// tightens a file of ours that others could read, and refuses a symbolic link.
-// Every failure is a ComError hr::Fail naming the file.
+// and refuses a symbolic link or a file others could use (PrivateFile.h). A
+// read-only opening creates nothing and changes nothing.
+// Every failure is a ComError naming the file.
 
 #include "platform/sqlite/Database.h"
 #include "platform/sqlite/Statement.h"
@@ -13,6 +14,6 @@
 
 namespace platform::complus {
 
-std::shared_ptr<sqlite::Database> openCatalogDatabase(const QString& path);
+std::shared_ptr<sqlite::Database> openCatalogDatabase(const QString& path, bool readOnly = false);
 
 }  // namespace platform::complus

@@ -37,7 +37,7 @@ QString libraryOf(Catalog& catalog, const QString& progId) {
 std::shared_ptr<ComponentModule> loadInstalledComponent(const QString& catalogPath, const QString& progId) {
     QString file;
     {
-        Catalog catalog(catalogPath);
+        Catalog catalog(catalogPath, Catalog::Access::ReadOnly);
         file = libraryOf(catalog, progId);
     }
     if (file.isEmpty()) return nullptr;

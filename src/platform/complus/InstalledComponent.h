@@ -12,9 +12,10 @@
 namespace platform::complus {
 
 // The loaded library of the component class `progId` (letter case ignored) in the
-// catalog at `catalogPath`; null when no application holds such a component or
-// its library does not load or names another class. Throws ComError only when
-// the catalog itself cannot be read.
+// catalog at `catalogPath`, which is opened for reading only and never created;
+// null when no application holds such a component or its library does not load
+// or names another class. Throws ComError only when the catalog itself cannot be
+// read (missing, unreadable, or refused for its owner or mode).
 std::shared_ptr<ComponentModule> loadInstalledComponent(const QString& catalogPath, const QString& progId);
 
 }  // namespace platform::complus

@@ -1,13 +1,19 @@
 #pragma once
-// Prepares a file that only its owner may read: missing parent folders are made
-// with mode 0700, the file is created with mode 0600 (never through a symbolic
-// link), and an existing file of ours that others could read is narrowed to 0600.
-// Throws ComError (AccessDenied for permission failures).
+// The catalog's file, which holds the password of an application's identity, so
+// that only its owner may read it. Preparing it for writing makes missing parent
+// folders with mode 0700 and the file with mode 0600 (never through a symbolic
+// link). Either way, an existing file is refused when it belongs to another user
+// (root excepted when it is only read) or when its group or others have any
+// access to it, as the password file of the directory sign-in is.
+// Throws ComError (AccessDenied for permission failures and refusals).
 
 #include <QString>
 
 namespace platform::complus {
 
 void preparePrivateFile(const QString& path);
+
+// Checks an existing file for reading only; nothing is created.
+void checkPrivateFileForReading(const QString& path);
 
 }  // namespace platform::complus

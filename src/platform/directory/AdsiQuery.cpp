@@ -1,5 +1,8 @@
 #include "platform/directory/AdsiQuery.h"
 
+#include <ldap.h>
+#include <new>
+
 #include <vector>
 
 namespace platform::directory {
@@ -347,19 +350,13 @@ AdsiUrl AdsiUrl::parse(const QString& text) {
 AdsiQuery AdsiQuery::parse(const QString& text) { return Parser(tokenize(text)).parse(); }
 
 QString escapeLdapFilterValue(const QString& value) {
-    QString out;
-    out.reserve(value.size());
-    for (QChar c : value) {
-        switch (c.unicode()) {
-        case '\\': out += QStringLiteral("\\5c"); break;
-        case '*': out += QStringLiteral("\\2a"); break;
-        case '(': out += QStringLiteral("\\28"); break;
-        case ')': out += QStringLiteral("\\29"); break;
-        case 0: out += QStringLiteral("\\00"); break;
-        default: out += c;
-        }
-    }
-    return out;
+    const QByteArray bytes = value.toUtf8();
+    berval in{static_cast<ber_len_t>(bytes.size()), const_cast<char*>(bytes.constData())};
+    berval out{0, nullptr};
+    if (ldap_bv2escaped_filter_value(&in, &out) != 0) throw std::bad_alloc();
+    const QString escaped = QString::fromLatin1(out.bv_val, static_cast<qsizetype>(out.bv_len));
+    ber_memfree(out.bv_val);
+    return escaped;
 }
 
 }  // namespace platform::directory

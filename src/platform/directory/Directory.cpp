@@ -58,15 +58,6 @@ void sortRows(std::vector<Row>& rows, const QString& attribute, bool descending)
     rows = std::move(sorted);
 }
 
-QString domainFromNamingContext(const QString& nc) {
-    QStringList parts;
-    for (const QString& rdn : nc.split(u',', Qt::SkipEmptyParts)) {
-        const QString t = rdn.trimmed();
-        if (t.startsWith(QStringLiteral("DC="), Qt::CaseInsensitive)) parts << t.mid(3);
-    }
-    return parts.join(u'.');
-}
-
 }  // namespace
 
 SearchLimits SearchLimits::of(PropertySet set) {
@@ -262,7 +253,7 @@ Row signedInAccount() {
             // A logon name means an account of this domain only: a principal of
             // another realm must not be taken for a namesake here.
             const QString realm = upn.section(u'@', 1);
-            if (realm.isEmpty() || realm.compare(domainFromNamingContext(domainNc), Qt::CaseInsensitive) == 0)
+            if (realm.isEmpty() || realm.compare(dnsDomainOfDn(domainNc), Qt::CaseInsensitive) == 0)
                 logon = upn.section(u'@', 0, 0);
         } else if (id.startsWith(QStringLiteral("u:"), Qt::CaseInsensitive)) {
             logon = id.mid(2).section(u'\\', -1);
@@ -282,7 +273,7 @@ QString SystemInfo::logonName() { return signedInAccount().value(QStringLiteral(
 
 QString SystemInfo::domainDNSName() {
     auto session = Session::get(false, QString());
-    return domainFromNamingContext(session->rootDse().defaultNamingContext);
+    return dnsDomainOfDn(session->rootDse().defaultNamingContext);
 }
 
 QString SystemInfo::netbiosDomain() {
@@ -298,6 +289,14 @@ QString SystemInfo::netbiosDomain() {
 }
 
 QString escapeFilterValue(const QString& value) { return escapeLdapFilterValue(value); }
+
+QString dnsDomainOfDn(const QString& dn) {
+    char* domain = nullptr;
+    if (ldap_dn2domain(dn.toUtf8().constData(), &domain) != 0 || !domain) return QString();
+    const QString out = QString::fromUtf8(domain);
+    ldap_memfree(domain);
+    return out;
+}
 
 QString quoteValue(const QString& value) {
     QString v = escapeLdapFilterValue(value);

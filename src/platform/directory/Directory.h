@@ -137,7 +137,12 @@ enum class Scope { Base, OneLevel, Subtree };
 std::vector<Row> search(const QString& serverPath, const QString& baseDn, Scope scope,
                         const QString& ldapFilter, const QStringList& attributes);
 
-// Escapes a value for an LDAP filter (RFC 4515: * ( ) \ NUL).
+// The DNS domain a DN lies in, from its trailing DC= components ("" when it
+// has none): "CN=x,DC=tavimor,DC=lab" gives "tavimor.lab".
+QString dnsDomainOfDn(const QString& dn);
+
+// Escapes a value for an LDAP filter (RFC 4515: * ( ) \ NUL, and every byte
+// that is not printable ASCII).
 QString escapeFilterValue(const QString& value);
 
 // Escapes a value for a quoted literal of a query text: apostrophes doubled.

@@ -27,6 +27,12 @@ TicketState currentTicket();
 // naming what to run. Empty when the ticket is valid.
 QString ticketProblem(const TicketState& ticket, const QString& host);
 
+// Puts the program's own Kerberos settings (no DNS or reverse-DNS
+// canonicalisation of host names) ahead of the Kerberos configuration of this
+// process, by KRB5_CONFIG. Done when the directory layer is first used, and
+// again before each sign-in should KRB5_CONFIG have changed since.
+void keepServiceNamesAsGiven();
+
 // The plain-LDAP address the Kerberos sign-in uses for a server: TLS ports
 // (636, 3269) map to their plain counterparts.
 QString kerberosUri(const QString& host, int port);

@@ -1,5 +1,7 @@
 #include "platform/directory/LdapLibrary.h"
 
+#include "platform/directory/KerberosBind.h"
+
 #include <QSet>
 #include <csignal>
 #include <fcntl.h>
@@ -53,6 +55,8 @@ void prepareLdapLibrary() {
             // The old folder went away meanwhile; staying at the root is harmless.
         }
         if (here >= 0) ::close(here);
+        // Before other threads may read the environment.
+        keepServiceNamesAsGiven();
     });
 }
 

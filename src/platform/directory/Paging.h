@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <set>
+#include <utility>
 
 namespace platform::directory {
 
@@ -13,12 +15,28 @@ struct PageMark {
     QString firstDn;
 };
 
-// A server that answers a page without entries, or the same cookie with the
-// same page again, would be asked for ever: the search ends with what it has.
-// A repeated cookie alone is no sign, since Samba keeps one cookie for the
-// whole search.
-inline bool pagedSearchEnds(bool pageHadEntries, const PageMark& page, const PageMark& previous) {
-    return !pageHadEntries || (page.cookie == previous.cookie && page.firstDn == previous.firstDn);
-}
+// Watches the pages of one search. A page without entries ends it with what it
+// has. A page seen before anywhere in the search (the same cookie with the same
+// first entry; a repeated cookie alone is no sign, since Samba keeps one cookie
+// for a whole search) means the server would be asked for ever, and so does a
+// search that runs past its page budget: twice the pages its size limit needs
+// (a server may send short pages), or those of kUnlimitedEntries without one.
+class PageGuard {
+public:
+    static constexpr int kUnlimitedEntries = 10'000'000;
+
+    PageGuard(int sizeLimit, int pageSize);
+
+    // True when the search ends here. Throws ComError (a loop was detected)
+    // naming `server` when the server would keep it going.
+    bool ends(bool pageHadEntries, const PageMark& page, const QString& server);
+
+    int budget() const { return budget_; }
+
+private:
+    std::set<std::pair<QByteArray, QString>> seen_;
+    int pages_ = 0;
+    int budget_ = 0;
+};
 
 }  // namespace platform::directory

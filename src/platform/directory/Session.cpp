@@ -258,7 +258,7 @@ void Session::connectTo(const Endpoint& server) {
 void Session::startTls(int seconds) {
     int rc;
     {
-        TlsWatchdog watchdog(seconds);
+        TlsWatchdog watchdog(ld_, seconds);
         // ldaps: make the connection (and its handshake) now, within the bound.
         rc = server_.ldaps ? ldap_connect(ld_) : ldap_start_tls_s(ld_, nullptr, nullptr);
         if (watchdog.stop()) rc = LDAP_TIMEOUT;
@@ -380,8 +380,9 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
     const int pageSize = limits.pageSize > 0 ? limits.pageSize : 1000;
     timeval timeout{limits.timeLimitSeconds + 5, 0};
     berval* cookie = nullptr;
-    PageMark previous;
+    PageGuard pages(limits.sizeLimit, pageSize);
     int total = 0;
+    bool truncated = false;
 
     for (;;) {
         LDAPControl* page = nullptr;
@@ -410,7 +411,10 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
         for (LDAPMessage* m = ldap_first_message(ld_, res); m; m = ldap_next_message(ld_, m)) {
             const int type = ldap_msgtype(m);
             if (type == LDAP_RES_SEARCH_ENTRY) {
-                if (limits.sizeLimit > 0 && total >= limits.sizeLimit) continue;
+                if (limits.sizeLimit > 0 && total >= limits.sizeLimit) {
+                    truncated = true;
+                    continue;
+                }
                 Row row;
                 char* dn = ldap_get_dn(ld_, m);
                 const QString dnText = QString::fromUtf8(dn ? dn : "");
@@ -455,13 +459,30 @@ Session::Result Session::searchOnce(const QString& base, Scope scope, const QStr
             }
         }
         ldap_msgfree(res);
-        if (!cookie || rc == LDAP_SIZELIMIT_EXCEEDED || (limits.sizeLimit > 0 && total >= limits.sizeLimit))
-            break;
+        // The limit cut the search short when the server said so, or when it
+        // offered another page once the limit was reached.
+        if (rc == LDAP_SIZELIMIT_EXCEEDED || (cookie && limits.sizeLimit > 0 && total >= limits.sizeLimit))
+            truncated = true;
+        if (!cookie || truncated) break;
         const PageMark thisPage{QByteArray(cookie->bv_val, static_cast<qsizetype>(cookie->bv_len)), firstDn};
-        if (pagedSearchEnds(total != totalBefore, thisPage, previous)) break;
-        previous = thisPage;
+        bool last = false;
+        try {
+            last = pages.ends(total != totalBefore, thisPage, server_.host);
+        } catch (const ComError&) {
+            ber_bvfree(cookie);
+            throw;
+        }
+        if (last) break;
     }
     ber_bvfree(cookie);
+    if (truncated)
+        noticeOnce(numberForLdapResult(LDAP_SIZELIMIT_EXCEEDED),
+                   QStringLiteral("The search of %1 for %2 stopped at %3 after %4 entries; the entries past it are "
+                                  "not listed.")
+                       .arg(pathPrefix + base, filter,
+                            limits.sizeLimit > 0 ? QStringLiteral("the size limit of %1 entries").arg(limits.sizeLimit)
+                                                 : QStringLiteral("the server's size limit"))
+                       .arg(total));
     return result;
 }
 
@@ -527,12 +548,8 @@ const QStringList& Session::forestDomains() {
     if (!forestDomains_) {
         QStringList domains;
         const RootDse& dse = rootDse();
-        for (const QString& nc : {dse.rootDomainNamingContext, dse.defaultNamingContext}) {
-            QStringList labels;
-            for (const QString& rdn : nc.split(u',', Qt::SkipEmptyParts))
-                if (rdn.trimmed().startsWith(QStringLiteral("DC="), Qt::CaseInsensitive)) labels << rdn.trimmed().mid(3);
-            if (!labels.isEmpty()) domains << labels.join(u'.');
-        }
+        for (const QString& nc : {dse.rootDomainNamingContext, dse.defaultNamingContext})
+            domains << dnsDomainOfDn(nc);
         // Every domain of the forest, as its cross-references name them.
         if (!dse.configurationNamingContext.isEmpty()) {
             SearchLimits limits;

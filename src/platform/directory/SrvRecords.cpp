@@ -10,6 +10,12 @@
 #include <cstring>
 
 namespace platform::directory {
+namespace {
+
+// The largest DNS message (its length is a 16-bit field).
+constexpr size_t kMaxDnsMessage = 65535;
+
+}  // namespace
 
 std::vector<SrvTarget> parseSrvAnswer(const unsigned char* message, int length) {
     std::vector<SrvTarget> out;
@@ -71,30 +77,39 @@ std::vector<SrvTarget> orderSrvTargets(std::vector<SrvTarget> records,
     return ordered;
 }
 
-std::vector<SrvTarget> lookupSrv(const QString& name, const QString& nameServerIPv4) {
+std::vector<SrvTarget> lookupSrv(const QString& name, const QString& nameServer) {
     struct __res_state state;
     std::memset(&state, 0, sizeof state);
     if (res_ninit(&state) != 0) return {};
     // Two tries of two seconds per server: a dead name server costs little.
     state.retrans = 2;
     state.retry = 2;
-    if (!nameServerIPv4.isEmpty()) {
+    if (!nameServer.isEmpty()) {
+        const int colon = nameServer.indexOf(u':');
+        const QString ip = colon < 0 ? nameServer : nameServer.left(colon);
+        const int port = colon < 0 ? 53 : nameServer.mid(colon + 1).toInt();
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
-        addr.sin_port = htons(53);
-        if (inet_pton(AF_INET, nameServerIPv4.toLatin1().constData(), &addr.sin_addr) == 1) {
+        addr.sin_port = htons(static_cast<uint16_t>(port));
+        if (port > 0 && port < 65536 && inet_pton(AF_INET, ip.toLatin1().constData(), &addr.sin_addr) == 1) {
             state.nscount = 1;
             state.nsaddr_list[0] = addr;
         }
     }
-    unsigned char answer[8192];
+    // The resolver answers the length of the whole answer even when it did not
+    // fit (a large domain's answer comes over TCP): ask again with room for it.
     const QByteArray qname = name.toUtf8();
-    const int n = res_nquery(&state, qname.constData(), ns_c_in, ns_t_srv, answer, sizeof answer);
+    std::vector<unsigned char> answer(8192);
+    int n = res_nquery(&state, qname.constData(), ns_c_in, ns_t_srv, answer.data(), static_cast<int>(answer.size()));
+    if (n > static_cast<int>(answer.size())) {
+        answer.resize(std::min<size_t>(static_cast<size_t>(n), kMaxDnsMessage));
+        n = res_nquery(&state, qname.constData(), ns_c_in, ns_t_srv, answer.data(), static_cast<int>(answer.size()));
+    }
     res_nclose(&state);
     if (n <= 0) return {};
-    return orderSrvTargets(parseSrvAnswer(answer, n), [](uint32_t max) {
-        return max == 0 ? 0u : QRandomGenerator::global()->bounded(max + 1);
-    });
+    // Never more than was received, should the answer have grown meanwhile.
+    return orderSrvTargets(parseSrvAnswer(answer.data(), std::min(n, static_cast<int>(answer.size()))),
+                           [](uint32_t max) { return max == 0 ? 0u : QRandomGenerator::global()->bounded(max + 1); });
 }
 
 }  // namespace platform::directory

@@ -26,8 +26,10 @@ std::vector<SrvTarget> orderSrvTargets(std::vector<SrvTarget> records,
                                        const std::function<uint32_t(uint32_t)>& random);
 
 // Asks the system's resolver (or, when given, the name server at
-// `nameServerIPv4:53`) for the SRV records of `name`, within a few seconds;
-// answers them in the order to try. Nothing when there are none or DNS fails.
-std::vector<SrvTarget> lookupSrv(const QString& name, const QString& nameServerIPv4 = QString());
+// `nameServer`, "IPv4[:port]", port 53 by default) for the SRV records of
+// `name`, within a few seconds; answers them in the order to try. An answer of
+// any size is read whole (over TCP when it does not fit a datagram). Nothing
+// when there are none or DNS fails.
+std::vector<SrvTarget> lookupSrv(const QString& name, const QString& nameServer = QString());
 
 }  // namespace platform::directory

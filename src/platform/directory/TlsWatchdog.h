@@ -2,7 +2,8 @@
 // libldap bounds the TCP connect and each wait for an LDAP answer, but reads a
 // TLS handshake (StartTLS or ldaps://) without a bound. A watchdog cuts the
 // connection when the handshake has not ended in time; libldap then fails it
-// as a lost connection.
+// as a lost connection. Each watchdog watches the socket of its own handle
+// only, so several threads may connect at once.
 
 #include <condition_variable>
 #include <mutex>
@@ -15,10 +16,10 @@ namespace platform::directory {
 // Lets the watchdog know the socket of each connection `ld` makes.
 void watchConnectionSockets(LDAP* ld);
 
-// Watches the connection being made from construction until stop().
+// Watches the connection `ld` makes from construction until stop().
 class TlsWatchdog {
 public:
-    explicit TlsWatchdog(int seconds);
+    TlsWatchdog(LDAP* ld, int seconds);
     ~TlsWatchdog();
     TlsWatchdog(const TlsWatchdog&) = delete;
     TlsWatchdog& operator=(const TlsWatchdog&) = delete;
@@ -27,6 +28,7 @@ public:
     bool stop();
 
 private:
+    LDAP* ld_;
     std::mutex mutex_;
     std::condition_variable done_;
     bool finished_ = false;

@@ -18,7 +18,8 @@ namespace {
 
 Database::Database(const QString& path, const OpenOptions& options, ErrorPolicy policy)
     : path_(path), policy_(policy) {
-    const int flags = SQLITE_OPEN_READWRITE | (options.create ? SQLITE_OPEN_CREATE : 0) |
+    const int flags = (options.readOnly ? SQLITE_OPEN_READONLY
+                                        : SQLITE_OPEN_READWRITE | (options.create ? SQLITE_OPEN_CREATE : 0)) |
                       (options.noFollow ? SQLITE_OPEN_NOFOLLOW : 0) |
                       (options.serialized ? SQLITE_OPEN_FULLMUTEX : SQLITE_OPEN_NOMUTEX);
     const QByteArray native = QFile::encodeName(path);

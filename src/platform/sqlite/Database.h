@@ -15,6 +15,7 @@ namespace platform::sqlite {
 
 struct OpenOptions {
     bool create = false;      // create the file when it is missing
+    bool readOnly = false;    // open for reading only (never creates)
     bool noFollow = false;    // refuse a path that is a symbolic link
     bool serialized = false;  // one handle used from several threads (else single-threaded use)
     int busyTimeoutMs = 5000;

@@ -7,7 +7,10 @@
 #include "platform/store/Schema.h"
 #include "platform/store/StoreErrors.h"
 
+#include <QSet>
 #include <algorithm>
+#include <mutex>
+#include <syslog.h>
 
 namespace platform::store::detail {
 namespace {
@@ -105,6 +108,19 @@ void describeFolder(Database& db, const QStringList& folder, QByteArray& owner, 
     }
 }
 
+// One line in the mail log (the account that delivers is often the MTA's own),
+// once per process and cause.
+void logUnreadableCatalog(const QString& why) {
+    static std::mutex lock;
+    static QSet<QString> logged;
+    const std::lock_guard guard(lock);
+    if (logged.contains(why)) return;
+    logged.insert(why);
+    const QByteArray line = (QStringLiteral("Event sinks are not run: the application catalog cannot be read "
+                                            "by this account: ") + why).toUtf8().replace('\n', ' ').replace('\r', ' ');
+    ::syslog(LOG_MAIL | LOG_ERR, "%s", line.constData());
+}
+
 }  // namespace
 
 SaveVerdict raiseSaveEvent(Session& session, const Item& item, const StoreUrl& form,
@@ -123,8 +139,10 @@ SaveVerdict raiseSaveEvent(Session& session, const Item& item, const StoreUrl& f
         std::shared_ptr<complus::ComponentModule> module;
         try {
             module = complus::loadInstalledComponent(complus::Catalog::defaultPath(), sinkClass);
-        } catch (const ComError&) {
-            continue;  // an unreadable catalog hosts nothing
+        } catch (const ComError& e) {
+            // An unreadable catalog hosts nothing: the item is saved without the sink.
+            logUnreadableCatalog(e.description());
+            continue;
         }
         if (!module) continue;
         auto onSave = reinterpret_cast<tv_sink_onsyncsave_fn>(module->symbol(TV_SINK_ONSYNCSAVE_SYMBOL));

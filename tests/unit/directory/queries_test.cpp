@@ -21,6 +21,6 @@ TEST(Queries, EveryValueIsEscaped) {
                                 objectTypeByMail(kRoot, evil), usersWithMailboxes(kRoot, evil),
                                 personPathByMail(kRoot, evil), nameByDN(kRoot, evil),
                                 journalMailbox(kRoot, evil, true), journalMailboxCandidates(kRoot, evil)}) {
-        EXPECT_TRUE(text.contains("x'' OR sAMAccountName=''\\2a")) << text.toStdString();
+        EXPECT_TRUE(text.contains("x'' OR sAMAccountName=''\\2A")) << text.toStdString();
     }
 }

@@ -132,17 +132,30 @@ TEST(CatalogFile, IsCreatedOwnerOnlyInOwnerOnlyFolders) {
     EXPECT_EQ(modeOf(t.dir.filePath(QStringLiteral("a"))), 0700u);
 }
 
-TEST(CatalogFile, AReadableExistingFileIsNarrowedAndALinkIsRefused) {
+// The catalog holds an identity's password: a file others could use, or one
+// that belongs to someone else, is refused for writing and for reading, and
+// reading never creates one.
+TEST(CatalogFile, AFileOthersCanUseOrOwnIsRefusedAndReadingCreatesNothing) {
     TempCatalog t;
     const QString path = t.dir.filePath(QStringLiteral("catalog.db"));
+    const QByteArray native = QFile::encodeName(path);
     { Catalog first(path); }
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
-    { Catalog again(path); }
-    EXPECT_EQ(modeOf(path), 0600u);
-
-    const QString link = t.dir.filePath(QStringLiteral("link.db"));
-    ASSERT_TRUE(QFile::link(path, link));
-    EXPECT_NE(errorOf([&] { Catalog viaLink(link); }), 0);
+    std::vector<std::tuple<mode_t, uid_t, const char*>> cases{{0644, 0, "(mode 0644)"}, {0602, 0, "0600 or stricter"}};
+    if (::geteuid() == 0) cases.push_back({0600, 65534, "it belongs to another user (uid 65534)"});
+    for (const auto& [mode, owner, says] : cases) {
+        ASSERT_EQ(::chmod(native.constData(), mode) + ::chown(native.constData(), owner ? owner : ::geteuid(), -1), 0);
+        for (Catalog::Access access : {Catalog::Access::ReadWrite, Catalog::Access::ReadOnly}) {
+            const QString why = thrown([&] { Catalog c(path, access); }).description;
+            EXPECT_TRUE(why.startsWith("The catalog " + path + " is refused: ") && why.contains(says)) << why.toStdString();
+        }
+        EXPECT_EQ(modeOf(path), mode);  // refused, not changed
+    }
+    ASSERT_EQ(::chmod(native.constData(), 0600) + ::chown(native.constData(), ::geteuid(), -1), 0);
+    Catalog reader(path, Catalog::Access::ReadOnly);
+    EXPECT_NE(errorOf([&] { addApp(reader, QStringLiteral("Tavimor")); }), 0);
+    const QString missing = t.dir.filePath(QStringLiteral("none/catalog.db"));
+    EXPECT_NE(errorOf([&] { Catalog c(missing, Catalog::Access::ReadOnly); }), 0);
+    EXPECT_FALSE(QFileInfo::exists(t.dir.filePath(QStringLiteral("none"))));
 }
 
 TEST(CatalogFile, UnusableLocationsAreComErrors) {
@@ -152,6 +165,7 @@ TEST(CatalogFile, UnusableLocationsAreComErrors) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("this is not a catalog database, just text that is long enough to be read");
     f.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0600), 0);
     EXPECT_EQ(errorOf([&] { Catalog c(file); }), platform::hr::Fail);
     if (::geteuid() != 0) {
         const QString locked = t.dir.filePath(QStringLiteral("locked"));

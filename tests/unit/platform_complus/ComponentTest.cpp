@@ -3,6 +3,7 @@
 // program passes by ComPlusLab.
 
 #include "platform/complus/CatalogErrors.h"
+#include "platform/complus/InstalledComponent.h"
 #include "support/TempCatalog.h"
 #include "support/Thrown.h"
 
@@ -81,4 +82,30 @@ TEST_F(CatalogComponents, ALibraryOthersCouldChangeIsNeitherRecordedNorLoaded) {
     EXPECT_EQ(errorOf([&] { catalog.RefreshComponents(); }), err::NotTrusted);
     ASSERT_TRUE(QFile::setPermissions(copy, owner));
     EXPECT_EQ(errorOf([&] { catalog.RefreshComponents(); }), 0);
+}
+
+// A new build renamed over the library while the process runs: the catalog
+// check and the event service read the file now on disk, not the copy the
+// process loaded first; the event service opens the catalog for reading only.
+TEST_F(CatalogComponents, ALibraryReplacedOnDiskIsReadAfreshAndTheEventServiceOnlyReadsTheCatalog) {
+    const QString appId = addApp(catalog, QStringLiteral("Tavimor"));
+    const QString copy = t.dir.filePath(QStringLiteral("Tavimor.so")), build = t.dir.filePath(QStringLiteral("new.so"));
+    ASSERT_TRUE(QFile::copy(sinkLibrary(), copy));
+    const std::shared_ptr<ComponentModule> held = ComponentModule::load(copy);  // kept loaded meanwhile
+    catalog.InstallComponent(appId, copy, QString(), QString());
+    // The new build differs in its version string only.
+    const QByteArray version = '\0' + held->info().version.toLatin1() + '\0';
+    const QByteArray next = QByteArray(version).replace(version.size() - 2, 1, version.endsWith("9") ? "8" : "9");
+    QFile in(copy), out(build);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+    ASSERT_GT(out.write(in.readAll().replace(version, next)), 0);
+    out.close();
+    ASSERT_EQ(::rename(QFile::encodeName(build).constData(), QFile::encodeName(copy).constData()), 0);
+
+    const QString expected = QString::fromLatin1(next.mid(1, next.size() - 2));
+    EXPECT_EQ(identifyComponentLibrary(copy).version, expected);
+    catalog.RefreshComponents();
+    EXPECT_EQ(componentsOf(catalog, appId).Item(0).Value(QStringLiteral("Version")).toString(), expected);
+    EXPECT_NE(errorOf([&] { loadInstalledComponent(t.dir.filePath("none.db"), QStringLiteral("Tavimor.TavimorCls")); }), 0);
+    EXPECT_FALSE(QFileInfo::exists(t.dir.filePath("none.db")));
 }

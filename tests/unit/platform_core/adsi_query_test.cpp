@@ -45,10 +45,10 @@ TEST(AdsiQuery, QuotedValuesKeepTheirMeaningAndCannotChangeTheQuery) {
         {"mail='o''brien@tavimor.lab'", "(mail=o'brien@tavimor.lab)"},  // a doubled apostrophe is one
         {"cn='Sys*'", "(cn=Sys*)"},                                      // wildcards stay
         // what a crafted address would try: close the literal, add a condition
-        {"mail='" + quoteValue("x' OR mail='*") + "'", "(mail=x' OR mail='\\2a)"},
-        {"cn='" + quoteValue("*)(objectClass=*") + "'", "(cn=\\2a\\29\\28objectClass=\\2a)"},
+        {"mail='" + quoteValue("x' OR mail='*") + "'", "(mail=x' OR mail='\\2A)"},
+        {"cn='" + quoteValue("*)(objectClass=*") + "'", "(cn=\\2A\\29\\28objectClass=\\2A)"},
         // a backslash that is not an escape is escaped itself; a DN's own escapes survive
-        {"distinguishedName='" + quoteValue("CN=Smith\\, John,DC=x") + "'", "(distinguishedName=CN=Smith\\5c, John,DC=x)"},
+        {"distinguishedName='" + quoteValue("CN=Smith\\, John,DC=x") + "'", "(distinguishedName=CN=Smith\\5C, John,DC=x)"},
         {"cn='a\\b'", "(cn=a\\5cb)"},
         {"cn='a\\2ab'", "(cn=a\\2ab)"},
     };

@@ -1,19 +1,26 @@
 // The directory layer's own rules about its surroundings, without a server:
-// the password file, the order of SRV targets, the hosts a referral may take
-// credentials to, and what libldap is allowed to read at start.
+// the password file, SRV answers of any size and the order of their targets,
+// the hosts a referral may take credentials to, what libldap is allowed to
+// read at start, a server that pages for ever, and TLS handshakes that hang in
+// several threads.
 
 #include "platform/directory/DomainControllers.h"
 #include "platform/directory/Paging.h"
 #include "platform/directory/PasswordFile.h"
 #include "platform/directory/Session.h"
 #include "platform/directory/SrvRecords.h"
+#include "platform/directory/TlsWatchdog.h"
+#include "support/FaultProxy.h"
 #include "support/Thrown.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QSet>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <ldap.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,14 +82,6 @@ TEST(PasswordFile, EveryUnsafeOrUselessFileIsRefusedSayingWhy) {
         ASSERT_EQ(::chown(QFile::encodeName(other).constData(), 65534, 65534), 0);
         EXPECT_TRUE(refusal(other).contains("another user"));
     }
-}
-
-TEST(PagedSearch, EndsOnAnEmptyPageOrTheSamePageAgainButNotOnARepeatedCookieAlone) {
-    const PageMark first{"c1", "CN=a"};
-    EXPECT_FALSE(pagedSearchEnds(true, {"c2", "CN=b"}, first));  // an ordinary next page
-    EXPECT_FALSE(pagedSearchEnds(true, {"c1", "CN=b"}, first));  // Samba: one cookie, new entries
-    EXPECT_TRUE(pagedSearchEnds(false, {"c2", ""}, first));      // entries ran out, cookie still given
-    EXPECT_TRUE(pagedSearchEnds(true, {"c1", "CN=a"}, first));   // the same page for ever
 }
 
 TEST(SrvRecords, TargetsAreTriedByPriorityThenByAWeightedDraw) {
@@ -149,4 +148,63 @@ TEST_F(LdapStart, WithoutAnyServerConfiguredNothingFallsBackToLocalhost) {
     if (system.open(QIODevice::ReadOnly) && QString::fromUtf8(system.readAll()).contains(QRegularExpression("(?m)^\\s*URI\\s")))
         GTEST_SKIP() << "this machine's ldap.conf names a server";
     EXPECT_EXIT(discoverFrom(QString(), QString()), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(SrvLookup, AnswersOfAnySizeAreReadWholeOverUdpOrAfterTruncationOverTcp) {
+    for (int records : {3, 1450}) {  // 1450 targets take some 50 KiB
+        QProcess dns;
+        dns.start("python3", {TAVIMOR_SOURCE_DIR "/tests/support/scripted_dns.py", QString::number(records)});
+        ASSERT_TRUE(dns.waitForReadyRead(10000));
+        const QString server = "127.0.0.1:" + QString::fromLatin1(dns.readLine()).trimmed();
+        QSet<QString> hosts;
+        for (const SrvTarget& t : lookupSrv("_ldap._tcp.big.test", server)) hosts << t.host;
+        dns.closeWriteChannel();
+        dns.waitForFinished(10000);
+        EXPECT_EQ(dns.readAll().contains("tcp"), records > 3);
+        EXPECT_EQ(hosts.size(), records);
+    }
+}
+
+TEST(PagedSearch, EndsOnAnEmptyPageAndStopsWithAnErrorOnAnyEarlierPageAgainOrPastItsBudget) {
+    PageGuard guard(0, 100);
+    for (const PageMark& page : {PageMark{"c1", "CN=a"}, PageMark{"c1", "CN=b"}, PageMark{"c2", "CN=c"}})
+        EXPECT_FALSE(guard.ends(true, page, "dc"));  // Samba keeps one cookie for a whole search
+    EXPECT_NE(testing_support::errorOf([&] { guard.ends(true, {"c1", "CN=a"}, "dc"); }), 0);  // two cookies in turn
+    EXPECT_TRUE(PageGuard(0, 100).ends(false, {"c1", ""}, "dc"));
+    PageGuard limited(300, 100);  // twice the 3 pages the limit needs, and one
+    for (int i = 0; i < 6; ++i) EXPECT_FALSE(limited.ends(true, {QByteArray::number(i), "CN=x"}, "dc"));
+    EXPECT_TRUE(testing_support::thrown([&] { limited.ends(true, {"7", "CN=x"}, "dc"); }).description.contains("past 7 pages"));
+}
+
+// libldap waits for a TLS handshake without a bound; each connection's
+// watchdog must cut its own while another thread connects. Run in a child
+// process, which an alarm ends should a handshake hang.
+TEST(TlsWatchdog, EachHandshakeIsCutByItsOwnWatchdogWhileAnotherThreadConnects) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto scenario = [] {
+        testing_support::FaultProxy silent;  // accepts, never answers
+        silent.setMode(testing_support::FaultProxy::Mode::Silent);
+        const QByteArray uri = "ldaps://127.0.0.1:" + QByteArray::number(silent.port());
+        ::alarm(8);
+        std::atomic<int> cut{0};
+        const auto connect = [&](int delayMs) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            LDAP* ld = nullptr;
+            ldap_initialize(&ld, uri.constData());
+            watchConnectionSockets(ld);
+            TlsWatchdog watchdog(ld, 2);
+            cut += ldap_connect(ld) != LDAP_SUCCESS && watchdog.stop();
+        };
+        std::thread second(connect, 700);
+        connect(0);
+        second.join();
+        std::_Exit(cut == 2 ? 0 : 1);
+    };
+    EXPECT_EXIT(scenario(), ::testing::ExitedWithCode(0), "");
+}
+
+// (DNs become domains through libldap too: see the discovery tests.)
+TEST(LdapText, FilterValuesAreEscapedByLibldapNonAsciiBytesIncluded) {
+    EXPECT_EQ(escapeFilterValue(QString("*(\\)\n") + QChar(0) + "M\u00fcller"), "\\2A\\28\\5C\\29\\0A\\00M\\C3\\BCller");
+    EXPECT_EQ(dnsDomainOfDn("DC=a,OU=x,DC=b"), "b");
 }
