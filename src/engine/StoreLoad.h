@@ -77,14 +77,21 @@ struct StoreLoad {
 // is). Answers -1 when nothing could be done (no node, a node that is not a
 // store, or the apply refused to start), otherwise 1 or the apply's result.
 // Errors of single steps are skipped; a load overtaken while the window
-// processed messages stops before it touches a node, tag or the panel again. The
-// run always ends with the window's events enabled again.
+// processed messages stops before it touches a node, tag or the panel again.
+// While it runs the panel model is busy (the administrator's clicks on the panel
+// are ignored). Staged edits are written first when the panel model holds any
+// for this very store.
 int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInPanel);
 
 // The tree node of the loaded store, found by its distinguished name; nullptr
 // when none is loaded or the tree no longer holds it.
 QTreeWidgetItem* loadedNode(const panel::PanelModel& panel, const QTreeWidget* tree);
-// The tags of every tree node but the loaded store's.
+// The tags of every store node but the loaded store's.
 QStringList otherStoreTags(const panel::PanelModel& panel, const QTreeWidget* tree);
+
+// A store node's settings in the store tag's exchanged form, and back. The node
+// holds them as typed values (tree::settings).
+QString nodeTag(const QTreeWidgetItem* node);
+void setNodeTag(QTreeWidgetItem* node, const QString& tag);
 
 }  // namespace engine

@@ -85,7 +85,7 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
             const QString image = firstImage(s, recipient);
             QTreeWidgetItem* node = addChild(groupNode, store.fieldText(QStringLiteral("distinguishedName")),
                                              store.Name(), image);
-            setTag(node, recipient);
+            setSettings(node, StoreSettings{recipient, QString(), false});
             node->setExpanded(true);
 
             if (s.form.strLastSelectedMailboxStore.isEmpty()) s.form.strLastSelectedMailboxStore = store.Name();
@@ -93,7 +93,6 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
                 selectNode(s, node);
                 toSelect = node;
             } else {
-                s.g.blnChangesPending = false;
                 engine::ProcessMailboxStore(s, node, false);
                 // A refresh run meanwhile has rebuilt the tree; it owns it now.
                 if (s.guard.treeGeneration != generation) return nullptr;
@@ -138,7 +137,8 @@ void NodeClick(engine::StoreLoad& s, QTreeWidgetItem* node) {
         return;
     }
     kit::setMousePointer(s.ui.form, kit::vbHourglass);
-    s.g.blnChangesPending = false;
+    // Staged edits are dropped without a question.
+    s.panel.leaveStaged();
     engine::ProcessMailboxStore(s, node, true);
     kit::setMousePointer(s.ui.ListView1, kit::vbDefault);
     kit::setMousePointer(s.ui.TreeView1, kit::vbDefault);
