@@ -11,6 +11,7 @@
 #include "platform/ComError.h"
 #include "platform/store/StoreConnection.h"
 #include "platform/system/SystemProbes.h"
+#include "users/ListSort.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -28,7 +29,7 @@ InstallForm::InstallForm(platform::system::SystemProbes& probes, state::Prompt& 
     log_ = std::make_unique<TextBoxErrorLog>(ui_.txtErr, ui_.Command5);
     progress_ = std::make_unique<kit::StripProgress>(g_, *ui_.Picture1);
     load_ = std::make_unique<engine::StoreLoad>(
-        engine::StoreLoad{ui_, g_, form_, *log_, *progress_, prompt_, panel_, guard_, sortOrder_, {}});
+        engine::StoreLoad{ui_, ui_.TreeView1, g_, form_, *log_, *progress_, prompt_, panel_, guard_, {}});
     resize(1180, 760);
     connectControls();
 }
@@ -55,6 +56,10 @@ void InstallForm::connectControls() {
     connect(ui_.CheckUnRegCom, &QCheckBox::clicked, this, [this] { CheckUnRegCom_Click(); });
     connect(&panel_, &panel::PanelModel::changed, this, [this] { showStaging(); });
     showStaging();
+    // What a load read is shown in the panel; its users sorted by name.
+    panel::connectShown({panel::panelControls(ui_), panel_});
+    connect(&panel_, &panel::PanelModel::usersLoaded, this,
+            [this] { users::SortByFirstColumn(ui_.ListView1, sortOrder_, form_.strLastSelectedItemKey); });
 }
 
 void InstallForm::showStaging() {

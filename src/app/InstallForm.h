@@ -13,6 +13,7 @@
 #include "state/Globals.h"
 #include "state/Progress.h"
 #include "state/Prompt.h"
+#include "users/ListSort.h"
 #include "users/UserListModel.h"
 
 #include <QMainWindow>
@@ -63,6 +64,8 @@ public:
     // The user list's model and order over the panel model's rows; Change writes
     // the staged users in userList().stagedInListOrder().
     users::UserListModels& userList() { return *userList_; }
+    // The user list's column sort orders (they outlive its rows).
+    users::SortOrder& sortOrder() { return sortOrder_; }
     // What the store load and the tree rebuild work on (its services are
     // filled in by the wiring).
     engine::StoreLoad& storeLoad() { return *load_; }

@@ -63,7 +63,7 @@ void wireSubsystems(InstallForm& form) {
         };
     panel::InstallFormUi& ui = form.ui();
     tree::connectTreeView(form.storeLoad());
-    users::connectColumnClicks(ui.ListView1, form.storeLoad().sortOrder, form.state().strLastSelectedItemKey);
+    users::connectColumnClicks(ui.ListView1, form.sortOrder(), form.state().strLastSelectedItemKey);
     users::connectListInteraction(
         {ui.form, ui.ListView1, ui.TreeView1, ui.Check1, ui.Check2, form.panel(), form.state().strLastSelectedItemKey});
     // The Browse buttons show the pickers; Exit closes the recipient picker first.

@@ -12,7 +12,6 @@
 #include "store/ForwardingText.h"
 #include "store/StoreTag.h"
 #include "platform/ComError.h"
-#include "users/ListSort.h"
 #include "users/UserList.h"
 
 namespace engine {
@@ -24,11 +23,6 @@ const QString kInaccessible = QStringLiteral("The Message store is inaccessible.
 
 users::UserListFill userListFill(StoreLoad& s) {
     return {s.panel, s.g, s.form, s.log, s.progress};
-}
-
-void resetMarkers(QWidget* w) {
-    kit::setForeColor(w, kit::kBlack);
-    kit::setBackColor(w, kit::kButtonFace);
 }
 
 // The frame, before anything is read.
@@ -83,15 +77,6 @@ void leaveStagedState(StoreLoad& s, int16_t result) {
     ui.Check2->setChecked(false);
 }
 
-// The journal mailbox in the panel.
-void showJournal(StoreLoad& s, const QString& name) {
-    panel::InstallFormUi& ui = s.ui;
-    ui.Label3->setCaption(name);
-    ui.Check3->setChecked(!name.isEmpty());
-    ui.Check4->setEnabled(!name.isEmpty());
-    resetMarkers(ui.Label3);
-}
-
 // The journal and forwarding children of the store node.
 void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journalName, const ForwardingName& fwd,
                      bool both) {
@@ -111,21 +96,6 @@ void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journal
         tree::setForeColor(journalNode, kit::kGrayText);
         tree::setImage(journalNode, QStringLiteral("usergray"));
     }
-}
-
-// Forwarding, "Both" and the buttons of the panel.
-void showForwarding(StoreLoad& s, bool both) {
-    panel::InstallFormUi& ui = s.ui;
-    const bool forwarding = !trimBlanks(ui.Label4->caption()).isEmpty();
-    ui.Check4->setChecked(forwarding);
-    ui.Check5->setEnabled(forwarding);
-    resetMarkers(ui.Label4);
-    resetMarkers(ui.Check5);
-    ui.Check5->setChecked(both);
-    ui.Command3->setEnabled(ui.Check3->isChecked());
-    ui.Command6->setEnabled(ui.Check4->isChecked());
-    ui.Check1->setEnabled(!s.panel.users().empty());
-    ui.Check2->setEnabled(ui.Check1->isEnabled());
 }
 
 void showErrorBox(StoreLoad& s) {
@@ -183,8 +153,8 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
     int16_t exclusions = 0;
     resume([&] { exclusions = users::GetUsersWithMailboxes(userListFill(s), dn, nodeTag(node), blnShowInPanel); });
     if (!current()) return stop();
-    if (blnShowInPanel)
-        resume([&] { users::SortByFirstColumn(s.ui.ListView1, s.sortOrder, s.form.strLastSelectedItemKey); });
+    // The list shows the users sorted by name; that may let the window process messages.
+    if (blnShowInPanel) resume([&] { emit s.panel.usersLoaded(); });
     if (!current()) return stop();
     bool exists = false;
     QString refreshed = nodeTag(node);
@@ -198,13 +168,9 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
 
     QString unusedMail;
     const QString name = trimBlanks(GetNameByDN(s.g.strLDAPRoot, tag.journal, unusedMail));
-    if (blnShowInPanel) resume([&] { showJournal(s, name); });
-
     const ForwardingName fwd = splitForwardingText(tag.forwarding);
-    if (blnShowInPanel) resume([&] { s.ui.Label4->setCaption(fwd.displayName); });
     resume([&] { rebuildChildren(s, node, name, fwd, tag.both); });
-
-    if (blnShowInPanel) resume([&] { showForwarding(s, tag.both); });
+    if (blnShowInPanel) resume([&] { s.panel.show({name, fwd.displayName, tag.both}); });
     resume([&] { showErrorBox(s); });
     return result;
 }

@@ -5,7 +5,6 @@
 
 #include "panel/InstallFormUi.h"
 #include "panel/PanelModel.h"
-#include "users/ListSort.h"
 #include "state/Forward.h"
 
 #include <QString>
@@ -52,11 +51,13 @@ struct StoreServices {
     std::function<bool(int16_t& result)> applyStagedChanges;
 };
 
-// What loading a store and rebuilding the tree work on: the window's tree,
-// panel and list controls, the program state, the log, progress and prompt,
-// the panel model, the guard and the user list's sort orders.
+// What loading a store and rebuilding the tree work on: the store tree (its
+// nodes hold each store's kind, name and settings), the frame's controls, the
+// program state, the log, progress and prompt, the panel model (what the panel
+// and the user list show follows it) and the guard.
 struct StoreLoad {
     panel::InstallFormUi& ui;
+    QTreeWidget* tree;
     state::Globals& g;
     state::FormState& form;
     state::ErrorLog& log;
@@ -64,7 +65,6 @@ struct StoreLoad {
     state::Prompt& prompt;
     panel::PanelModel& panel;
     LoadGuard& guard;
-    users::SortOrder& sortOrder;
     StoreServices services;
 
     // The services with their defaults filled in.

@@ -32,7 +32,7 @@ void clearTree(engine::StoreLoad& s) {
     s.panel.unload();
     ++s.guard.treeGeneration;
     ++s.guard.loadGeneration;
-    s.ui.TreeView1->clear();
+    s.tree->clear();
 }
 
 std::optional<StorageGroup> openGroup(const QString& entry) {
@@ -75,7 +75,7 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
     for (const QString& groupEntry : server.StorageGroups()) {
         const std::optional<StorageGroup> group = openGroup(groupEntry);
         if (!group) continue;
-        QTreeWidgetItem* groupNode = addRoot(s.ui.TreeView1, groupEntry, group->Name(), kStorageGroupImage);
+        QTreeWidgetItem* groupNode = addRoot(s.tree, groupEntry, group->Name(), kStorageGroupImage);
         groupNode->setExpanded(true);
 
         for (const QString& storeEntry : group->MailboxStoreDBs()) {
@@ -106,7 +106,7 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
 
 void selectNode(engine::StoreLoad& s, QTreeWidgetItem* node) {
     SelectingGuard selecting(s.guard);
-    s.ui.TreeView1->setCurrentItem(node);
+    s.tree->setCurrentItem(node);
 }
 
 void GetMailboxStores(engine::StoreLoad& s) {
@@ -140,15 +140,14 @@ void NodeClick(engine::StoreLoad& s, QTreeWidgetItem* node) {
     // Staged edits are dropped without a question.
     s.panel.leaveStaged();
     engine::ProcessMailboxStore(s, node, true);
-    kit::setMousePointer(s.ui.ListView1, kit::vbDefault);
-    kit::setMousePointer(s.ui.TreeView1, kit::vbDefault);
+    kit::setMousePointer(s.tree, kit::vbDefault);
     kit::setMousePointer(s.ui.form, kit::vbDefault);
 }
 
 void backToLoadedStore(engine::StoreLoad& s) {
     SelectingGuard selecting(s.guard);
-    QTreeWidget* tree = s.ui.TreeView1;
-    QTreeWidgetItem* loaded = engine::loadedNode(s.panel, s.ui.TreeView1);
+    QTreeWidget* tree = s.tree;
+    QTreeWidgetItem* loaded = engine::loadedNode(s.panel, s.tree);
     if (loaded) {
         tree->setCurrentItem(loaded);
     } else if (QTreeWidgetItem* current = tree->currentItem()) {
@@ -157,8 +156,8 @@ void backToLoadedStore(engine::StoreLoad& s) {
 }
 
 void followSelection(engine::StoreLoad& s) {
-    QTreeWidgetItem* current = s.ui.TreeView1->currentItem();
-    if (!current || current == engine::loadedNode(s.panel, s.ui.TreeView1)) return;
+    QTreeWidgetItem* current = s.tree->currentItem();
+    if (!current || current == engine::loadedNode(s.panel, s.tree)) return;
     if (isMailboxStore(current))
         NodeClick(s, current);
     else
@@ -174,8 +173,8 @@ namespace {
 // held (the keyboard). Moves made while a button is held wait for its release.
 class SelectionFollower : public QObject {
 public:
-    explicit SelectionFollower(engine::StoreLoad& s) : QObject(s.ui.TreeView1), load_(s) {
-        s.ui.TreeView1->viewport()->installEventFilter(this);
+    explicit SelectionFollower(engine::StoreLoad& s) : QObject(s.tree), load_(s) {
+        s.tree->viewport()->installEventFilter(this);
     }
     void schedule() {
         if (scheduled_) return;
@@ -200,7 +199,7 @@ private:
 }  // namespace
 
 void connectTreeView(engine::StoreLoad& s) {
-    QTreeWidget* tree = s.ui.TreeView1;
+    QTreeWidget* tree = s.tree;
     auto* follower = new SelectionFollower(s);
     // A left click loads the clicked store again, also the loaded one (Reset).
     QObject::connect(tree, &QTreeWidget::itemClicked, tree,

@@ -3,6 +3,7 @@
 #include "kit/CaptionLabel.h"
 #include "kit/Colors.h"
 #include "state/ErrorLog.h"
+#include "store/StoreTag.h"
 #include "platform/ComError.h"
 
 namespace panel {
@@ -23,7 +24,7 @@ void markRemoved(QWidget* w) {
 }  // namespace
 
 PanelControls panelControls(const InstallFormUi& ui) {
-    return {ui.Check3, ui.Check4, ui.Check5, ui.Label3, ui.Label4, ui.Command3, ui.Command6};
+    return {ui.Check3, ui.Check4, ui.Check5, ui.Label3, ui.Label4, ui.Command3, ui.Command6, ui.Check1, ui.Check2};
 }
 
 void showStaging(const PanelModel& model, QPushButton* command1, QPushButton* command4) {
@@ -127,6 +128,34 @@ void pickForwardingRecipient(PanelModel& model, const QString& name, const QStri
 }
 
 
+
+void showLoaded(const PanelEditing& p) {
+    const PanelControls& ui = p.c;
+    const ShownSettings& shown = p.model.shown();
+    const auto plain = [](QWidget* w) {
+        kit::setForeColor(w, kit::kBlack);
+        kit::setBackColor(w, kit::kButtonFace);
+    };
+    ui.Label3->setCaption(shown.journalName);
+    ui.Check3->setChecked(!shown.journalName.isEmpty());
+    ui.Check4->setEnabled(!shown.journalName.isEmpty());
+    plain(ui.Label3);
+    ui.Label4->setCaption(shown.forwardingName);
+    const bool forwarding = !store::tag::trimBlanks(shown.forwardingName).isEmpty();
+    ui.Check4->setChecked(forwarding);
+    ui.Check5->setEnabled(forwarding);
+    plain(ui.Label4);
+    plain(ui.Check5);
+    ui.Check5->setChecked(shown.both);
+    ui.Command3->setEnabled(ui.Check3->isChecked());
+    ui.Command6->setEnabled(ui.Check4->isChecked());
+    ui.Check1->setEnabled(!p.model.users().empty());
+    ui.Check2->setEnabled(ui.Check1->isEnabled());
+}
+
+void connectShown(const PanelEditing& p) {
+    QObject::connect(&p.model, &PanelModel::shownChanged, p.c.Label3, [p] { showLoaded(p); });
+}
 
 void connectPanel(const PanelEditing& p, const PanelPickers& pickers, state::ErrorLog& log) {
     const PanelControls& ui = p.c;

@@ -28,6 +28,8 @@ struct PanelControls {
     kit::CaptionLabel* Label4 = nullptr;
     QPushButton* Command3 = nullptr;  // Browse (journal mailbox)
     QPushButton* Command6 = nullptr;  // Browse (forwarding)
+    QCheckBox* Check1 = nullptr;      // "All ingoing"
+    QCheckBox* Check2 = nullptr;      // "All outgoing"
 };
 PanelControls panelControls(const InstallFormUi& ui);
 
@@ -75,6 +77,15 @@ void pickForwardingRecipient(PanelModel& model, const QString& name, const QStri
 
 // Browse: shows a picker; a failure inside it is logged and the log shown.
 void browse(state::ErrorLog& log, const std::function<void()>& showPicker);
+
+// Shows what a load read (PanelModel::shown): the journal mailbox's name with
+// "Archive mailbox:" ticked when there is one and forwarding then available, the
+// forwarding recipient's name with "Forward to:" and "Both", every marker
+// cleared, the Browse buttons as their boxes, and the bulk boxes available while
+// the list has rows.
+void showLoaded(const PanelEditing& p);
+// Connects showLoaded to the model's shownChanged (the window does, from its start).
+void connectShown(const PanelEditing& p);
 
 // Connects the administrator's clicks on Check3, Check4 and Check5, the caption
 // changes of Label3 and Label4, the model's picks and the two Browse buttons to

@@ -15,11 +15,17 @@ bool PanelModel::isLoaded(const QString& dn) const {
 
 void PanelModel::load(const QString& dn, const QString& name, const QString& tag) {
     store_ = LoadedStore{dn, name, tag, QString()};
+    shown_ = {};
     journal_ = {};
     forwarding_ = {};
     both_.reset();
     clearUsers();
     emit changed();
+}
+
+void PanelModel::show(const ShownSettings& shown) {
+    shown_ = shown;
+    emit shownChanged();
 }
 
 void PanelModel::unload() {

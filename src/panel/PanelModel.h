@@ -36,6 +36,14 @@ struct StagedRecipient {
     bool removed() const { return state == State::Removed; }
 };
 
+// What a load read of the shown store: its journal mailbox's display name, the
+// forwarding recipient's display name and "Both".
+struct ShownSettings {
+    QString journalName;
+    QString forwardingName;
+    bool both = false;
+};
+
 // One user of the list.
 struct UserRow {
     QString mail;            // the row's key
@@ -62,6 +70,9 @@ public:
     void unload();
     void setTag(const QString& tag) { store_.tag = tag; }
     void setMode(const QString& mode) { store_.mode = mode; }
+    // What the panel shows of the loaded store once its load has read it.
+    const ShownSettings& shown() const { return shown_; }
+    void show(const ShownSettings& shown);
     // The load after a finished Change (or a store clicked): nothing is staged.
     void leaveStaged();
 
@@ -126,12 +137,18 @@ signals:
     void userChanged(int index);
     // Every row's switches or staging changed.
     void allUsersChanged();
+    // A load read the store's settings (shown()): the panel shows them afresh.
+    void shownChanged();
+    // A load put the store's users in: the list shows them sorted by name
+    // (the view may let the window process messages meanwhile).
+    void usersLoaded();
     // A picker chose a journal mailbox, or a forwarding recipient (or none).
     void journalPicked();
     void forwardingPicked();
 
 private:
     LoadedStore store_;
+    ShownSettings shown_;
     StagedRecipient journal_;
     StagedRecipient forwarding_;
     std::optional<bool> both_;

@@ -150,7 +150,8 @@ TEST_F(FormTest, ResetReloadsTheLoadedStoreAndAFailingHandlerNeverEscapes) {
         reloaded = node;
         pendingDuringReload = f.panel().anyStaged();
     };
-    form->panel().setBoth(true);
+    form->panel().setUsers({{QStringLiteral("a@lab"), QStringLiteral("a"), {}, {}, false, false}});
+    form->panel().setSwitch(0, 2, false);
     ui().Command4->click();
     EXPECT_EQ(reloaded, store);
     EXPECT_FALSE(pendingDuringReload);

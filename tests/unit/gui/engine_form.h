@@ -14,6 +14,7 @@
 #include "panel/PanelEvents.h"
 #include "pickers/PickerDialog.h"
 #include "users/ListInteraction.h"
+#include "users/ListSort.h"
 #include "users/UserList.h"
 #include "users/UserListModel.h"
 
@@ -43,6 +44,10 @@ struct EngineForm {
         // The buttons follow the model's staging, as the window shows them.
         QObject::connect(&panel, &panel::PanelModel::changed, &form,
                          [this] { panel::showStaging(panel, ui.Command1, ui.Command4); });
+        // What a load read is shown, its users sorted by name, as the window does.
+        panel::connectShown(panelEditing());
+        QObject::connect(&panel, &panel::PanelModel::usersLoaded, &form,
+                         [this] { users::SortByFirstColumn(ui.ListView1, sortOrder, state.strLastSelectedItemKey); });
     }
 
     // The list's names, top to bottom, as it shows them.
@@ -92,7 +97,7 @@ struct EngineForm {
     panel::PanelPickers pickers;
     engine::LoadGuard guard;
     users::SortOrder sortOrder;
-    engine::StoreLoad load{ui, g, state, log, progress, prompt, panel, guard, sortOrder, {}};
+    engine::StoreLoad load{ui, ui.TreeView1, g, state, log, progress, prompt, panel, guard, {}};
     QTreeWidgetItem* group = nullptr;
 };
 
