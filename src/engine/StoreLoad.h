@@ -31,9 +31,6 @@ struct LoadGuard {
     // Counts rebuilds of the store tree: a refresh clicked meanwhile deletes
     // every node.
     uint64_t treeGeneration = 0;
-    // Set while the program itself changes the tree's selection, so selection
-    // signals are not taken for the administrator's choice.
-    int selectingTree = 0;
 };
 
 // What the store load asks of the subsystems above it, each replaceable in tests.

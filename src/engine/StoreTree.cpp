@@ -12,6 +12,7 @@
 #include "platform/exchange/StorageGroup.h"
 
 #include <QApplication>
+#include <QSignalBlocker>
 #include <optional>
 
 namespace tree {
@@ -21,14 +22,12 @@ using platform::exchange::ExchangeServer;
 using platform::exchange::MailboxStoreDB;
 using platform::exchange::StorageGroup;
 
-struct SelectingGuard {
-    explicit SelectingGuard(engine::LoadGuard& g) : guard(g) { ++guard.selectingTree; }
-    ~SelectingGuard() { --guard.selectingTree; }
-    engine::LoadGuard& guard;
-};
+// The program's own changes of the tree's selection are not reported: its
+// signals are held back while it makes them.
+using ProgramSelection = QSignalBlocker;
 
 void clearTree(engine::StoreLoad& s) {
-    SelectingGuard selecting(s.guard);
+    ProgramSelection selecting(s.tree);
     s.panel.unload();
     ++s.guard.treeGeneration;
     ++s.guard.loadGeneration;
@@ -105,7 +104,7 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
 }  // namespace
 
 void selectNode(engine::StoreLoad& s, QTreeWidgetItem* node) {
-    SelectingGuard selecting(s.guard);
+    ProgramSelection selecting(s.tree);
     s.tree->setCurrentItem(node);
 }
 
@@ -145,7 +144,7 @@ void NodeClick(engine::StoreLoad& s, QTreeWidgetItem* node) {
 }
 
 void backToLoadedStore(engine::StoreLoad& s) {
-    SelectingGuard selecting(s.guard);
+    ProgramSelection selecting(s.tree);
     QTreeWidget* tree = s.tree;
     QTreeWidgetItem* loaded = engine::loadedNode(s.panel, s.tree);
     if (loaded) {
@@ -205,10 +204,9 @@ void connectTreeView(engine::StoreLoad& s) {
     QObject::connect(tree, &QTreeWidget::itemClicked, tree,
                      [&s](QTreeWidgetItem* item, int) { NodeClick(s, item); });
     // Every other move of the selection is followed once it is complete; the
-    // program's own selections are not reported.
-    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree, [&s, follower](QTreeWidgetItem*, QTreeWidgetItem*) {
-        if (s.guard.selectingTree == 0) follower->schedule();
-    });
+    // program's own selections are not reported (ProgramSelection).
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
+                     [follower](QTreeWidgetItem*, QTreeWidgetItem*) { follower->schedule(); });
     QObject::connect(tree, &QTreeWidget::itemCollapsed, tree,
                      [&s](QTreeWidgetItem* item) { NodeCollapseOrExpand(s, item); });
     QObject::connect(tree, &QTreeWidget::itemExpanded, tree,
