@@ -9,16 +9,17 @@
 namespace panel {
 namespace {
 
+enum class Mark { None, New, Removed };
+
 // Red text on the normal background: a new name or a switch turned on is staged.
-void markNew(QWidget* w) {
-    kit::setBackColor(w, kit::kButtonFace);
-    kit::setForeColor(w, kit::kRed);
+// Black text on a red background: a removal or a switch turned off is staged.
+void mark(QWidget* w, Mark m) {
+    kit::setBackColor(w, m == Mark::Removed ? kit::kRed : kit::kButtonFace);
+    kit::setForeColor(w, m == Mark::New ? kit::kRed : kit::kBlack);
 }
 
-// Black text on a red background: a removal or a switch turned off is staged.
-void markRemoved(QWidget* w) {
-    kit::setBackColor(w, kit::kRed);
-    kit::setForeColor(w, kit::kBlack);
+Mark markOf(const StagedRecipient& r) {
+    return r.picked() ? Mark::New : r.removed() ? Mark::Removed : Mark::None;
 }
 
 }  // namespace
@@ -73,8 +74,6 @@ void Check4_Click(const PanelEditing& p) {
         return;
     }
     p.model.removeForwarding();
-    kit::setForeColor(ui.Check5, kit::kBlack);
-    kit::setBackColor(ui.Check5, kit::kButtonFace);
     ui.Check5->setEnabled(false);
     ui.Command6->setEnabled(false);
     ui.Label4->setCaption(QString());
@@ -83,32 +82,18 @@ void Check4_Click(const PanelEditing& p) {
 void Check5_Click(const PanelEditing& p) {
     if (p.model.busy()) return;
     p.model.setBoth(p.c.Check5->isChecked());
-    if (p.c.Check5->isChecked())
-        markNew(p.c.Check5);
-    else
-        markRemoved(p.c.Check5);
 }
 
 void Label3_Change(const PanelEditing& p) {
     if (p.model.busy()) return;
-    const PanelControls& ui = p.c;
-    if (!ui.Label3->caption().isEmpty()) {
-        markNew(ui.Label3);
-        ui.Check4->setEnabled(true);  // forwarding needs a journal mailbox
-    } else {
-        markRemoved(ui.Label3);
-    }
+    // Forwarding needs a journal mailbox.
+    if (!p.c.Label3->caption().isEmpty()) p.c.Check4->setEnabled(true);
 }
 
 void Label4_Change(const PanelEditing& p) {
     if (p.model.busy()) return;
     const PanelControls& ui = p.c;
-    const bool named = !ui.Label4->caption().isEmpty();
-    if (named)
-        markNew(ui.Label4);
-    else
-        markRemoved(ui.Label4);
-    ui.Check5->setEnabled(named);
+    ui.Check5->setEnabled(!ui.Label4->caption().isEmpty());
     // A new or removed recipient always starts without "both"; the administrator
     // checks it again to keep it.
     ui.Check5->setChecked(false);
@@ -153,8 +138,16 @@ void showLoaded(const PanelEditing& p) {
     ui.Check2->setEnabled(ui.Check1->isEnabled());
 }
 
+void showMarks(const PanelEditing& p) {
+    mark(p.c.Label3, markOf(p.model.journal()));
+    mark(p.c.Label4, markOf(p.model.forwarding()));
+    const std::optional<bool>& both = p.model.both();
+    mark(p.c.Check5, !both ? Mark::None : *both ? Mark::New : Mark::Removed);
+}
+
 void connectShown(const PanelEditing& p) {
     QObject::connect(&p.model, &PanelModel::shownChanged, p.c.Label3, [p] { showLoaded(p); });
+    QObject::connect(&p.model, &PanelModel::changed, p.c.Label3, [p] { showMarks(p); });
 }
 
 void connectPanel(const PanelEditing& p, const PanelPickers& pickers, state::ErrorLog& log) {
@@ -167,10 +160,8 @@ void connectPanel(const PanelEditing& p, const PanelPickers& pickers, state::Err
     QObject::connect(ui.Label3, &kit::CaptionLabel::captionChanged, ui.Label3, [p] { Label3_Change(p); });
     QObject::connect(ui.Label4, &kit::CaptionLabel::captionChanged, ui.Label4, [p] { Label4_Change(p); });
     // A pick is shown as a caption change, which marks it.
-    QObject::connect(&p.model, &PanelModel::journalPicked, ui.Label3, [p] {
-        p.c.Label3->setCaption(p.model.journal().name);
-        kit::setBackColor(p.c.Label3, kit::kButtonFace);
-    });
+    QObject::connect(&p.model, &PanelModel::journalPicked, ui.Label3,
+                     [p] { p.c.Label3->setCaption(p.model.journal().name); });
     QObject::connect(&p.model, &PanelModel::forwardingPicked, ui.Label4,
                      [p] { p.c.Label4->setCaption(p.model.forwarding().name); });
     QObject::connect(ui.Command3, &QPushButton::clicked, ui.Command3,

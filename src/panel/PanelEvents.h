@@ -1,9 +1,8 @@
 #pragma once
 // The store panel's editing handlers: the journal-mailbox, forwarding and "both"
 // check boxes, the two name labels and the Browse buttons. Every edit is only
-// staged in the panel model and the edited control coloured (kit/Colors.h); the
-// window follows the model for "Change" / "Refresh" and Reset. Nothing is
-// written until Change.
+// staged in the panel model; the red marks (kit/Colors.h), "Change" / "Refresh"
+// and Reset follow the model. Nothing is written until Change.
 //
 // The check boxes report only the administrator's clicks; the handlers ignore
 // them while a load runs (PanelModel::busy), and the label handlers act on a
@@ -60,14 +59,13 @@ void Check3_Click(const PanelEditing& p);
 // "Forward to:" clicked. Checked: Browse becomes available. Unchecked: the
 // forwarding recipient is staged for removal and "both" is reset and disabled.
 void Check4_Click(const PanelEditing& p);
-// "Deliver messages to both ..." clicked: staged (red text when switched on, red
-// background when off). Reset stays as it was.
+// "Deliver messages to both ..." clicked: staged on or off. "Both" alone does not
+// make Reset available.
 void Check5_Click(const PanelEditing& p);
-// The journal mailbox's name changed: red text for a new name, red background
-// when it was cleared. A name makes forwarding available.
+// The journal mailbox's name changed: a name makes forwarding available.
 void Label3_Change(const PanelEditing& p);
-// The forwarding recipient's name changed, marked like Label3; "both" is
-// unchecked quietly and is available only while a recipient is named.
+// The forwarding recipient's name changed: "both" is unchecked and available
+// only while a recipient is named.
 void Label4_Change(const PanelEditing& p);
 // The pickers' choices: the journal mailbox (name and distinguished name) and
 // the forwarding recipient (name and forwarding text; no name removes it),
@@ -84,7 +82,11 @@ void browse(state::ErrorLog& log, const std::function<void()>& showPicker);
 // cleared, the Browse buttons as their boxes, and the bulk boxes available while
 // the list has rows.
 void showLoaded(const PanelEditing& p);
-// Connects showLoaded to the model's shownChanged (the window does, from its start).
+// The staged marks as the model holds them: a picked name in red text, a removed
+// one on red, "Both" staged on in red text, staged off on red.
+void showMarks(const PanelEditing& p);
+// Connects showLoaded to the model's shownChanged and showMarks to its changes
+// (the window does, from its start).
 void connectShown(const PanelEditing& p);
 
 // Connects the administrator's clicks on Check3, Check4 and Check5, the caption
