@@ -24,9 +24,9 @@
 namespace testing_support {
 
 // The first column's texts, top to bottom.
-inline QStringList firstColumnTexts(const QTreeWidget* list) {
+inline QStringList firstColumnTexts(const QTreeView* list) {
     QStringList names;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
+    for (int i = 0; i < list->model()->rowCount(); ++i) names << list->model()->index(i, 0).data().toString();
     return names;
 }
 
@@ -48,13 +48,6 @@ struct EngineForm {
         panel::connectShown(panelEditing());
         QObject::connect(&panel, &panel::PanelModel::usersLoaded, &form,
                          [this] { users::SortByFirstColumn(ui.ListView1, sortOrder, state.strLastSelectedItemKey); });
-    }
-
-    // The list's names, top to bottom, as it shows them.
-    QStringList listedNames() const {
-        QStringList names;
-        for (int r = 0; r < list.order.rowCount(); ++r) names << list.order.index(r, 0).data().toString();
-        return names;
     }
 
     // A storage group with a store below it, the store selected and loaded into

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 using namespace users;
+using testing_support::firstColumnTexts;
+
 namespace {
 
 struct Row { const char* name; bool in = true, out = true; };
@@ -27,11 +29,6 @@ protected:
         }
         panel.setUsers(std::move(users));
     }
-    QStringList firstColumnTexts() const {
-        QStringList names;
-        for (int r = 0; r < models.order.rowCount(); ++r) names << models.order.index(r, 0).data().toString();
-        return names;
-    }
     void sortFirst() { SortByFirstColumn(&list, order, lastKey); }
     void click(int column) { ColumnClick(&list, order, lastKey, column); }
     Qt::SortOrder arrowOrder() const { return list.header()->sortIndicatorOrder(); }
@@ -46,7 +43,7 @@ protected:
 TEST_F(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
     fill({{"carol", true, true}, {"Bob", true, true}, {"alice", true, true}});
     sortFirst();
-    EXPECT_EQ(firstColumnTexts(), QStringList({"alice", "Bob", "carol"}));
+    EXPECT_EQ(firstColumnTexts(&list), QStringList({"alice", "Bob", "carol"}));
     EXPECT_EQ(list.currentIndex().data().toString(), "alice");
     EXPECT_EQ(sortArrowColumn(&list), 1);
     EXPECT_EQ(arrowOrder(), Qt::AscendingOrder);
@@ -54,7 +51,7 @@ TEST_F(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
 
     // a click on column 1 right after the load sorts descending
     click(1);
-    EXPECT_EQ(firstColumnTexts(), QStringList({"carol", "Bob", "alice"}));
+    EXPECT_EQ(firstColumnTexts(&list), QStringList({"carol", "Bob", "alice"}));
     EXPECT_EQ(arrowOrder(), Qt::DescendingOrder);
     // the selected row is remembered
     EXPECT_EQ(lastKey, "alice@x");
@@ -69,7 +66,7 @@ TEST_F(UserListSort, NamesSortByTheLocale) {
     sortList(&list, 0, 0);
     const QStringList ascending{"Anna Lind", "Åsa Berg", "Lena Ek", "Łukasz Nowak", "Örjan Holm", "oskar ek",
                                 "Zoe Adams"};
-    EXPECT_EQ(firstColumnTexts().join(" | ").toStdString(), ascending.join(" | ").toStdString());
+    EXPECT_EQ(firstColumnTexts(&list).join(" | ").toStdString(), ascending.join(" | ").toStdString());
 }
 
 TEST_F(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
@@ -79,16 +76,16 @@ TEST_F(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
 
     sortFirst();  // as after a load
     click(2);     // first click on column 2: ascending, off first
-    EXPECT_EQ(firstColumnTexts(), QStringList({"b", "d", "a", "c"}));
+    EXPECT_EQ(firstColumnTexts(&list), QStringList({"b", "d", "a", "c"}));
     EXPECT_EQ(sortArrowColumn(&list), 2);
     EXPECT_EQ(order.column[0], 1);
     EXPECT_EQ(order.column[2], 1);
 
     click(3);
-    EXPECT_EQ(firstColumnTexts(), QStringList({"d", "c", "b", "a"}));
+    EXPECT_EQ(firstColumnTexts(&list), QStringList({"d", "c", "b", "a"}));
     EXPECT_EQ(sortArrowColumn(&list), 3);
     click(3);
-    EXPECT_EQ(firstColumnTexts().mid(0, 2), QStringList({"b", "a"}));
+    EXPECT_EQ(firstColumnTexts(&list).mid(0, 2), QStringList({"b", "a"}));
     EXPECT_EQ(arrowOrder(), Qt::DescendingOrder);
     // the other columns were set to descending, so their next click ascends
     click(2);
