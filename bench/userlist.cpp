@@ -16,6 +16,8 @@
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/StorageGroup.h"
 #include "users/UserList.h"
+#include "users/UserListModel.h"
+#include "users/UserListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -135,9 +137,7 @@ int main(int argc, char** argv) {
     panel::InstallFormUi ui;
     ui.form = &window;
     ui.TreeView1 = new QTreeWidget;
-    ui.ListView1 = new QTreeWidget;
-    ui.ListView1->setColumnCount(3);
-    ui.ListView1->setHeaderLabels({"Name", "Journal ingoing", "Journal outgoing"});
+    ui.ListView1 = new users::UserListView;
     layout->addWidget(ui.TreeView1);
     layout->addWidget(ui.ListView1);
     window.setCentralWidget(central);
@@ -150,14 +150,16 @@ int main(int argc, char** argv) {
     window.show();
     QCoreApplication::processEvents();
 
-    tree::setTag(tree::addRoot(ui.TreeView1, store.dn, store.name, "mailboxstore"), "");
-    ui.TreeView1->setCurrentItem(ui.TreeView1->topLevelItem(0));
+    QTreeWidgetItem* group = tree::addRoot(ui.TreeView1, QString(), "Storage Group", tree::kStorageGroupImage);
+    ui.TreeView1->setCurrentItem(tree::addChild(group, store.dn, store.name, "mailboxstore"));
 
     state::FormState form;
     state::MemoryErrorLog log;
     kit::StripProgress progress(g, *strip);
     panel::PanelModel model;
-    const users::UserListFill fill{ui.ListView1, model, g, form, log, progress};
+    users::UserListModels listModels(model);
+    ui.ListView1->setModel(&listModels.order);
+    const users::UserListFill fill{model, g, form, log, progress};
 
     double ours = 1e9;
     double base = 1e9;
@@ -173,7 +175,7 @@ int main(int argc, char** argv) {
         users::GetUsersWithMailboxes(fill, store.dn, QString(), true);
         QCoreApplication::processEvents();  // the list is drawn once the fill ends
         ours = std::min(ours, t.nsecsElapsed() / 1e9);
-        listed = ui.ListView1->topLevelItemCount();
+        listed = ui.ListView1->model()->rowCount();
         std::printf("round %d: ours %.3f s (%d rows listed), ldapsearch %.3f s (%d entries)\n", round + 1,
                     t.nsecsElapsed() / 1e9, listed, b, entries);
     }

@@ -8,11 +8,10 @@
 #include "kit/StatusPanels.h"
 #include "kit/StatusProgress.h"
 #include "app/TextBoxErrorLog.h"
-#include "complus/ComCheckStaging.h"
 #include "platform/ComError.h"
 #include "platform/store/StoreConnection.h"
-#include "users/ListItem.h"
 #include "platform/system/SystemProbes.h"
+#include "users/ListSort.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -25,10 +24,12 @@ int twipsToPixels(int twips) { return static_cast<int>(std::lround(twips / 15.0)
 InstallForm::InstallForm(platform::system::SystemProbes& probes, state::Prompt& prompt, QWidget* parent)
     : QMainWindow(parent), probes_(probes), prompt_(prompt) {
     ui_ = buildInstallForm(this);
+    userList_ = std::make_unique<users::UserListModels>(panel_);
+    ui_.ListView1->setModel(&userList_->order);
     log_ = std::make_unique<TextBoxErrorLog>(ui_.txtErr, ui_.Command5);
     progress_ = std::make_unique<kit::StripProgress>(g_, *ui_.Picture1);
     load_ = std::make_unique<engine::StoreLoad>(
-        engine::StoreLoad{ui_, g_, form_, *log_, *progress_, prompt_, panel_, guard_, sortOrder_, {}});
+        engine::StoreLoad{ui_, ui_.TreeView1, g_, form_, *log_, *progress_, prompt_, panel_, guard_, {}});
     resize(1180, 760);
     connectControls();
 }
@@ -42,7 +43,6 @@ void InstallForm::safely(F&& handler) {
         log_->logWithoutContext(run.number(), run.description());
         log_->show();
         kit::setMousePointer(this, kit::vbDefault);
-        g_.blnEventsEnabled = true;
     }
 }
 
@@ -51,10 +51,25 @@ void InstallForm::connectControls() {
     connect(ui_.Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(ui_.Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
     connect(ui_.Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-    // A change of the box's value counts as a click, also when the program makes it;
-    // the handlers' guard tells the two apart.
-    connect(ui_.CheckRegCom, &QCheckBox::toggled, this, [this] { CheckRegCom_Click(); });
-    connect(ui_.CheckUnRegCom, &QCheckBox::toggled, this, [this] { CheckUnRegCom_Click(); });
+    // Only the administrator's clicks stage; values the program sets do not.
+    connect(ui_.CheckRegCom, &QCheckBox::clicked, this, [this] { CheckRegCom_Click(); });
+    connect(ui_.CheckUnRegCom, &QCheckBox::clicked, this, [this] { CheckUnRegCom_Click(); });
+    connect(&panel_, &panel::PanelModel::changed, this, [this] { showStaging(); });
+    showStaging();
+    // What a load read is shown in the panel; its users sorted by name.
+    panel::connectShown({panel::panelControls(ui_), panel_});
+    connect(&panel_, &panel::PanelModel::usersLoaded, this,
+            [this] { users::SortByFirstColumn(ui_.ListView1, sortOrder_, form_.strLastSelectedItemKey); });
+}
+
+void InstallForm::showStaging() {
+    panel::showStaging(panel_, ui_.Command1, ui_.Command4);
+    const auto show = [](QCheckBox* box, bool staged) {
+        if (!staged && box->isChecked()) box->setChecked(false);
+        kit::setForeColor(box, staged ? kit::kRed : kit::kBlack);
+    };
+    show(ui_.CheckRegCom, panel_.installCom());
+    show(ui_.CheckUnRegCom, panel_.uninstallCom());
 }
 
 // ---- life cycle ------------------------------------------------------------
@@ -73,11 +88,7 @@ void InstallForm::Form_Load() {
 }
 
 void InstallForm::buildUserListColumns() {
-    QTreeWidget* list = ui_.ListView1;
-    list->clear();
-    list->setColumnCount(3);
-    list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Journal ingoing"),
-                           QStringLiteral("Journal outgoing")});
+    QTreeView* list = ui_.ListView1;
     list->header()->setStretchLastSection(true);
     list->setColumnWidth(0, twipsToPixels(3500));
     list->setColumnWidth(1, twipsToPixels(1700));
@@ -87,11 +98,11 @@ void InstallForm::buildUserListColumns() {
 void InstallForm::selectRememberedUser() {
     const QString key = form_.strLastSelectedItemKey;
     if (key.isEmpty()) return;
-    QTreeWidget* list = ui_.ListView1;
-    if (QTreeWidgetItem* item = users::findItem(list, key)) {
-        list->scrollToItem(item);
-        list->setCurrentItem(item);
-        item->setSelected(true);
+    QTreeView* list = ui_.ListView1;
+    const QModelIndex row = userList_->rowOf(key);
+    if (row.isValid()) {
+        list->scrollTo(row);
+        list->setCurrentIndex(row);
     }
 }
 
@@ -164,6 +175,9 @@ RefreshSteps InstallForm::refreshSteps() {
 }
 
 void InstallForm::RefreshLists() {
+    // The panel's resets during the refresh stage nothing.
+    panel::BusyScope busy(panel_);
+    panel_.clearUsers();
     safely([this] { app::RefreshLists(ui_, g_, form_, *log_, refreshSteps()); });
 }
 
@@ -184,7 +198,7 @@ void InstallForm::Command1_Click() {
     safely([this] {
         if (!ui_.TreeView1->isEnabled()) ui_.TreeView1->setEnabled(true);
         Command5_Click();
-        if (!g_.blnChangesPending) {
+        if (!panel_.anyStaged()) {
             RefreshLists();
             return;
         }
@@ -207,29 +221,18 @@ void InstallForm::Command2_Click() {
 void InstallForm::Command4_Click() {
     safely([this] {
         if (!ui_.TreeView1->isEnabled()) ui_.TreeView1->setEnabled(true);
-        g_.blnChangesPending = false;
+        panel_.leaveStaged();
         if (hooks_.nodeClick) hooks_.nodeClick(*this, loadedNode());
     });
 }
 
-namespace {
-// The clicked COM+ box and the Refresh/Change button, as the staging handler sees them.
-class ComCheckControls : public complus::ComCheckView {
-public:
-    ComCheckControls(QCheckBox* box, QPushButton* command1) : box_(box), command1_(command1) {}
-    void setBoxForeColor(uint32_t color) override { kit::setForeColor(box_, color); }
-    void setCommand1Caption(const QString& caption) override { command1_->setText(caption); }
-
-private:
-    QCheckBox* box_;
-    QPushButton* command1_;
-};
-}  // namespace
-
+// Ticking or unticking a COM+ box stages or unstages that box's action alone;
+// other staged edits stay, and the caption follows whatever is still staged.
 void InstallForm::stageComPlusBox(QCheckBox* box) {
-    ComCheckControls view(box, ui_.Command1);
-    complus::onComCheckClick(g_, box->isChecked() ? 1 : 0, view);
-    if (!g_.blnEventsEnabled) return;
+    if (panel_.busy()) {
+        showStaging();
+        return;
+    }
     if (box == ui_.CheckRegCom)
         panel_.setInstallCom(box->isChecked());
     else

@@ -13,6 +13,8 @@
 #include "state/Globals.h"
 #include "state/Progress.h"
 #include "state/Prompt.h"
+#include "users/ListSort.h"
+#include "users/UserListModel.h"
 
 #include <QMainWindow>
 #include <cstdint>
@@ -59,6 +61,11 @@ public:
     platform::system::SystemProbes& probes() { return probes_; }
     // The loaded store, its staged edits and its user rows.
     panel::PanelModel& panel() { return panel_; }
+    // The user list's model and order over the panel model's rows; Change writes
+    // the staged users in userList().stagedInListOrder().
+    users::UserListModels& userList() { return *userList_; }
+    // The user list's column sort orders (they outlive its rows).
+    users::SortOrder& sortOrder() { return sortOrder_; }
     // What the store load and the tree rebuild work on (its services are
     // filled in by the wiring).
     engine::StoreLoad& storeLoad() { return *load_; }
@@ -100,6 +107,8 @@ private:
     void buildUserListColumns();
     void selectRememberedUser();
     void stageComPlusBox(QCheckBox* box);
+    // The buttons and COM+ boxes as the panel model's staging shows them.
+    void showStaging();
     RefreshSteps refreshSteps();
     // Runs a handler so that nothing it throws leaves the window.
     template <typename F>
@@ -113,6 +122,7 @@ private:
     std::unique_ptr<state::ErrorLog> log_;
     std::unique_ptr<state::ProgressView> progress_;
     panel::PanelModel panel_;
+    std::unique_ptr<users::UserListModels> userList_;
     engine::LoadGuard guard_;
     users::SortOrder sortOrder_;
     std::unique_ptr<engine::StoreLoad> load_;

@@ -1,6 +1,6 @@
 #include "app/InstallFormLayout.h"
 
-#include "users/SortArrowHeader.h"
+#include "users/UserListView.h"
 
 #include "kit/CaptionLabel.h"
 #include "kit/ProgressStrip.h"
@@ -50,17 +50,7 @@ QTreeWidget* storeTree(QWidget* parent) {
     return t;
 }
 
-QTreeWidget* userList(QWidget* parent) {
-    auto* l = make<QTreeWidget>("ListView1", parent);
-    l->setRootIsDecorated(false);
-    l->setUniformRowHeights(true);
-    l->setIconSize(QSize(16, 16));
-    l->setSelectionMode(QAbstractItemView::SingleSelection);
-    l->setAllColumnsShowFocus(true);
-    l->setHeader(new users::SortArrowHeader(l));
-    l->setColumnCount(0);
-    return l;
-}
+QTreeView* userList(QWidget* parent) { return make<users::UserListView>("ListView1", parent); }
 
 QGroupBox* storePanel(QWidget* parent, panel::InstallFormUi& ui) {
     auto* frame = make<QGroupBox>("Frame1", parent);

@@ -49,7 +49,6 @@ void resetStorePanel(panel::InstallFormUi& ui) {
 void RefreshLists(panel::InstallFormUi& ui, state::Globals& g, state::FormState& form, state::ErrorLog& log,
                   const RefreshSteps& steps) {
     kit::setMousePointer(ui.form, kit::vbHourglass);
-    ui.ListView1->clear();
 
     const complus::ComPlusFacts facts = comPlusFacts(g, log, steps);
     form.blnComPlusInstalled = facts.installed;
@@ -58,13 +57,11 @@ void RefreshLists(panel::InstallFormUi& ui, state::Globals& g, state::FormState&
     applyComPlusPanel(panel, ui);
     kit::setPanelText(ui.StatusBar1, QStringLiteral("text"), panel.statusText);
 
-    g.blnEventsEnabled = false;
     resetStorePanel(ui);
 
     if (steps.getMailboxStores) guarded(log, steps.getMailboxStores);
 
     kit::setMousePointer(ui.form, kit::vbDefault);
-    g.blnEventsEnabled = true;
 }
 
 }  // namespace app

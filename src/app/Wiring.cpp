@@ -63,16 +63,16 @@ void wireSubsystems(InstallForm& form) {
         };
     panel::InstallFormUi& ui = form.ui();
     tree::connectTreeView(form.storeLoad());
-    users::connectColumnClicks(ui.ListView1, form.storeLoad().sortOrder, form.state().strLastSelectedItemKey);
+    users::connectColumnClicks(ui.ListView1, form.sortOrder(), form.state().strLastSelectedItemKey);
     users::connectListInteraction(
-        users::listEditing(ui, form.globals(), form.panel(), form.state().strLastSelectedItemKey));
+        {ui.form, ui.ListView1, ui.TreeView1, ui.Check1, ui.Check2, form.panel(), form.state().strLastSelectedItemKey});
     // The Browse buttons show the pickers; Exit closes the recipient picker first.
-    const pickers::PickerTarget mailbox{form.globals(), form.panel(), ui.Label3, ui.TreeView1};
-    const pickers::PickerTarget recipient{form.globals(), form.panel(), ui.Label4, ui.TreeView1};
+    const pickers::PickerTarget mailbox{form.globals(), form.panel(), ui.TreeView1};
+    const pickers::PickerTarget recipient{form.globals(), form.panel(), ui.TreeView1};
     form.pickers().showSelectMailbox = [&form, mailbox] { pickers::showSelectMailbox(mailbox, form.prompt()); };
     form.pickers().showSelectRecipient = [recipient] { pickers::showSelectRecipient(recipient); };
     h.closePickers = [](InstallForm&) { pickers::closeSelectRecipient(); };
-    panel::connectPanel({panel::panelControls(ui), form.globals(), form.panel()}, form.pickers(),
+    panel::connectPanel({panel::panelControls(ui), form.panel()}, form.pickers(),
                          form.errorLog());
     // What the directory layer notes on its own (a referral it would not follow).
     platform::directory::setNoticeHandler([window = QPointer<InstallForm>(&form)](int32_t number,

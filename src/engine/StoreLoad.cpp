@@ -12,7 +12,6 @@
 #include "rules/ForwardingText.h"
 #include "rules/StoreTag.h"
 #include "platform/ComError.h"
-#include "users/ListSort.h"
 #include "users/UserList.h"
 
 namespace engine {
@@ -23,12 +22,7 @@ namespace {
 const QString kInaccessible = QStringLiteral("The Message store is inaccessible. Please check your account rights.");
 
 users::UserListFill userListFill(StoreLoad& s) {
-    return {s.ui.ListView1, s.panel, s.g, s.form, s.log, s.progress};
-}
-
-void resetMarkers(QWidget* w) {
-    kit::setForeColor(w, kit::kBlack);
-    kit::setBackColor(w, kit::kButtonFace);
+    return {s.panel, s.g, s.form, s.log, s.progress};
 }
 
 // The frame, before anything is read.
@@ -40,7 +34,6 @@ void prepareFrame(StoreLoad& s, QTreeWidgetItem* node, bool show) {
         s.form.lastShownStoreDn = tree::key(node);
         ui.Frame1->setTitle(tree::text(node));
         ui.Check3->setEnabled(true);
-        if (!s.g.blnChangesPending) ui.ListView1->clear();
     } else {
         ui.Frame1->setEnabled(false);
         for (QCheckBox* box : {ui.Check3, ui.Check4, ui.Check5}) {
@@ -78,27 +71,10 @@ void showMode(StoreLoad& s, QTreeWidgetItem* node, bool show, bool exists, int16
 // The window leaves the staged state.
 void leaveStagedState(StoreLoad& s, int16_t result) {
     panel::InstallFormUi& ui = s.ui;
-    if (result > 0) {
-        s.g.blnChangesPending = false;
-        s.panel.leaveStaged();
-        for (QCheckBox* box : {ui.CheckRegCom, ui.CheckUnRegCom}) {
-            box->setChecked(false);
-            kit::setForeColor(box, kit::kBlack);
-        }
-        ui.Command1->setText(QStringLiteral("Refresh"));
-        ui.Command4->setEnabled(false);
-    }
+    // The window's buttons and the COM+ boxes follow the model.
+    if (result > 0) s.panel.leaveStaged();
     ui.Check1->setChecked(false);
     ui.Check2->setChecked(false);
-}
-
-// The journal mailbox in the panel.
-void showJournal(StoreLoad& s, const QString& name) {
-    panel::InstallFormUi& ui = s.ui;
-    ui.Label3->setCaption(name);
-    ui.Check3->setChecked(!name.isEmpty());
-    ui.Check4->setEnabled(!name.isEmpty());
-    resetMarkers(ui.Label3);
 }
 
 // The journal and forwarding children of the store node.
@@ -122,21 +98,6 @@ void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journal
     }
 }
 
-// Forwarding, "Both" and the buttons of the panel.
-void showForwarding(StoreLoad& s, bool both) {
-    panel::InstallFormUi& ui = s.ui;
-    const bool forwarding = !trimBlanks(ui.Label4->caption()).isEmpty();
-    ui.Check4->setChecked(forwarding);
-    ui.Check5->setEnabled(forwarding);
-    resetMarkers(ui.Label4);
-    resetMarkers(ui.Check5);
-    ui.Check5->setChecked(both);
-    ui.Command3->setEnabled(ui.Check3->isChecked());
-    ui.Command6->setEnabled(ui.Check4->isChecked());
-    ui.Check1->setEnabled(ui.ListView1->topLevelItemCount() > 0);
-    ui.Check2->setEnabled(ui.Check1->isEnabled());
-}
-
 void showErrorBox(StoreLoad& s) {
     const bool any = !s.log.text().isEmpty();
     if (s.ui.txtErr) s.ui.txtErr->setVisible(any);
@@ -156,7 +117,8 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
 
     platform::ResumeNext resume;
     int16_t result = 1;
-    s.g.blnEventsEnabled = false;
+    // The administrator's clicks on the panel are ignored until the load ends.
+    panel::BusyScope busy(s.panel);
     const uint64_t generation = s.guard.treeGeneration;
     const uint64_t load = blnShowInPanel ? ++s.guard.loadGeneration : s.guard.loadGeneration;
     // False once the tree was rebuilt (the node is gone) or, for the panel, once
@@ -165,15 +127,12 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
     const auto current = [&] {
         return s.guard.treeGeneration == generation && (!blnShowInPanel || s.guard.loadGeneration == load);
     };
-    const auto stop = [&] {
-        s.g.blnEventsEnabled = true;
-        return result;
-    };
+    const auto stop = [&] { return result; };
     const QString dn = tree::key(node);
 
     resume([&] { prepareFrame(s, node, blnShowInPanel); });
 
-    if (s.g.blnChangesPending && s.services.applyStagedChanges && s.panel.isLoaded(dn)) {
+    if (s.panel.anyStaged() && s.services.applyStagedChanges && s.panel.isLoaded(dn)) {
         // Writing staged changes (COM+ application, journal recipient, store tag,
         // exclusion markers, registration item) to the loaded store happens here.
         bool go = true;
@@ -183,42 +142,36 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
             return stop();
         }
         if (!current()) return stop();
-        tree::setTag(node, s.panel.store().tag);
+        setNodeTag(node, s.panel.store().tag);
     }
-    if (blnShowInPanel) s.panel.load(dn, tree::text(node), tree::tag(node));
+    if (blnShowInPanel) s.panel.load(dn, tree::text(node), nodeTag(node));
 
     // Load.
-    StoreTag tag = readStoreTag(tree::tag(node));
+    StoreTag tag = tree::settings(node);
     tag.forwarding.clear();
     tag.both = false;
     int16_t exclusions = 0;
-    resume([&] { exclusions = users::GetUsersWithMailboxes(userListFill(s), dn, tree::tag(node), blnShowInPanel); });
+    resume([&] { exclusions = users::GetUsersWithMailboxes(userListFill(s), dn, nodeTag(node), blnShowInPanel); });
     if (!current()) return stop();
-    if (blnShowInPanel)
-        resume([&] { users::SortByFirstColumn(s.ui.ListView1, s.sortOrder, s.form.strLastSelectedItemKey); });
+    // The list shows the users sorted by name; that may let the window process messages.
+    if (blnShowInPanel) resume([&] { emit s.panel.usersLoaded(); });
     if (!current()) return stop();
     bool exists = false;
-    QString refreshed = tree::tag(node);
+    QString refreshed = nodeTag(node);
     resume([&] { exists = s.checkRegItem(tag.journal, &refreshed); });
-    tree::setTag(node, refreshed);
+    setNodeTag(node, refreshed);
     if (blnShowInPanel) s.panel.setTag(refreshed);
-    tag = readStoreTag(refreshed);
+    tag = tree::settings(node);
     resume([&] { showMode(s, node, blnShowInPanel, exists, exclusions, tag); });
 
     if (blnShowInPanel) resume([&] { leaveStagedState(s, result); });
 
     QString unusedMail;
     const QString name = trimBlanks(GetNameByDN(s.g.strLDAPRoot, tag.journal, unusedMail));
-    if (blnShowInPanel) resume([&] { showJournal(s, name); });
-
     const ForwardingName fwd = splitForwardingText(tag.forwarding);
-    if (blnShowInPanel) resume([&] { s.ui.Label4->setCaption(fwd.displayName); });
     resume([&] { rebuildChildren(s, node, name, fwd, tag.both); });
-
-    if (blnShowInPanel) resume([&] { showForwarding(s, tag.both); });
+    if (blnShowInPanel) resume([&] { s.panel.show({name, fwd.displayName, tag.both}); });
     resume([&] { showErrorBox(s); });
-
-    s.g.blnEventsEnabled = true;
     return result;
 }
 
@@ -244,10 +197,17 @@ QStringList otherStoreTags(const panel::PanelModel& panel, const QTreeWidget* tr
     QStringList tags;
     const QTreeWidgetItem* loaded = loadedNode(panel, tree);
     tree::forEachNode(tree, [&](QTreeWidgetItem* node) {
-        if (node != loaded) tags << tree::tag(node);
+        if (node != loaded && tree::isMailboxStore(node)) tags << nodeTag(node);
     });
     return tags;
 }
+
+QString nodeTag(const QTreeWidgetItem* node) {
+    const tree::StoreSettings s = tree::settings(node);
+    return withBoth(composeStoreTag(s.journal, s.forwarding), s.both);
+}
+
+void setNodeTag(QTreeWidgetItem* node, const QString& tag) { tree::setSettings(node, readStoreTag(tag)); }
 
 }  // namespace engine
 

@@ -5,7 +5,6 @@
 
 #include "panel/InstallFormUi.h"
 #include "panel/PanelModel.h"
-#include "users/ListSort.h"
 #include "state/Forward.h"
 
 #include <QString>
@@ -32,9 +31,6 @@ struct LoadGuard {
     // Counts rebuilds of the store tree: a refresh clicked meanwhile deletes
     // every node.
     uint64_t treeGeneration = 0;
-    // Set while the program itself changes the tree's selection, so selection
-    // signals are not taken for the administrator's choice.
-    int selectingTree = 0;
 };
 
 // What the store load asks of the subsystems above it, each replaceable in tests.
@@ -52,11 +48,13 @@ struct StoreServices {
     std::function<bool(int16_t& result)> applyStagedChanges;
 };
 
-// What loading a store and rebuilding the tree work on: the window's tree,
-// panel and list controls, the program state, the log, progress and prompt,
-// the panel model, the guard and the user list's sort orders.
+// What loading a store and rebuilding the tree work on: the store tree (its
+// nodes hold each store's kind, name and settings), the frame's controls, the
+// program state, the log, progress and prompt, the panel model (what the panel
+// and the user list show follows it) and the guard.
 struct StoreLoad {
     panel::InstallFormUi& ui;
+    QTreeWidget* tree;
     state::Globals& g;
     state::FormState& form;
     state::ErrorLog& log;
@@ -64,7 +62,6 @@ struct StoreLoad {
     state::Prompt& prompt;
     panel::PanelModel& panel;
     LoadGuard& guard;
-    users::SortOrder& sortOrder;
     StoreServices services;
 
     // The services with their defaults filled in.
@@ -77,14 +74,21 @@ struct StoreLoad {
 // is). Answers -1 when nothing could be done (no node, a node that is not a
 // store, or the apply refused to start), otherwise 1 or the apply's result.
 // Errors of single steps are skipped; a load overtaken while the window
-// processed messages stops before it touches a node, tag or the panel again. The
-// run always ends with the window's events enabled again.
+// processed messages stops before it touches a node, tag or the panel again.
+// While it runs the panel model is busy (the administrator's clicks on the panel
+// are ignored). Staged edits are written first when the panel model holds any
+// for this very store.
 int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInPanel);
 
 // The tree node of the loaded store, found by its distinguished name; nullptr
 // when none is loaded or the tree no longer holds it.
 QTreeWidgetItem* loadedNode(const panel::PanelModel& panel, const QTreeWidget* tree);
-// The tags of every tree node but the loaded store's.
+// The tags of every store node but the loaded store's.
 QStringList otherStoreTags(const panel::PanelModel& panel, const QTreeWidget* tree);
+
+// A store node's settings in the store tag's exchanged form, and back. The node
+// holds them as typed values (tree::settings).
+QString nodeTag(const QTreeWidgetItem* node);
+void setNodeTag(QTreeWidgetItem* node, const QString& tag);
 
 }  // namespace engine

@@ -12,6 +12,7 @@
 #include "platform/exchange/StorageGroup.h"
 
 #include <QApplication>
+#include <QSignalBlocker>
 #include <optional>
 
 namespace tree {
@@ -21,18 +22,16 @@ using platform::exchange::ExchangeServer;
 using platform::exchange::MailboxStoreDB;
 using platform::exchange::StorageGroup;
 
-struct SelectingGuard {
-    explicit SelectingGuard(engine::LoadGuard& g) : guard(g) { ++guard.selectingTree; }
-    ~SelectingGuard() { --guard.selectingTree; }
-    engine::LoadGuard& guard;
-};
+// The program's own changes of the tree's selection are not reported: its
+// signals are held back while it makes them.
+using ProgramSelection = QSignalBlocker;
 
 void clearTree(engine::StoreLoad& s) {
-    SelectingGuard selecting(s.guard);
+    ProgramSelection selecting(s.tree);
     s.panel.unload();
     ++s.guard.treeGeneration;
     ++s.guard.loadGeneration;
-    s.ui.TreeView1->clear();
+    s.tree->clear();
 }
 
 std::optional<StorageGroup> openGroup(const QString& entry) {
@@ -75,7 +74,7 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
     for (const QString& groupEntry : server.StorageGroups()) {
         const std::optional<StorageGroup> group = openGroup(groupEntry);
         if (!group) continue;
-        QTreeWidgetItem* groupNode = addRoot(s.ui.TreeView1, groupEntry, group->Name(), kStorageGroupImage);
+        QTreeWidgetItem* groupNode = addRoot(s.tree, groupEntry, group->Name(), kStorageGroupImage);
         groupNode->setExpanded(true);
 
         for (const QString& storeEntry : group->MailboxStoreDBs()) {
@@ -85,7 +84,7 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
             const QString image = firstImage(s, recipient);
             QTreeWidgetItem* node = addChild(groupNode, store.fieldText(QStringLiteral("distinguishedName")),
                                              store.Name(), image);
-            setTag(node, recipient);
+            setSettings(node, StoreSettings{recipient, QString(), false});
             node->setExpanded(true);
 
             if (s.form.strLastSelectedMailboxStore.isEmpty()) s.form.strLastSelectedMailboxStore = store.Name();
@@ -93,7 +92,6 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
                 selectNode(s, node);
                 toSelect = node;
             } else {
-                s.g.blnChangesPending = false;
                 engine::ProcessMailboxStore(s, node, false);
                 // A refresh run meanwhile has rebuilt the tree; it owns it now.
                 if (s.guard.treeGeneration != generation) return nullptr;
@@ -106,8 +104,8 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
 }  // namespace
 
 void selectNode(engine::StoreLoad& s, QTreeWidgetItem* node) {
-    SelectingGuard selecting(s.guard);
-    s.ui.TreeView1->setCurrentItem(node);
+    ProgramSelection selecting(s.tree);
+    s.tree->setCurrentItem(node);
 }
 
 void GetMailboxStores(engine::StoreLoad& s) {
@@ -138,17 +136,17 @@ void NodeClick(engine::StoreLoad& s, QTreeWidgetItem* node) {
         return;
     }
     kit::setMousePointer(s.ui.form, kit::vbHourglass);
-    s.g.blnChangesPending = false;
+    // Staged edits are dropped without a question.
+    s.panel.leaveStaged();
     engine::ProcessMailboxStore(s, node, true);
-    kit::setMousePointer(s.ui.ListView1, kit::vbDefault);
-    kit::setMousePointer(s.ui.TreeView1, kit::vbDefault);
+    kit::setMousePointer(s.tree, kit::vbDefault);
     kit::setMousePointer(s.ui.form, kit::vbDefault);
 }
 
 void backToLoadedStore(engine::StoreLoad& s) {
-    SelectingGuard selecting(s.guard);
-    QTreeWidget* tree = s.ui.TreeView1;
-    QTreeWidgetItem* loaded = engine::loadedNode(s.panel, s.ui.TreeView1);
+    ProgramSelection selecting(s.tree);
+    QTreeWidget* tree = s.tree;
+    QTreeWidgetItem* loaded = engine::loadedNode(s.panel, s.tree);
     if (loaded) {
         tree->setCurrentItem(loaded);
     } else if (QTreeWidgetItem* current = tree->currentItem()) {
@@ -157,8 +155,8 @@ void backToLoadedStore(engine::StoreLoad& s) {
 }
 
 void followSelection(engine::StoreLoad& s) {
-    QTreeWidgetItem* current = s.ui.TreeView1->currentItem();
-    if (!current || current == engine::loadedNode(s.panel, s.ui.TreeView1)) return;
+    QTreeWidgetItem* current = s.tree->currentItem();
+    if (!current || current == engine::loadedNode(s.panel, s.tree)) return;
     if (isMailboxStore(current))
         NodeClick(s, current);
     else
@@ -174,8 +172,8 @@ namespace {
 // held (the keyboard). Moves made while a button is held wait for its release.
 class SelectionFollower : public QObject {
 public:
-    explicit SelectionFollower(engine::StoreLoad& s) : QObject(s.ui.TreeView1), load_(s) {
-        s.ui.TreeView1->viewport()->installEventFilter(this);
+    explicit SelectionFollower(engine::StoreLoad& s) : QObject(s.tree), load_(s) {
+        s.tree->viewport()->installEventFilter(this);
     }
     void schedule() {
         if (scheduled_) return;
@@ -200,16 +198,15 @@ private:
 }  // namespace
 
 void connectTreeView(engine::StoreLoad& s) {
-    QTreeWidget* tree = s.ui.TreeView1;
+    QTreeWidget* tree = s.tree;
     auto* follower = new SelectionFollower(s);
     // A left click loads the clicked store again, also the loaded one (Reset).
     QObject::connect(tree, &QTreeWidget::itemClicked, tree,
                      [&s](QTreeWidgetItem* item, int) { NodeClick(s, item); });
     // Every other move of the selection is followed once it is complete; the
-    // program's own selections are not reported.
-    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree, [&s, follower](QTreeWidgetItem*, QTreeWidgetItem*) {
-        if (s.guard.selectingTree == 0) follower->schedule();
-    });
+    // program's own selections are not reported (ProgramSelection).
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
+                     [follower](QTreeWidgetItem*, QTreeWidgetItem*) { follower->schedule(); });
     QObject::connect(tree, &QTreeWidget::itemCollapsed, tree,
                      [&s](QTreeWidgetItem* item) { NodeCollapseOrExpand(s, item); });
     QObject::connect(tree, &QTreeWidget::itemExpanded, tree,

@@ -1,5 +1,5 @@
 #pragma once
-// The store tree (TreeView1): the storage groups and mailbox stores of the
+// The store tree: the storage groups and mailbox stores of the
 // Exchange server named by FormState::ComputerName, and the tree's events.
 
 #include <QString>
@@ -39,7 +39,7 @@ void NodeCollapseOrExpand(engine::StoreLoad& s, QTreeWidgetItem* node);
 // Selects `node` as the program (the selection signals are not taken for a click).
 void selectNode(engine::StoreLoad& s, QTreeWidgetItem* node);
 
-// Connects TreeView1's clicks, every other move of its selection (followed
+// Connects the tree's clicks, every other move of its selection (followed
 // once the mouse button is released or the key handled), collapse and expand to
 // the handlers above.
 void connectTreeView(engine::StoreLoad& s);

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTreeView>
 #include <QTreeWidget>
 
 namespace kit {
@@ -34,7 +35,7 @@ struct InstallFormUi {
     QPushButton* Command4 = nullptr;    // "Reset"
     QPushButton* Command5 = nullptr;    // "Clear Error Log"
     QPushButton* Command6 = nullptr;    // "Browse" (forwarding)
-    QTreeWidget* ListView1 = nullptr;   // users of the selected store, report view
+    QTreeView* ListView1 = nullptr;     // users of the selected store, report view (users::UserListView)
     kit::CaptionLabel* Label3 = nullptr;     // journal mailbox name
     kit::CaptionLabel* Label4 = nullptr;     // forwarding recipient name
     QCheckBox* CheckRegCom = nullptr;   // "Install COM+ object"

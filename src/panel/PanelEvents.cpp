@@ -3,37 +3,34 @@
 #include "kit/CaptionLabel.h"
 #include "kit/Colors.h"
 #include "state/ErrorLog.h"
+#include "rules/StoreTag.h"
 #include "platform/ComError.h"
 
 namespace panel {
 namespace {
 
+enum class Mark { None, New, Removed };
+
 // Red text on the normal background: a new name or a switch turned on is staged.
-void markNew(QWidget* w) {
-    kit::setBackColor(w, kit::kButtonFace);
-    kit::setForeColor(w, kit::kRed);
-}
-
 // Black text on a red background: a removal or a switch turned off is staged.
-void markRemoved(QWidget* w) {
-    kit::setBackColor(w, kit::kRed);
-    kit::setForeColor(w, kit::kBlack);
+void mark(QWidget* w, Mark m) {
+    kit::setBackColor(w, m == Mark::Removed ? kit::kRed : kit::kButtonFace);
+    kit::setForeColor(w, m == Mark::New ? kit::kRed : kit::kBlack);
 }
 
-void markPending(const PanelEditing& p, bool enableReset = true) {
-    markChangesPending(p.g, p.c.Command1, p.c.Command4, enableReset);
+Mark markOf(const StagedRecipient& r) {
+    return r.picked() ? Mark::New : r.removed() ? Mark::Removed : Mark::None;
 }
 
 }  // namespace
 
 PanelControls panelControls(const InstallFormUi& ui) {
-    return {ui.Check3, ui.Check4, ui.Check5, ui.Label3, ui.Label4, ui.Command1, ui.Command3, ui.Command4, ui.Command6};
+    return {ui.Check3, ui.Check4, ui.Check5, ui.Label3, ui.Label4, ui.Command3, ui.Command6, ui.Check1, ui.Check2};
 }
 
-void markChangesPending(state::Globals& g, QPushButton* command1, QPushButton* command4, bool enableReset) {
-    g.blnChangesPending = true;
-    command1->setText(QStringLiteral("Change"));
-    if (enableReset) command4->setEnabled(true);
+void showStaging(const PanelModel& model, QPushButton* command1, QPushButton* command4) {
+    command1->setText(model.anyStaged() ? QStringLiteral("Change") : QStringLiteral("Refresh"));
+    command4->setEnabled(model.resetAvailable());
 }
 
 void browse(state::ErrorLog& log, const std::function<void()>& showPicker) {
@@ -46,7 +43,7 @@ void browse(state::ErrorLog& log, const std::function<void()>& showPicker) {
 }
 
 void Check3_Click(const PanelEditing& p) {
-    if (!p.g.blnEventsEnabled) return;
+    if (p.model.busy()) return;
     const PanelControls& ui = p.c;
     if (ui.Check3->isChecked()) {
         // A pick dropped by the untick stays dropped: Browse picks anew.
@@ -54,7 +51,7 @@ void Check3_Click(const PanelEditing& p) {
         return;
     }
     p.model.removeJournal();
-    quietly(p.g, [&] { ui.Check5->setChecked(false); });
+    ui.Check5->setChecked(false);
     ui.Check5->setEnabled(false);
     // Unchecking "Forward to:" is a click of its own; a box that is already
     // unchecked does not change and so reports nothing.
@@ -67,77 +64,90 @@ void Check3_Click(const PanelEditing& p) {
     ui.Label4->setCaption(QString());
     ui.Command3->setEnabled(false);
     ui.Label3->setCaption(QString());
-    markPending(p);
 }
 
 void Check4_Click(const PanelEditing& p) {
-    if (!p.g.blnEventsEnabled) return;
+    if (p.model.busy()) return;
     const PanelControls& ui = p.c;
     if (ui.Check4->isChecked()) {
         ui.Command6->setEnabled(true);
         return;
     }
     p.model.removeForwarding();
-    quietly(p.g, [&] {
-        kit::setForeColor(ui.Check5, kit::kBlack);
-        kit::setBackColor(ui.Check5, kit::kButtonFace);
-        ui.Check5->setEnabled(false);
-    });
+    ui.Check5->setEnabled(false);
     ui.Command6->setEnabled(false);
     ui.Label4->setCaption(QString());
-    markPending(p);
 }
 
 void Check5_Click(const PanelEditing& p) {
-    if (!p.g.blnEventsEnabled) return;
-    // "Both" alone does not make Reset available.
-    markPending(p, false);
+    if (p.model.busy()) return;
     p.model.setBoth(p.c.Check5->isChecked());
-    if (p.c.Check5->isChecked())
-        markNew(p.c.Check5);
-    else
-        markRemoved(p.c.Check5);
 }
 
 void Label3_Change(const PanelEditing& p) {
-    if (!p.g.blnEventsEnabled) return;
-    const PanelControls& ui = p.c;
-    if (!ui.Label3->caption().isEmpty()) {
-        markNew(ui.Label3);
-        ui.Check4->setEnabled(true);  // forwarding needs a journal mailbox
-    } else {
-        markRemoved(ui.Label3);
-    }
-    markPending(p);
+    if (p.model.busy()) return;
+    // Forwarding needs a journal mailbox.
+    if (!p.c.Label3->caption().isEmpty()) p.c.Check4->setEnabled(true);
 }
 
 void Label4_Change(const PanelEditing& p) {
-    if (!p.g.blnEventsEnabled) return;
+    if (p.model.busy()) return;
     const PanelControls& ui = p.c;
-    const bool named = !ui.Label4->caption().isEmpty();
-    if (named)
-        markNew(ui.Label4);
-    else
-        markRemoved(ui.Label4);
-    ui.Check5->setEnabled(named);
+    ui.Check5->setEnabled(!ui.Label4->caption().isEmpty());
     // A new or removed recipient always starts without "both"; the administrator
     // checks it again to keep it.
-    quietly(p.g, [&] { ui.Check5->setChecked(false); });
-    markPending(p);
+    ui.Check5->setChecked(false);
 }
 
-void pickJournalMailbox(PanelModel& model, kit::CaptionLabel* label3, const QString& name, const QString& dn) {
+void pickJournalMailbox(PanelModel& model, const QString& name, const QString& dn) {
     model.pickJournal(name, dn);
-    label3->setCaption(name);
-    kit::setBackColor(label3, kit::kButtonFace);
+    emit model.journalPicked();
 }
 
-void pickForwardingRecipient(PanelModel& model, kit::CaptionLabel* label4, const QString& name, const QString& text) {
+void pickForwardingRecipient(PanelModel& model, const QString& name, const QString& text) {
     if (name.isEmpty())
         model.removeForwarding();
     else
         model.pickForwarding(name, text);
-    label4->setCaption(name);
+    emit model.forwardingPicked();
+}
+
+
+
+void showLoaded(const PanelEditing& p) {
+    const PanelControls& ui = p.c;
+    const ShownSettings& shown = p.model.shown();
+    const auto plain = [](QWidget* w) {
+        kit::setForeColor(w, kit::kBlack);
+        kit::setBackColor(w, kit::kButtonFace);
+    };
+    ui.Label3->setCaption(shown.journalName);
+    ui.Check3->setChecked(!shown.journalName.isEmpty());
+    ui.Check4->setEnabled(!shown.journalName.isEmpty());
+    plain(ui.Label3);
+    ui.Label4->setCaption(shown.forwardingName);
+    const bool forwarding = !rules::trimBlanks(shown.forwardingName).isEmpty();
+    ui.Check4->setChecked(forwarding);
+    ui.Check5->setEnabled(forwarding);
+    plain(ui.Label4);
+    plain(ui.Check5);
+    ui.Check5->setChecked(shown.both);
+    ui.Command3->setEnabled(ui.Check3->isChecked());
+    ui.Command6->setEnabled(ui.Check4->isChecked());
+    ui.Check1->setEnabled(!p.model.users().empty());
+    ui.Check2->setEnabled(ui.Check1->isEnabled());
+}
+
+void showMarks(const PanelEditing& p) {
+    mark(p.c.Label3, markOf(p.model.journal()));
+    mark(p.c.Label4, markOf(p.model.forwarding()));
+    const std::optional<bool>& both = p.model.both();
+    mark(p.c.Check5, !both ? Mark::None : *both ? Mark::New : Mark::Removed);
+}
+
+void connectShown(const PanelEditing& p) {
+    QObject::connect(&p.model, &PanelModel::shownChanged, p.c.Label3, [p] { showLoaded(p); });
+    QObject::connect(&p.model, &PanelModel::changed, p.c.Label3, [p] { showMarks(p); });
 }
 
 void connectPanel(const PanelEditing& p, const PanelPickers& pickers, state::ErrorLog& log) {
@@ -149,6 +159,11 @@ void connectPanel(const PanelEditing& p, const PanelPickers& pickers, state::Err
     QObject::connect(ui.Check5, &QCheckBox::clicked, ui.Check5, [p] { Check5_Click(p); });
     QObject::connect(ui.Label3, &kit::CaptionLabel::captionChanged, ui.Label3, [p] { Label3_Change(p); });
     QObject::connect(ui.Label4, &kit::CaptionLabel::captionChanged, ui.Label4, [p] { Label4_Change(p); });
+    // A pick is shown as a caption change, which marks it.
+    QObject::connect(&p.model, &PanelModel::journalPicked, ui.Label3,
+                     [p] { p.c.Label3->setCaption(p.model.journal().name); });
+    QObject::connect(&p.model, &PanelModel::forwardingPicked, ui.Label4,
+                     [p] { p.c.Label4->setCaption(p.model.forwarding().name); });
     QObject::connect(ui.Command3, &QPushButton::clicked, ui.Command3,
                      [&log, &pickers] { browse(log, pickers.showSelectMailbox); });
     QObject::connect(ui.Command6, &QPushButton::clicked, ui.Command6,

@@ -1,15 +1,15 @@
 #pragma once
 // The store panel's editing handlers: the journal-mailbox, forwarding and "both"
 // check boxes, the two name labels and the Browse buttons. Every edit is only
-// staged: the edited control is coloured (app/Colors.h), blnChangesPending is set
-// and the Refresh button reads "Change"; nothing is written until Change.
+// staged in the panel model; the red marks (kit/Colors.h), "Change" / "Refresh"
+// and Reset follow the model. Nothing is written until Change.
 //
-// The check-box and label handlers act only while Globals::blnEventsEnabled is
-// True, so values the program itself puts into the panel stage nothing.
+// The check boxes report only the administrator's clicks; the handlers ignore
+// them while a load runs (PanelModel::busy), and the label handlers act on a
+// caption change only then, so values a load puts into the panel stage nothing.
 
 #include "panel/InstallFormUi.h"
 #include "panel/PanelModel.h"
-#include "state/Globals.h"
 
 #include <QString>
 #include <functional>
@@ -25,18 +25,17 @@ struct PanelControls {
     QCheckBox* Check5 = nullptr;
     kit::CaptionLabel* Label3 = nullptr;
     kit::CaptionLabel* Label4 = nullptr;
-    QPushButton* Command1 = nullptr;  // Refresh / Change
     QPushButton* Command3 = nullptr;  // Browse (journal mailbox)
-    QPushButton* Command4 = nullptr;  // Reset
     QPushButton* Command6 = nullptr;  // Browse (forwarding)
+    QCheckBox* Check1 = nullptr;      // "All ingoing"
+    QCheckBox* Check2 = nullptr;      // "All outgoing"
 };
 PanelControls panelControls(const InstallFormUi& ui);
 
-// What the editing handlers work on: the controls, the window's event guard and
-// pending flag, and the model the edits are staged in.
+// What the editing handlers work on: the controls and the model the edits are
+// staged in.
 struct PanelEditing {
     PanelControls c;
-    state::Globals& g;
     PanelModel& model;
 };
 
@@ -48,22 +47,9 @@ struct PanelPickers {
     std::function<void()> showSelectRecipient;
 };
 
-// Puts the window into its changes-pending state: blnChangesPending, the caption
-// "Change" on Command1 and, with `enableReset`, Reset (Command4) enabled.
-void markChangesPending(state::Globals& g, QPushButton* command1, QPushButton* command4, bool enableReset = true);
-
-// Runs one control change with the event guard cleared, so the changed
-// control's own handler stays inert; the guard is set again right after (also
-// when the change fails).
-template <typename F>
-void quietly(state::Globals& g, F&& change) {
-    struct Restore {
-        state::Globals& g;
-        ~Restore() { g.blnEventsEnabled = true; }
-    } restore{g};
-    g.blnEventsEnabled = false;
-    change();
-}
+// The window's buttons as the model's staging shows them: "Change" while
+// anything is staged, else "Refresh"; Reset usable while PanelModel::resetAvailable.
+void showStaging(const PanelModel& model, QPushButton* command1, QPushButton* command4);
 
 // "Archive mailbox:" clicked. Checked: Browse becomes available and nothing is
 // staged yet. Unchecked: the journal mailbox and any forwarding are staged for
@@ -73,25 +59,39 @@ void Check3_Click(const PanelEditing& p);
 // "Forward to:" clicked. Checked: Browse becomes available. Unchecked: the
 // forwarding recipient is staged for removal and "both" is reset and disabled.
 void Check4_Click(const PanelEditing& p);
-// "Deliver messages to both ..." clicked: staged (red text when switched on, red
-// background when off). Reset stays as it was.
+// "Deliver messages to both ..." clicked: staged on or off. "Both" alone does not
+// make Reset available.
 void Check5_Click(const PanelEditing& p);
-// The journal mailbox's name changed: red text for a new name, red background
-// when it was cleared. A name makes forwarding available.
+// The journal mailbox's name changed: a name makes forwarding available.
 void Label3_Change(const PanelEditing& p);
-// The forwarding recipient's name changed, marked like Label3; "both" is
-// unchecked quietly and is available only while a recipient is named.
+// The forwarding recipient's name changed: "both" is unchecked and available
+// only while a recipient is named.
 void Label4_Change(const PanelEditing& p);
 // The pickers' choices: the journal mailbox (name and distinguished name) and
 // the forwarding recipient (name and forwarding text; no name removes it),
-// staged in the panel model and shown as a caption change does.
-void pickJournalMailbox(PanelModel& model, kit::CaptionLabel* label3, const QString& name, const QString& dn);
-void pickForwardingRecipient(PanelModel& model, kit::CaptionLabel* label4, const QString& name, const QString& text);
+// staged in the panel model, which reports them (journalPicked, forwardingPicked).
+void pickJournalMailbox(PanelModel& model, const QString& name, const QString& dn);
+void pickForwardingRecipient(PanelModel& model, const QString& name, const QString& text);
+
 // Browse: shows a picker; a failure inside it is logged and the log shown.
 void browse(state::ErrorLog& log, const std::function<void()>& showPicker);
 
+// Shows what a load read (PanelModel::shown): the journal mailbox's name with
+// "Archive mailbox:" ticked when there is one and forwarding then available, the
+// forwarding recipient's name with "Forward to:" and "Both", every marker
+// cleared, the Browse buttons as their boxes, and the bulk boxes available while
+// the list has rows.
+void showLoaded(const PanelEditing& p);
+// The staged marks as the model holds them: a picked name in red text, a removed
+// one on red, "Both" staged on in red text, staged off on red.
+void showMarks(const PanelEditing& p);
+// Connects showLoaded to the model's shownChanged and showMarks to its changes
+// (the window does, from its start).
+void connectShown(const PanelEditing& p);
+
 // Connects the administrator's clicks on Check3, Check4 and Check5, the caption
-// changes of Label3 and Label4, and the two Browse buttons to the handlers. The
+// changes of Label3 and Label4, the model's picks and the two Browse buttons to
+// the handlers. The
 // Browse buttons show what `pickers` holds at the click; it, the model, the
 // state and the log must live as long as the controls.
 void connectPanel(const PanelEditing& p, const PanelPickers& pickers, state::ErrorLog& log);

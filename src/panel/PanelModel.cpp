@@ -2,7 +2,7 @@
 
 namespace panel {
 namespace {
-void setSwitch(rules::Switches& s, int column, bool on) {
+void setSwitchOf(rules::Switches& s, int column, bool on) {
     if (column == 1) s.ingoing = on;
     if (column == 2) s.outgoing = on;
 }
@@ -15,10 +15,17 @@ bool PanelModel::isLoaded(const QString& dn) const {
 
 void PanelModel::load(const QString& dn, const QString& name, const QString& tag) {
     store_ = LoadedStore{dn, name, tag, QString()};
+    shown_ = {};
     journal_ = {};
     forwarding_ = {};
     both_.reset();
     clearUsers();
+    emit changed();
+}
+
+void PanelModel::show(const ShownSettings& shown) {
+    shown_ = shown;
+    emit shownChanged();
 }
 
 void PanelModel::unload() {
@@ -33,10 +40,13 @@ void PanelModel::leaveStaged() {
     installCom_ = false;
     uninstallCom_ = false;
     for (UserRow& row : users_) row.staged = false;
+    emit allUsersChanged();
+    emit changed();
 }
 
 void PanelModel::pickJournal(const QString& name, const QString& dn) {
     journal_ = {StagedRecipient::State::Picked, name, dn};
+    emit changed();
 }
 
 void PanelModel::removeJournal() {
@@ -47,22 +57,48 @@ void PanelModel::removeJournal() {
 void PanelModel::pickForwarding(const QString& name, const QString& text) {
     forwarding_ = {StagedRecipient::State::Picked, name, text};
     if (both_) both_ = false;
+    emit changed();
 }
 
 void PanelModel::removeForwarding() {
     forwarding_ = {StagedRecipient::State::Removed, QString(), QString()};
     both_.reset();
+    emit changed();
+}
+
+void PanelModel::setBoth(bool on) {
+    both_ = on;
+    emit changed();
+}
+
+void PanelModel::unstageBoth() {
+    both_.reset();
+    emit changed();
+}
+
+void PanelModel::setInstallCom(bool staged) {
+    installCom_ = staged;
+    emit changed();
+}
+
+void PanelModel::setUninstallCom(bool staged) {
+    uninstallCom_ = staged;
+    emit changed();
 }
 
 void PanelModel::setUsers(std::vector<UserRow> rows) {
     users_ = std::move(rows);
     byMail_.clear();
     for (size_t i = 0; i < users_.size(); ++i) byMail_.insert(users_[i].mail.toLower(), i);
+    emit usersReset();
+    emit changed();
 }
 
 void PanelModel::clearUsers() {
+    if (users_.empty()) return;
     users_.clear();
     byMail_.clear();
+    emit usersReset();
 }
 
 const UserRow* PanelModel::user(const QString& mail) const {
@@ -73,24 +109,35 @@ const UserRow* PanelModel::user(const QString& mail) const {
 const UserRow* PanelModel::toggleSwitch(const QString& mail, int column) {
     const auto it = byMail_.constFind(mail.toLower());
     if (it == byMail_.constEnd()) return nullptr;
-    UserRow& row = users_[*it];
-    setSwitch(row.switches, column, !switchOf(row.switches, column));
+    setSwitch(*it, column, !switchOf(users_[*it].switches, column));
+    return &users_[*it];
+}
+
+void PanelModel::setSwitch(size_t index, int column, bool on) {
+    if (index >= users_.size()) return;
+    UserRow& row = users_[index];
+    setSwitchOf(row.switches, column, on);
     row.staged = true;
-    return &row;
+    emit userChanged(static_cast<int>(index));
+    emit changed();
 }
 
 void PanelModel::setAllSwitches(int column, bool on) {
     for (UserRow& row : users_) {
-        setSwitch(row.switches, column, on);
+        setSwitchOf(row.switches, column, on);
         row.staged = true;
     }
+    emit allUsersChanged();
+    emit changed();
 }
 
-bool PanelModel::anyStaged() const {
-    if (journal_.staged() || forwarding_.staged() || both_ || installCom_ || uninstallCom_) return true;
+bool PanelModel::resetAvailable() const {
+    if (journal_.staged() || forwarding_.staged()) return true;
     for (const UserRow& row : users_)
         if (row.staged) return true;
     return false;
 }
+
+bool PanelModel::anyStaged() const { return resetAvailable() || both_ || installCom_ || uninstallCom_; }
 
 }  // namespace panel

@@ -3,11 +3,13 @@
 // staged on it, and the rows of its user list. The widgets show this model and
 // turn the administrator's clicks into its edits; Change, Reset and the
 // registration decisions read it, never a widget's colour or the tree's current
-// node. Plain C++: no widget is needed to build, edit or read it.
+// node. No widget is needed to build, edit or read it; the window follows its
+// signals: "Change" or "Refresh", Reset, the red names, boxes and rows.
 
 #include "rules/Markers.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -34,6 +36,14 @@ struct StagedRecipient {
     bool removed() const { return state == State::Removed; }
 };
 
+// What a load read of the shown store: its journal mailbox's display name, the
+// forwarding recipient's display name and "Both".
+struct ShownSettings {
+    QString journalName;
+    QString forwardingName;
+    bool both = false;
+};
+
 // One user of the list.
 struct UserRow {
     QString mail;            // the row's key
@@ -44,8 +54,11 @@ struct UserRow {
     bool staged = false;     // written by the next Change
 };
 
-class PanelModel {
+class PanelModel : public QObject {
+    Q_OBJECT
 public:
+    explicit PanelModel(QObject* parent = nullptr) : QObject(parent) {}
+
     const LoadedStore& store() const { return store_; }
     bool loaded() const { return !store_.dn.isEmpty(); }
     bool isLoaded(const QString& dn) const;
@@ -57,6 +70,9 @@ public:
     void unload();
     void setTag(const QString& tag) { store_.tag = tag; }
     void setMode(const QString& mode) { store_.mode = mode; }
+    // What the panel shows of the loaded store once its load has read it.
+    const ShownSettings& shown() const { return shown_; }
+    void show(const ShownSettings& shown);
     // The load after a finished Change (or a store clicked): nothing is staged.
     void leaveStaged();
 
@@ -75,14 +91,15 @@ public:
 
     // "Deliver messages to both ...": nothing while not staged.
     const std::optional<bool>& both() const { return both_; }
-    void setBoth(bool on) { both_ = on; }
-    void unstageBoth() { both_.reset(); }
+    void setBoth(bool on);
+    void unstageBoth();
 
     // The staged COM+ actions ("Install COM+ object", "Uninstall COM+ object").
+    // Each box stages and unstages only its own action.
     bool installCom() const { return installCom_; }
     bool uninstallCom() const { return uninstallCom_; }
-    void setInstallCom(bool staged) { installCom_ = staged; }
-    void setUninstallCom(bool staged) { uninstallCom_ = staged; }
+    void setInstallCom(bool staged);
+    void setUninstallCom(bool staged);
 
     // The user rows, in the order read.
     const std::vector<UserRow>& users() const { return users_; }
@@ -93,14 +110,45 @@ public:
     // Flips one switch of a row (1 ingoing, 2 outgoing) and stages the row.
     // Answers the row, or nullptr when there is none.
     const UserRow* toggleSwitch(const QString& mail, int column);
+    // Sets one switch of a row (by its index in users()) and stages the row.
+    void setSwitch(size_t index, int column, bool on);
     // Sets one switch of every row and stages them all.
     void setAllSwitches(int column, bool on);
 
     // Something would be written by Change.
     bool anyStaged() const;
+    // Reset has something to drop: a recipient or a user is staged ("Both" and
+    // the COM+ boxes alone do not make Reset available).
+    bool resetAvailable() const;
+
+    // A load runs: the window's editing handlers ignore the administrator's
+    // clicks until it ends (a click during the load's message processing would
+    // land on a panel about to be refilled).
+    bool busy() const { return busy_ > 0; }
+    void beginBusy() { ++busy_; }
+    void endBusy() { --busy_; }
+
+signals:
+    // Anything staged or shown changed (recipients, "Both", COM+, a load).
+    void changed();
+    // The user rows were replaced (a load) or emptied.
+    void usersReset();
+    // One row's switches or staging changed.
+    void userChanged(int index);
+    // Every row's switches or staging changed.
+    void allUsersChanged();
+    // A load read the store's settings (shown()): the panel shows them afresh.
+    void shownChanged();
+    // A load put the store's users in: the list shows them sorted by name
+    // (the view may let the window process messages meanwhile).
+    void usersLoaded();
+    // A picker chose a journal mailbox, or a forwarding recipient (or none).
+    void journalPicked();
+    void forwardingPicked();
 
 private:
     LoadedStore store_;
+    ShownSettings shown_;
     StagedRecipient journal_;
     StagedRecipient forwarding_;
     std::optional<bool> both_;
@@ -108,6 +156,19 @@ private:
     bool uninstallCom_ = false;
     std::vector<UserRow> users_;
     QHash<QString, size_t> byMail_;  // lower-case address -> index
+    int busy_ = 0;
+};
+
+// Marks the panel model busy for a scope (a load), also when the load stops early.
+class BusyScope {
+public:
+    explicit BusyScope(PanelModel& m) : m_(m) { m_.beginBusy(); }
+    ~BusyScope() { m_.endBusy(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    PanelModel& m_;
 };
 
 }  // namespace panel

@@ -37,8 +37,7 @@ namespace pickers {
 struct PickerTarget {
     state::Globals& g;         // directory connection and base, progress counter
     panel::PanelModel& panel;  // the loaded store; the pick is staged here
-    kit::CaptionLabel* name;   // shows the picked name (Label3 or Label4)
-    QTreeWidget* storeTree;    // disabled by a pick
+    QWidget* storeTree;        // the window's store tree, disabled by a pick
 };
 
 // What a picker keeps from one showing to the next: the sort order of each

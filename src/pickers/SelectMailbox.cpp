@@ -59,7 +59,7 @@ bool SelectMailbox::takeChoice(QTreeWidgetItem* item) {
         }
     }
     run([&] {
-        panel::pickJournalMailbox(target_.panel, target_.name, item->text(Name), item->text(DistinguishedName));
+        panel::pickJournalMailbox(target_.panel, item->text(Name), item->text(DistinguishedName));
     });
     return true;
 }

@@ -35,7 +35,7 @@ bool SelectRecipient::takeChoice(QTreeWidgetItem* item) {
     const QString name = rules::trimBlanks(item->text(Name));
     // With no name the recipient is gone; an earlier choice is dropped with it.
     const QString text = name.isEmpty() ? QString() : nameWithAddress(name, rules::trimBlanks(item->text(Address)));
-    run([&] { panel::pickForwardingRecipient(target_.panel, target_.name, name, text); });
+    run([&] { panel::pickForwardingRecipient(target_.panel, name, text); });
     return true;
 }
 

@@ -1,15 +1,11 @@
 #include "users/ListItem.h"
 
-#include "kit/Colors.h"
 #include "kit/ImageLists.h"
 #include "platform/NameOrder.h"
 
-#include <QApplication>
-#include <algorithm>
-
 namespace users {
 namespace {
-enum Role { KeyRole = Qt::UserRole + 1, TagRole, ImageRole, ForeColorRole };
+enum Role { TagRole = ImageKeyRole + 1 };
 }
 
 bool ListItem::operator<(const QTreeWidgetItem& other) const {
@@ -21,60 +17,14 @@ bool ListItem::operator<(const QTreeWidgetItem& other) const {
 
 QString itemKey(const QTreeWidgetItem* item) { return item->data(0, KeyRole).toString(); }
 QString itemTag(const QTreeWidgetItem* item) { return item->data(0, TagRole).toString(); }
-QString smallIcon(const QTreeWidgetItem* item) { return item->data(0, ImageRole).toString(); }
-QString subItemText(const QTreeWidgetItem* item, int index) { return item->text(index); }
-QString subItemImage(const QTreeWidgetItem* item, int index) { return item->data(index, ImageRole).toString(); }
-uint32_t itemForeColor(const QTreeWidgetItem* item) {
-    const QVariant v = item->data(0, ForeColorRole);
-    return v.isValid() ? v.toUInt() : kit::kBlack;
-}
-bool itemBold(const QTreeWidgetItem* item) { return item->font(0).bold(); }
+QString smallIcon(const QTreeWidgetItem* item) { return item->data(0, ImageKeyRole).toString(); }
 
 void setItemKey(QTreeWidgetItem* item, const QString& key) { item->setData(0, KeyRole, key); }
 void setItemTag(QTreeWidgetItem* item, const QString& tag) { item->setData(0, TagRole, tag); }
 
 void setSmallIcon(QTreeWidgetItem* item, const QString& imageKey) {
-    item->setData(0, ImageRole, imageKey);
+    item->setData(0, ImageKeyRole, imageKey);
     item->setIcon(0, kit::images::icon(imageKey));
-}
-
-void setSubItem(QTreeWidgetItem* item, int index, const QString& text, const QString& imageKey) {
-    item->setText(index, text);
-    setSubItemImage(item, index, imageKey);
-}
-
-void setSubItemImage(QTreeWidgetItem* item, int index, const QString& imageKey) {
-    item->setData(index, ImageRole, imageKey);
-    item->setIcon(index, kit::images::icon(imageKey));
-}
-
-void setItemForeColor(QTreeWidgetItem* item, uint32_t color) {
-    item->setData(0, ForeColorRole, QVariant::fromValue<uint>(color));
-    const int columns = std::max(1, item->columnCount());
-    for (int c = 0; c < columns; ++c) {
-        if (color == kit::kBlack)
-            item->setData(c, Qt::ForegroundRole, QVariant());
-        else
-            item->setForeground(c, kit::toQColor(color, QApplication::palette()));
-    }
-}
-
-void setItemBold(QTreeWidgetItem* item, bool bold) {
-    const int columns = std::max(1, item->columnCount());
-    for (int c = 0; c < columns; ++c) {
-        QFont f = item->font(c);
-        f.setBold(bold);
-        item->setFont(c, f);
-    }
-}
-
-void setSwitch(QTreeWidgetItem* item, int index, bool on) {
-    setSubItem(item, index, on ? kSwitchOnText : kSwitchOffText, on ? kChecked : kUnchecked);
-}
-
-bool switchOff(const QTreeWidgetItem* item, int index) {
-    const QString img = subItemImage(item, index);
-    return img == kUnchecked || img.isEmpty();
 }
 
 QTreeWidgetItem* findItem(const QTreeWidget* list, const QString& key) {

@@ -1,9 +1,10 @@
 #include "users/ListSort.h"
 
-#include "users/ListItem.h"
+#include "users/ListRoles.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QTreeWidget>
 
 namespace users {
 namespace {
@@ -15,19 +16,24 @@ constexpr int kFirstSortYields = 700;
 
 int16_t ToggleSortOrder(int16_t order) { return order == 0 ? 1 : 0; }
 
-int listSortKey(const QTreeWidget* list) { return list->property(kSortKey).toInt(); }
-int16_t listSortOrder(const QTreeWidget* list) { return static_cast<int16_t>(list->property(kSortOrder).toInt()); }
+int listSortKey(const QTreeView* list) { return list->property(kSortKey).toInt(); }
+int16_t listSortOrder(const QTreeView* list) { return static_cast<int16_t>(list->property(kSortOrder).toInt()); }
 
-void sortList(QTreeWidget* list, int sortKey, int16_t order) {
+void sortList(QTreeView* list, int sortKey, int16_t order) {
     list->setProperty(kSortKey, sortKey);
     list->setProperty(kSortOrder, static_cast<int>(order));
-    list->sortItems(sortKey, order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    const Qt::SortOrder o = order == 0 ? Qt::AscendingOrder : Qt::DescendingOrder;
+    if (auto* items = qobject_cast<QTreeWidget*>(list))
+        items->sortItems(sortKey, o);
+    else if (list->model())
+        list->model()->sort(sortKey, o);
 }
 
-void ShowColumnHeaderSortIcon(QTreeWidget* list, const QString& noArrowColumns) {
+void ShowColumnHeaderSortIcon(QTreeView* list, const QString& noArrowColumns) {
     QHeaderView* header = list->header();
     int arrow = 0;
-    for (int index = 1; index <= list->columnCount(); ++index) {
+    const int columns = list->model() ? list->model()->columnCount() : 0;
+    for (int index = 1; index <= columns; ++index) {
         const bool excluded = noArrowColumns.contains(QString::number(index) + QLatin1Char(','), Qt::CaseInsensitive);
         if (!excluded && index == listSortKey(list) + 1) arrow = index;
     }
@@ -40,11 +46,11 @@ void ShowColumnHeaderSortIcon(QTreeWidget* list, const QString& noArrowColumns) 
     header->setSortIndicatorShown(true);
 }
 
-int sortArrowColumn(const QTreeWidget* list) {
+int sortArrowColumn(const QTreeView* list) {
     return list->header()->isSortIndicatorShown() ? list->property(kArrowColumn).toInt() : 0;
 }
 
-void ColumnClick(QTreeWidget* list, SortOrder& orders, QString& lastSelectedKey, int column) {
+void ColumnClick(QTreeView* list, SortOrder& orders, QString& lastSelectedKey, int column) {
     int16_t order = listSortOrder(list);
     if (column >= 1 && column <= 3) {
         int16_t& own = orders.column[column - 1];
@@ -59,28 +65,29 @@ void ColumnClick(QTreeWidget* list, SortOrder& orders, QString& lastSelectedKey,
     // The list may have been refilled meanwhile; it is sorted as it stands now.
     sortList(list, column - 1, order);
     ShowColumnHeaderSortIcon(list, QString());
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    const QModelIndexList selected = list->selectionModel() ? list->selectionModel()->selectedRows() : QModelIndexList();
     if (!selected.isEmpty()) {
-        list->scrollToItem(selected.first());
-        lastSelectedKey = itemKey(selected.first());
+        list->scrollTo(selected.first());
+        lastSelectedKey = selected.first().data(KeyRole).toString();
     }
 }
 
-void SortByFirstColumn(QTreeWidget* list, SortOrder& order, QString& lastSelectedKey) {
+void SortByFirstColumn(QTreeView* list, SortOrder& order, QString& lastSelectedKey) {
     for (int i = 0; i < kFirstSortYields; ++i) QCoreApplication::processEvents();
-    if (list->topLevelItemCount() > 0) {
+    if (list->model() && list->model()->rowCount() > 0) {
         order.column[0] = 1;
         ColumnClick(list, order, lastSelectedKey, 1);
-        if (QTreeWidgetItem* first = list->topLevelItem(0)) {
-            list->scrollToItem(first);
-            list->setCurrentItem(first);
+        const QModelIndex first = list->model()->index(0, 0);
+        if (first.isValid()) {
+            list->scrollTo(first);
+            list->setCurrentIndex(first);
         }
     } else {
         ShowColumnHeaderSortIcon(list, QStringLiteral("1,2,3,"));
     }
 }
 
-void connectColumnClicks(QTreeWidget* list, SortOrder& order, QString& lastSelectedKey) {
+void connectColumnClicks(QTreeView* list, SortOrder& order, QString& lastSelectedKey) {
     QHeaderView* header = list->header();
     header->setSectionsClickable(true);
     QObject::connect(header, &QHeaderView::sectionClicked, list, [list, &order, &lastSelectedKey](int logical) {

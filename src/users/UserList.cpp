@@ -1,6 +1,5 @@
 #include "users/UserList.h"
 
-#include "kit/Freeze.h"
 #include "directory/Queries.h"
 #include "panel/PanelModel.h"
 #include "state/ErrorLog.h"
@@ -9,7 +8,6 @@
 #include "rules/StoreTag.h"
 #include "platform/ComError.h"
 #include "platform/directory/Directory.h"
-#include "users/ListItem.h"
 #include "rules/Markers.h"
 
 #include <QCoreApplication>
@@ -42,27 +40,14 @@ std::optional<platform::directory::RecordSet> runQuery(const UserListFill& fill,
 
 }  // namespace
 
-QTreeWidgetItem* newListRow(const panel::UserRow& row) {
-    auto* item = new ListItem;
-    item->setText(0, row.name);
-    setItemKey(item, row.mail);
-    setSmallIcon(item, row.disabled ? QStringLiteral("userdisabled") : QStringLiteral("user"));
-    setItemTag(item, row.stored);
-    setSwitch(item, 1, row.switches.ingoing);
-    setSwitch(item, 2, row.switches.outgoing);
-    return item;
-}
-
 int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMDB, const QString& journalDn,
                               bool blnRefreshList) {
-    QTreeWidget* list = fill.list;
-    list->clear();
-    fill.panel.clearUsers();
-    const qulonglong generation = list->property(kFillGeneration).toULongLong() + 1;
-    list->setProperty(kFillGeneration, generation);
-    const auto overtaken = [&] { return list->property(kFillGeneration).toULongLong() != generation; };
+    panel::PanelModel& model = fill.panel;
+    model.clearUsers();
+    const qulonglong generation = model.property(kFillGeneration).toULongLong() + 1;
+    model.setProperty(kFillGeneration, generation);
+    const auto overtaken = [&] { return model.property(kFillGeneration).toULongLong() != generation; };
 
-    kit::Freeze freeze(list);
     int16_t result = 0;
 
     std::optional<platform::directory::RecordSet> rs = runQuery(fill, strHomeMDB);
@@ -70,9 +55,9 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
         fill.progress.begin(rs->recordCount());
         const QString journal = rules::journalPart(rules::trimBlanks(journalDn));
         QSet<QString> keys;
-        // Rows are put into the list together when the read ends: inserting them
-        // one by one while the window processes its messages would lay out the
-        // whole list again for every row.
+        // Rows are put into the model together when the read ends: inserting
+        // them one by one while the window processes its messages would lay out
+        // the whole list again for every row.
         std::vector<panel::UserRow> rows;
         // A read that fails on the way (the directory lost mid-list) is logged
         // and lists nobody: a part of the users would pass for all of them.
@@ -118,13 +103,7 @@ int16_t GetUsersWithMailboxes(const UserListFill& fill, const QString& strHomeMD
             fill.log.logWithoutContext(platform::hr::Fail, QString::fromUtf8(e.what()));
             failed = true;
         }
-        if (!overtaken() && !failed) {
-            QList<QTreeWidgetItem*> items;
-            items.reserve(static_cast<qsizetype>(rows.size()));
-            for (const panel::UserRow& row : rows) items << newListRow(row);
-            fill.panel.setUsers(std::move(rows));
-            list->addTopLevelItems(items);
-        }
+        if (!overtaken() && !failed) model.setUsers(std::move(rows));
         fill.progress.end();
     }
 

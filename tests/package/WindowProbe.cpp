@@ -34,9 +34,9 @@ QString errorLog() {
 }
 
 void report(QTreeWidget* tree, bool filled) {
-    auto* list = widgetNamed<QTreeWidget>("ListView1");
+    auto* list = widgetNamed<QTreeView>("ListView1");
     std::printf("groups=%d stores=%d users=%d\n", tree ? tree->topLevelItemCount() : -1, tree ? storeCount(tree) : -1,
-                list ? list->topLevelItemCount() : -1);
+                list && list->model() ? list->model()->rowCount() : -1);
     std::printf("errorlog=%s\n", errorLog().simplified().toUtf8().constData());
     std::fflush(stdout);
     QCoreApplication::exit(filled ? 0 : 3);

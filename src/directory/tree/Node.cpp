@@ -7,13 +7,18 @@
 
 namespace tree {
 namespace {
-enum Role { KeyRole = Qt::UserRole + 1, ImageRole, TagRole, ForeColorRole };
+enum Role { KeyRole = Qt::UserRole + 1, ImageRole, KindRole, SettingsRole, ForeColorRole };
 }
 
 QString key(const QTreeWidgetItem* node) { return node ? node->data(0, KeyRole).toString() : QString(); }
 QString text(const QTreeWidgetItem* node) { return node ? node->text(0) : QString(); }
 QString image(const QTreeWidgetItem* node) { return node ? node->data(0, ImageRole).toString() : QString(); }
-QString tag(const QTreeWidgetItem* node) { return node ? node->data(0, TagRole).toString() : QString(); }
+NodeKind kind(const QTreeWidgetItem* node) {
+    return node ? static_cast<NodeKind>(node->data(0, KindRole).toInt()) : NodeKind::None;
+}
+StoreSettings settings(const QTreeWidgetItem* node) {
+    return node ? node->data(0, SettingsRole).value<StoreSettings>() : StoreSettings{};
+}
 bool bold(const QTreeWidgetItem* node) { return node && node->font(0).bold(); }
 uint32_t foreColor(const QTreeWidgetItem* node) {
     if (!node) return kit::kBlack;
@@ -28,7 +33,9 @@ void setImage(QTreeWidgetItem* node, const QString& imageKey) {
     node->setIcon(0, kit::images::icon(imageKey));
 }
 
-void setTag(QTreeWidgetItem* node, const QString& tag) { node->setData(0, TagRole, tag); }
+void setSettings(QTreeWidgetItem* node, const StoreSettings& settings) {
+    node->setData(0, SettingsRole, QVariant::fromValue(settings));
+}
 
 void setBold(QTreeWidgetItem* node, bool bold) {
     QFont f = node->font(0);
@@ -45,7 +52,8 @@ void setForeColor(QTreeWidgetItem* node, uint32_t color) {
 }
 
 namespace {
-void fill(QTreeWidgetItem* node, const QString& key, const QString& text, const QString& imageKey) {
+void fill(QTreeWidgetItem* node, NodeKind kind, const QString& key, const QString& text, const QString& imageKey) {
+    node->setData(0, KindRole, static_cast<int>(kind));
     node->setText(0, text);
     if (!key.isEmpty()) setKey(node, key);
     setImage(node, imageKey);
@@ -54,7 +62,7 @@ void fill(QTreeWidgetItem* node, const QString& key, const QString& text, const 
 
 QTreeWidgetItem* addRoot(QTreeWidget* tree, const QString& key, const QString& text, const QString& imageKey) {
     auto* node = new QTreeWidgetItem;
-    fill(node, key, text, imageKey);
+    fill(node, NodeKind::StorageGroup, key, text, imageKey);
     tree->addTopLevelItem(node);
     return node;
 }
@@ -62,7 +70,8 @@ QTreeWidgetItem* addRoot(QTreeWidget* tree, const QString& key, const QString& t
 QTreeWidgetItem* addChild(QTreeWidgetItem* parent, const QString& key, const QString& text,
                           const QString& imageKey) {
     auto* node = new QTreeWidgetItem;
-    fill(node, key, text, imageKey);
+    fill(node, kind(parent) == NodeKind::StorageGroup ? NodeKind::MailboxStore : NodeKind::Recipient, key, text,
+         imageKey);
     parent->addChild(node);
     return node;
 }
@@ -72,10 +81,7 @@ void removeChildren(QTreeWidgetItem* node) {
     qDeleteAll(children);
 }
 
-bool isMailboxStore(const QTreeWidgetItem* node) {
-    const QString img = image(node);
-    return img.size() > 11 && img.left(12).compare(QStringLiteral("mailboxstore"), Qt::CaseInsensitive) == 0;
-}
+bool isMailboxStore(const QTreeWidgetItem* node) { return kind(node) == NodeKind::MailboxStore; }
 
 namespace {
 void visitBelow(QTreeWidgetItem* node, const std::function<void(QTreeWidgetItem*)>& visit) {

@@ -23,7 +23,7 @@ protected:
         };
         h.getMailboxStores = [this](app::InstallForm& f) {
             ++storeTreeBuilds;
-            eventsDuringTree = f.globals().blnEventsEnabled;
+            eventsDuringTree = !f.panel().busy();
             if (storeTreeFails) throw platform::ComError(platform::hr::ServerDown, QStringLiteral("down"));
         };
         h.proposeIdentity = [this](app::InstallForm&) {
@@ -36,7 +36,8 @@ protected:
 
     // A store node in the tree, selected and loaded into the panel model.
     QTreeWidgetItem* loadedStore() {
-        QTreeWidgetItem* store = tree::addRoot(ui().TreeView1, "CN=Store", "Store", "mailboxstoreX");
+        QTreeWidgetItem* group = tree::addRoot(ui().TreeView1, "CN=SG", "SG", tree::kStorageGroupImage);
+        QTreeWidgetItem* store = tree::addChild(group, "CN=Store", "Store", "mailboxstore");
         ui().TreeView1->setCurrentItem(store);
         form->panel().load("CN=Store", "Store", "");
         return store;

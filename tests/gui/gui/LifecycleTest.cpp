@@ -3,7 +3,6 @@
 #include "kit/Colors.h"
 #include "kit/MousePointer.h"
 #include "platform/store/StoreConnection.h"
-#include "users/ListItem.h"
 
 #include <QApplication>
 
@@ -37,10 +36,10 @@ TEST_F(FormTest, OnlyTheFirstActivationBuildsColumnsRefreshesAndSelectsTheRememb
     form->hooks().getMailboxStores = [&](InstallForm& f) {
         ++storeTreeBuilds;
         firstTimeDuringRefresh = f.state().blnNotFirstTime;
-        for (const char* mail : {"a@lab", "b@lab", "c@lab"}) {
-            auto* item = new QTreeWidgetItem(f.ui().ListView1, {QString::fromLatin1(mail)});
-            users::setItemKey(item, QString::fromLatin1(mail));
-        }
+        std::vector<panel::UserRow> rows;
+        for (const char* mail : {"a@lab", "b@lab", "c@lab"})
+            rows.push_back({QString::fromLatin1(mail), QString::fromLatin1(mail), {}, {}, false, false});
+        f.panel().setUsers(rows);
     };
     form->state().strLastSelectedItemKey = QStringLiteral("B@lab");
     form->show();
@@ -51,32 +50,66 @@ TEST_F(FormTest, OnlyTheFirstActivationBuildsColumnsRefreshesAndSelectsTheRememb
     form->show();
     QApplication::processEvents();
 
-    QTreeWidget* list = ui().ListView1;
-    ASSERT_EQ(list->columnCount(), 3);
+    QTreeView* list = ui().ListView1;
+    ASSERT_EQ(list->model()->columnCount(), 3);
+    EXPECT_EQ(list->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Journal outgoing"));
     EXPECT_EQ(storeTreeBuilds, 1);
     EXPECT_FALSE(firstTimeDuringRefresh);
     EXPECT_TRUE(form->state().blnNotFirstTime);
-    ASSERT_NE(list->currentItem(), nullptr);
-    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("b@lab"));
-    EXPECT_TRUE(list->currentItem()->isSelected());
+    ASSERT_TRUE(list->currentIndex().isValid());
+    EXPECT_EQ(list->currentIndex().data().toString(), QStringLiteral("b@lab"));
+    EXPECT_TRUE(list->selectionModel()->isRowSelected(list->currentIndex().row(), {}));
 }
 
-TEST_F(FormTest, ComPlusBoxesStageOnlyWhileEventsAreEnabled) {
-    form->globals().blnEventsEnabled = false;
+TEST_F(FormTest, ComPlusBoxesStageOnlyTheAdministratorsClicks) {
+    // values the program sets, and clicks while a load runs, stage nothing
     ui().CheckRegCom->setChecked(true);
     EXPECT_EQ(foreColor(ui().CheckRegCom), kBlack);
-    EXPECT_FALSE(form->globals().blnChangesPending);
+    EXPECT_FALSE(form->panel().anyStaged());
     EXPECT_EQ(ui().Command1->text(), QStringLiteral("Refresh"));
     ui().CheckRegCom->setChecked(false);
+    form->panel().beginBusy();
+    ui().CheckRegCom->click();
+    EXPECT_FALSE(form->panel().installCom());
+    EXPECT_FALSE(ui().CheckRegCom->isChecked());
+    form->panel().endBusy();
 
-    form->globals().blnEventsEnabled = true;
     for (QCheckBox* box : {ui().CheckRegCom, ui().CheckUnRegCom})
         for (bool staged : {true, false}) {
             box->click();
             EXPECT_EQ(foreColor(box), staged ? kRed : kBlack);
-            EXPECT_EQ(form->globals().blnChangesPending, staged);
+            EXPECT_EQ(form->panel().anyStaged(), staged);
             EXPECT_EQ(ui().Command1->text(), staged ? QStringLiteral("Change") : QStringLiteral("Refresh"));
         }
+}
+
+// Unticking a COM+ box takes back that box's action alone: a user's switch
+// staged before stays staged and is what Change then writes.
+TEST_F(FormTest, UntickingAComPlusBoxKeepsTheOtherStagedEdits) {
+    loadedStore();
+    form->panel().setUsers({{QStringLiteral("a@lab"), QStringLiteral("a"), {}, {}, false, false}});
+    form->panel().setSwitch(0, 1, false);
+    ASSERT_EQ(ui().Command1->text(), QStringLiteral("Change"));
+    ASSERT_TRUE(ui().Command4->isEnabled());
+
+    for (QCheckBox* box : {ui().CheckRegCom, ui().CheckUnRegCom}) {
+        box->click();
+        box->click();
+        EXPECT_EQ(foreColor(box), kBlack);
+        EXPECT_EQ(ui().Command1->text(), QStringLiteral("Change")) << box->objectName().toStdString();
+        EXPECT_TRUE(ui().Command4->isEnabled());
+        EXPECT_FALSE(form->panel().installCom() || form->panel().uninstallCom());
+        EXPECT_TRUE(form->panel().users()[0].staged);
+    }
+    // Change applies the staged switch instead of refreshing it away
+    int applied = 0;
+    form->hooks().applyChanges = [&](InstallForm& f, QTreeWidgetItem*) {
+        EXPECT_TRUE(f.panel().user(QStringLiteral("a@lab"))->staged);
+        return ++applied, -1;
+    };
+    ui().Command1->click();
+    EXPECT_EQ(applied, 1);
+    EXPECT_EQ(storeTreeBuilds, 0);
 }
 
 TEST_F(FormTest, RefreshButtonRefreshesOrAppliesAndThenRefreshesOnlyOnSuccess) {
@@ -96,7 +129,7 @@ TEST_F(FormTest, RefreshButtonRefreshesOrAppliesAndThenRefreshesOnlyOnSuccess) {
     EXPECT_EQ(storeTreeBuilds, 1);
     EXPECT_TRUE(form->errorLog().text().isEmpty());
 
-    form->globals().blnChangesPending = true;
+    form->panel().setBoth(true);
     ui().Command1->click();
     EXPECT_EQ(applied, store);
     EXPECT_EQ(storeTreeBuilds, 1);  // failed: staged state kept, no refresh
@@ -115,9 +148,10 @@ TEST_F(FormTest, ResetReloadsTheLoadedStoreAndAFailingHandlerNeverEscapes) {
     bool pendingDuringReload = true;
     form->hooks().nodeClick = [&](InstallForm& f, QTreeWidgetItem* node) {
         reloaded = node;
-        pendingDuringReload = f.globals().blnChangesPending;
+        pendingDuringReload = f.panel().anyStaged();
     };
-    form->globals().blnChangesPending = true;
+    form->panel().setUsers({{QStringLiteral("a@lab"), QStringLiteral("a"), {}, {}, false, false}});
+    form->panel().setSwitch(0, 2, false);
     ui().Command4->click();
     EXPECT_EQ(reloaded, store);
     EXPECT_FALSE(pendingDuringReload);
@@ -127,12 +161,11 @@ TEST_F(FormTest, ResetReloadsTheLoadedStoreAndAFailingHandlerNeverEscapes) {
     form->hooks().nodeClick = [](InstallForm&, QTreeWidgetItem*) {
         throw platform::ComError(platform::hr::Fail, QStringLiteral("boom"));
     };
-    form->globals().blnEventsEnabled = false;
     ui().Command4->setEnabled(true);
     EXPECT_NO_THROW(ui().Command4->click());
     EXPECT_TRUE(form->errorLog().text().contains(QStringLiteral("boom")));
     EXPECT_FALSE(ui().txtErr->isHidden());
-    EXPECT_TRUE(form->globals().blnEventsEnabled);
+    EXPECT_FALSE(form->panel().busy());
     EXPECT_EQ(mousePointer(form.get()), vbDefault);
 }
 

@@ -65,17 +65,15 @@ TEST_F(FormTest, InstalledShowsTheAccountReadOnlyOnWindows2000AndNotInstalledAsk
 TEST_F(FormTest, RefreshResetsThePanelAndRebuildsTheTreeWithEventsOff) {
     sinkPresent();
     form->globals().strWindowsVersion = QStringLiteral("Windows XP");
-    ui().ListView1->setColumnCount(3);
-    new QTreeWidgetItem(ui().ListView1, {QStringLiteral("someone")});
+    form->panel().setUsers({{QStringLiteral("someone@x"), QStringLiteral("someone"), {}, {}, false, false}});
     for (QCheckBox* box : {ui().Check3, ui().Check4, ui().Check5}) box->setChecked(true);
     ui().Label3->setCaption(QStringLiteral("Journal"));
     ui().Label4->setCaption(QStringLiteral("Fwd"));
     for (QWidget* w : {(QWidget*)ui().Command3, (QWidget*)ui().Check1, (QWidget*)ui().Check2}) w->setEnabled(true);
-    form->globals().blnEventsEnabled = true;
 
     form->RefreshLists();
 
-    EXPECT_EQ(ui().ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(ui().ListView1->model()->rowCount(), 0);
     for (QWidget* w : {(QWidget*)ui().Command3, (QWidget*)ui().Check1, (QWidget*)ui().Check2})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     for (QCheckBox* box : {ui().Check3, ui().Check4, ui().Check5})
@@ -83,7 +81,7 @@ TEST_F(FormTest, RefreshResetsThePanelAndRebuildsTheTreeWithEventsOff) {
     for (auto* name : {ui().Label3, ui().Label4}) EXPECT_TRUE(name->caption().isEmpty());
     EXPECT_EQ(storeTreeBuilds, 1);
     EXPECT_FALSE(eventsDuringTree);
-    EXPECT_TRUE(form->globals().blnEventsEnabled);
+    EXPECT_FALSE(form->panel().busy());
     EXPECT_EQ(mousePointer(form.get()), vbDefault);
 }
 
@@ -91,7 +89,7 @@ TEST_F(FormTest, AFailingStoreTreeIsLoggedAndTheRefreshStillEnds) {
     sinkPresent();
     storeTreeFails = true;
     form->RefreshLists();
-    EXPECT_TRUE(form->globals().blnEventsEnabled);
+    EXPECT_FALSE(form->panel().busy());
     EXPECT_EQ(mousePointer(form.get()), vbDefault);
     EXPECT_TRUE(form->errorLog().text().contains(QStringLiteral("ERROR: %1 down").arg(platform::hr::ServerDown)));
 }

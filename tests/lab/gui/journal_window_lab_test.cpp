@@ -6,7 +6,8 @@
 #include "lab/platform_store/TempStore.h"
 #include "lab/store/StoreBuilder.h"
 #include "users/ListInteraction.h"
-#include "users/ListItem.h"
+#include "users/UserListModel.h"
+#include "users/UserListView.h"
 #include "window_lab.h"
 
 #include <QProcess>
@@ -48,25 +49,25 @@ TEST_F(JournalWindowLab, ChangeInstallsAndExcludesThenDeliveredReportsFollowTheM
     ui.TreeView1->setCurrentItem(node);
     QCoreApplication::processEvents();  // the selection loads the store, as a click does
     ASSERT_EQ(form->loadedNode(), node);
-    ui.CheckRegCom->setChecked(true);
+    ui.CheckRegCom->click();
     // two listed users journaled both ways
     QStringList both;
-    for (int i = 0; i < ui.ListView1->topLevelItemCount() && both.size() < 2; ++i) {
-        QTreeWidgetItem* r = ui.ListView1->topLevelItem(i);
-        if (users::subItemImage(r, 1) == users::kChecked && users::subItemImage(r, 2) == users::kChecked &&
-            users::smallIcon(r) == "user")
-            both << users::itemKey(r);
+    const QAbstractItemModel* rows = ui.ListView1->model();
+    for (int i = 0; i < rows->rowCount() && both.size() < 2; ++i) {
+        const auto image = [&](int c) { return rows->index(i, c).data(users::ImageKeyRole).toString(); };
+        if (image(1) == users::kChecked && image(2) == users::kChecked && image(0) == "user")
+            both << rows->index(i, 0).data(users::KeyRole).toString();
     }
     ASSERT_EQ(both.size(), 2);
     const QString excluded = both[0], other = both[1];
     attributes.keep(dnOfMail(excluded), "extensionAttribute10");
     // a click on the user's "Journal outgoing" switch, as the administrator does it
-    QTreeWidgetItem* row = users::findItem(ui.ListView1, excluded);
-    ASSERT_NE(row, nullptr);
-    ui.ListView1->scrollToItem(row);
-    QTest::mouseClick(ui.ListView1->viewport(), Qt::LeftButton, {},
-                      users::switchImageRect(ui.ListView1, row, 2).center());
-    ASSERT_EQ(users::subItemImage(row, 2), users::kUnchecked);
+    auto* list = static_cast<users::UserListView*>(ui.ListView1);
+    const QModelIndex row = testing_support::userRowOf(list, excluded);
+    ASSERT_TRUE(row.isValid());
+    list->scrollTo(row);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->switchImageRect(row.siblingAtColumn(2)).center());
+    ASSERT_EQ(row.siblingAtColumn(2).data(users::ImageKeyRole).toString(), users::kUnchecked);
     form->Command1_Click();
     ASSERT_EQ(ui.txtErr->toPlainText().toStdString(), "");
     ASSERT_TRUE(form->state().blnComPlusInstalled);

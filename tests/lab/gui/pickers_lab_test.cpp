@@ -22,6 +22,7 @@ QStringList rowNames(const QTreeWidget* list) {
 TEST(SelectMailboxLab, ListsTheServersUserAccountsWithIconsAndForwardingRecipients) {
     REQUIRE_LAB();
     LabForm f;
+    f.connectPanel();
     ASSERT_FALSE(f.g.strResponsibleMTAServer.isEmpty());
     PickerMemory memory;
     SelectMailbox d(f.mailboxTarget(), memory, f.prompt, {});
@@ -57,6 +58,7 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     ASSERT_EQ(attributeAt(dn, "deliverAndRedirect"), "TRUE");
     ASSERT_NE(attributeAt(dn, "altRecipient"), std::nullopt);
     LabForm f;
+    f.connectPanel();
     PickerMemory memory;
     SelectMailbox d(f.mailboxTarget(), memory, f.prompt, directoryWriter(f.prompt, f.g));
     d.Form_Activate();
@@ -81,6 +83,7 @@ TEST(SelectRecipientLab, OffersEveryKindOfRecipientButTheStoresJournalMailbox) {
     const QString journal = userDn("journal.archive");
     ASSERT_FALSE(journal.isEmpty());
     LabForm f;
+    f.connectPanel();
     PickerMemory memory;
     for (const QString& tag : {journal + QChar(0) + "Someone <someone@x>", QString()}) {
         f.addStore("Store", "CN=Store", tag);

@@ -63,6 +63,13 @@ inline QString mailOf(const QString& alias) {
 inline QTreeWidgetItem* rowOf(const QTreeWidget* list, const QString& alias) {
     return users::findItem(list, mailOf(alias));
 }
+// The same in the user list, whose rows are its model's.
+inline QModelIndex userRowOf(const QTreeView* list, const QString& key) {
+    const QAbstractItemModel* m = list->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+        if (m->index(r, 0).data(users::KeyRole).toString().compare(key, Qt::CaseInsensitive) == 0) return m->index(r, 0);
+    return {};
+}
 
 // Addresses (lower case) of what a filter finds, without system mailboxes and
 // without the entry `leftOut`.
@@ -78,9 +85,10 @@ inline QSet<QString> expectedKeys(const QString& filter, const QString& leftOut 
     return keys;
 }
 
-inline QSet<QString> listedKeys(const QTreeWidget* list) {
+inline QSet<QString> listedKeys(const QTreeView* list) {
     QSet<QString> keys;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) keys.insert(users::itemKey(list->topLevelItem(i)).toLower());
+    const QAbstractItemModel* m = list->model();
+    for (int i = 0; i < m->rowCount(); ++i) keys.insert(m->index(i, 0).data(users::KeyRole).toString().toLower());
     return keys;
 }
 

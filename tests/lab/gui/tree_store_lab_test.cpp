@@ -35,14 +35,14 @@ TEST(StoreTreeLab, GroupsAndStoresWithCaptionAndRecoveryGroupLeftOut) {
         groups << g->text(0);
         EXPECT_EQ(tree::image(g), "storagegroup");
         EXPECT_TRUE(g->isExpanded());
-        EXPECT_EQ(tree::tag(g), "");
+        EXPECT_EQ(engine::nodeTag(g), "");
         // mailbox stores only, keyed by distinguished name
         for (int j = 0; j < g->childCount(); ++j) {
             QTreeWidgetItem* s = g->child(j);
             EXPECT_TRUE(tree::isMailboxStore(s));
             EXPECT_EQ(tree::key(s).toLower(), storeDn(g->text(0), s->text(0)).toLower());
             const QString journal = ldapsearchValues("(objectClass=*)", "msExchMessageJournalRecipient", tree::key(s)).value(0);
-            EXPECT_EQ(tree::tag(s).section(N, 0, 0).toLower(), journal.toLower()) << s->text(0).toStdString();
+            EXPECT_EQ(engine::nodeTag(s).section(N, 0, 0).toLower(), journal.toLower()) << s->text(0).toStdString();
         }
     }
     EXPECT_EQ(groups, expected);

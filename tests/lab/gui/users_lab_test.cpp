@@ -6,7 +6,8 @@
 #include "state/Prompt.h"
 #include "tree_lab_form.h"
 #include "users/AttributeWriter.h"
-#include "users/ListItem.h"
+#include "users/UserListModel.h"
+#include "users/UserListView.h"
 #include "users/UserList.h"
 
 #include <gtest/gtest.h>
@@ -31,24 +32,24 @@ TEST(UserListLab, SwitchesFollowTheMarkersAndSpecialUsersAreFiltered) {
     f.addStore("Mailbox Store", mailboxStoreDn(), "");
     EXPECT_EQ(GetUsersWithMailboxes(f.userListFill(), mailboxStoreDn(), QString(), true), 1);
     ASSERT_EQ(f.log.text(), "");
-    QTreeWidget* list = f.ui.ListView1;
+    QTreeView* list = f.ui.ListView1;
     EXPECT_EQ(listedKeys(list), homedOn(mailboxStoreDn()));
     EXPECT_EQ(f.progress.begins, 1);
     EXPECT_EQ(f.progress.ends, 1);
     EXPECT_EQ(f.progress.steps, f.progress.rows);
-    EXPECT_GT(f.progress.rows, list->topLevelItemCount());  // system mailboxes and users without mail were read
+    EXPECT_GT(f.progress.rows, list->model()->rowCount());  // system mailboxes and users without mail were read
 
-    QTreeWidgetItem* freeText = rowOf(list, "marker.freetext");
-    ASSERT_NE(freeText, nullptr);
-    EXPECT_EQ(subItemImage(freeText, 1), "checked");
-    EXPECT_EQ(subItemImage(freeText, 2), "unchecked");
-    EXPECT_EQ(itemTag(freeText), "free text###NoArcOut");
-    QTreeWidgetItem* dora = rowOf(list, "dora.disabled");
-    ASSERT_NE(dora, nullptr);
-    EXPECT_EQ(smallIcon(dora), "userdisabled");
-    EXPECT_EQ(dora->text(0), "Disabled Dora");
-    EXPECT_NE(rowOf(list, "SystemMailbox"), nullptr);  // an alias without the brace is an ordinary user
-    EXPECT_NE(rowOf(list, "o'brien"), nullptr);
+    const QModelIndex freeText = userRowOf(list, mailOf("marker.freetext"));
+    ASSERT_TRUE(freeText.isValid());
+    EXPECT_EQ(freeText.siblingAtColumn(1).data(ImageKeyRole).toString(), "checked");
+    EXPECT_EQ(freeText.siblingAtColumn(2).data(ImageKeyRole).toString(), "unchecked");
+    EXPECT_EQ(f.panel.user(mailOf("marker.freetext"))->stored, "free text###NoArcOut");
+    const QModelIndex dora = userRowOf(list, mailOf("dora.disabled"));
+    ASSERT_TRUE(dora.isValid());
+    EXPECT_EQ(dora.data(ImageKeyRole).toString(), "userdisabled");
+    EXPECT_EQ(dora.data().toString(), "Disabled Dora");
+    EXPECT_TRUE(userRowOf(list, mailOf("SystemMailbox")).isValid());  // an alias without the brace is an ordinary user
+    EXPECT_TRUE(userRowOf(list, mailOf("o'brien")).isValid());
 }
 
 TEST(UserListLab, JournalMailboxIsLeftOutAndANodeRefreshStopsAtTheFirstExclusion) {
@@ -65,13 +66,13 @@ TEST(UserListLab, JournalMailboxIsLeftOutAndANodeRefreshStopsAtTheFirstExclusion
 
     f.progress = {};
     EXPECT_EQ(GetUsersWithMailboxes(f.userListFill(), journaledStoreDn(), tag, false), 1);
-    EXPECT_EQ(f.ui.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(f.ui.ListView1->model()->rowCount(), 0);
     EXPECT_LT(f.progress.steps, fullRead);
     EXPECT_EQ(f.progress.ends, 1);
 
     // without a journal mailbox nobody is left out for that reason
     GetUsersWithMailboxes(f.userListFill(), journaledStoreDn(), QString(), true);
-    EXPECT_NE(rowOf(f.ui.ListView1, "journal.archive"), nullptr);
+    EXPECT_TRUE(userRowOf(f.ui.ListView1, mailOf("journal.archive")).isValid());
 }
 
 TEST(UserListLab, StoreWithoutExclusionsAndFirstDisplayPreselection) {

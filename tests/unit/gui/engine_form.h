@@ -14,7 +14,9 @@
 #include "panel/PanelEvents.h"
 #include "pickers/PickerDialog.h"
 #include "users/ListInteraction.h"
+#include "users/ListSort.h"
 #include "users/UserList.h"
+#include "users/UserListModel.h"
 
 #include <QMainWindow>
 #include <gtest/gtest.h>
@@ -22,9 +24,9 @@
 namespace testing_support {
 
 // The first column's texts, top to bottom.
-inline QStringList firstColumnTexts(const QTreeWidget* list) {
+inline QStringList firstColumnTexts(const QTreeView* list) {
     QStringList names;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
+    for (int i = 0; i < list->model()->rowCount(); ++i) names << list->model()->index(i, 0).data().toString();
     return names;
 }
 
@@ -38,8 +40,14 @@ struct CountingProgress : state::ProgressView {
 
 struct EngineForm {
     EngineForm() {
-        ui.ListView1->setColumnCount(3);
-        ui.ListView1->setHeaderLabels({"Name", "Journal ingoing", "Journal outgoing"});
+        ui.ListView1->setModel(&list.order);
+        // The buttons follow the model's staging, as the window shows them.
+        QObject::connect(&panel, &panel::PanelModel::changed, &form,
+                         [this] { panel::showStaging(panel, ui.Command1, ui.Command4); });
+        // What a load read is shown, its users sorted by name, as the window does.
+        panel::connectShown(panelEditing());
+        QObject::connect(&panel, &panel::PanelModel::usersLoaded, &form,
+                         [this] { users::SortByFirstColumn(ui.ListView1, sortOrder, state.strLastSelectedItemKey); });
     }
 
     // A storage group with a store below it, the store selected and loaded into
@@ -47,7 +55,7 @@ struct EngineForm {
     QTreeWidgetItem* addStore(const QString& name, const QString& dn, const QString& tag) {
         if (!group) group = tree::addRoot(ui.TreeView1, "CN=SG", "Storage Group", tree::kStorageGroupImage);
         QTreeWidgetItem* node = tree::addChild(group, dn, name, "mailboxstore");
-        tree::setTag(node, tag);
+        engine::setNodeTag(node, tag);
         ui.TreeView1->setCurrentItem(node);
         panel.load(dn, name, tag);
         return node;
@@ -55,16 +63,20 @@ struct EngineForm {
 
     // Whether changes are pending as the buttons show it: "Change" for "Refresh", Reset usable.
     void expectPending(bool pending, bool reset) {
-        EXPECT_EQ(g.blnChangesPending, pending);
+        EXPECT_EQ(panel.anyStaged(), pending);
         EXPECT_EQ(ui.Command1->text(), pending ? "Change" : "Refresh");
         EXPECT_EQ(ui.Command4->isEnabled(), reset);
     }
 
-    panel::PanelEditing panelEditing() { return {panel::panelControls(ui), g, panel}; }
-    users::ListEditing listEditing() { return users::listEditing(ui, g, panel, state.strLastSelectedItemKey); }
-    users::UserListFill userListFill() { return {ui.ListView1, panel, g, state, log, progress}; }
-    pickers::PickerTarget mailboxTarget() { return {g, panel, ui.Label3, ui.TreeView1}; }
-    pickers::PickerTarget recipientTarget() { return {g, panel, ui.Label4, ui.TreeView1}; }
+    panel::PanelEditing panelEditing() { return {panel::panelControls(ui), panel}; }
+    // The panel's handlers connected as the window connects them.
+    void connectPanel() { panel::connectPanel(panelEditing(), pickers, log); }
+    users::ListEditing listEditing() {
+        return {&form, ui.ListView1, ui.TreeView1, ui.Check1, ui.Check2, panel, state.strLastSelectedItemKey};
+    }
+    users::UserListFill userListFill() { return {panel, g, state, log, progress}; }
+    pickers::PickerTarget mailboxTarget() { return {g, panel, ui.TreeView1}; }
+    pickers::PickerTarget recipientTarget() { return {g, panel, ui.TreeView1}; }
 
     QMainWindow form;
     panel::InstallFormUi ui = app::buildInstallForm(&form);
@@ -74,9 +86,11 @@ struct EngineForm {
     CountingProgress progress;
     state::ScriptedPrompt prompt;
     panel::PanelModel panel;
+    users::UserListModels list{panel};
+    panel::PanelPickers pickers;
     engine::LoadGuard guard;
     users::SortOrder sortOrder;
-    engine::StoreLoad load{ui, g, state, log, progress, prompt, panel, guard, sortOrder, {}};
+    engine::StoreLoad load{ui, ui.TreeView1, g, state, log, progress, prompt, panel, guard, {}};
     QTreeWidgetItem* group = nullptr;
 };
 

@@ -48,7 +48,7 @@ TEST_F(Load, ModeFollowsRegistrationItemComPlusAndForwarding) {
     };
     QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
     for (const auto& c : cases) {
-        tree::setTag(node, c.tag);
+        engine::setNodeTag(node, c.tag);
         regItemExists = c.item;
         refreshedTag = c.refreshed;
         f.state.blnComPlusInstalled = c.comPlus;
@@ -71,7 +71,7 @@ TEST_F(Load, ModeFollowsRegistrationItemComPlusAndForwarding) {
     }
     EXPECT_EQ(f.state.strLastSelectedMailboxStore, "S");
     EXPECT_FALSE(f.ui.Check3->isChecked());
-    EXPECT_TRUE(f.g.blnEventsEnabled);
+    EXPECT_FALSE(f.panel.busy());
     EXPECT_EQ(f.ui.Command1->text(), "Refresh");
 }
 
@@ -99,27 +99,26 @@ TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     f.load.services.applyStagedChanges = [&](int16_t& result) {
         ++applied;
         EXPECT_EQ(f.panel.store().dn, "CN=S");
-        EXPECT_FALSE(f.g.blnEventsEnabled);
+        EXPECT_TRUE(f.panel.busy());
         result = -1;
         return false;  // refused to start
     };
-    f.g.blnChangesPending = false;
     engine::ProcessMailboxStore(f.load, node, true);
     EXPECT_EQ(applied, 0);
 
-    f.g.blnChangesPending = true;
-    f.ui.Command1->setText("Change");
+    f.panel.setInstallCom(true);
+    EXPECT_EQ(f.ui.Command1->text(), "Change");
     EXPECT_EQ(engine::ProcessMailboxStore(f.load, node, true), -1);
     EXPECT_EQ(applied, 1);
-    EXPECT_TRUE(f.g.blnEventsEnabled);
-    EXPECT_TRUE(f.g.blnChangesPending);
+    EXPECT_FALSE(f.panel.busy());
+    EXPECT_TRUE(f.panel.anyStaged());
     EXPECT_EQ(f.ui.Command1->text(), "Change");
     EXPECT_EQ(checks, 1);  // nothing was loaded after the refused apply
 
     // an apply that fails half-way keeps the staged state after the reload
     f.load.services.applyStagedChanges = [](int16_t& result) { return result = -1, true; };
     EXPECT_EQ(engine::ProcessMailboxStore(f.load, node, true), -1);
-    EXPECT_TRUE(f.g.blnChangesPending);
+    EXPECT_TRUE(f.panel.installCom());
     EXPECT_EQ(f.ui.Command1->text(), "Change");
     EXPECT_EQ(checks, 2);
 
@@ -155,7 +154,7 @@ TEST_F(Load, OnlyStoreNodesAreLoaded) {
 TEST_F(Load, UnreadableDirectoryIsLoggedAndNeverLooksLikeAnEmptyStore) {
     QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
     EXPECT_EQ(users::GetUsersWithMailboxes(f.userListFill(), "CN=S", "", true), 0);
-    EXPECT_EQ(f.ui.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(f.list.order.rowCount(), 0);
     EXPECT_EQ(f.log.text().count(" ERROR: "), 1);
     EXPECT_EQ(f.progress.begins, 0);
 

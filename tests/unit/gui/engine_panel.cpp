@@ -18,11 +18,11 @@ protected:
     void SetUp() override {
         panel::connectPanel(f.panelEditing(), pickers, f.log);
         panel::InstallFormUi& ui = f.ui;
+        panel::BusyScope loading(f.panel);
         for (QCheckBox* box : {ui.Check3, ui.Check4, ui.Check5}) box->setEnabled(true), box->setChecked(true);
         ui.Label3->setCaption("Journal Box");
         ui.Label4->setCaption("Forward Person");
         for (QWidget* browse : {ui.Command3, ui.Command6}) browse->setEnabled(true);
-        f.g.blnEventsEnabled = true;
     }
 
     panel::InstallFormUi& ui() { return f.ui; }
@@ -65,7 +65,6 @@ TEST_F(PanelTest, BothAloneGivesChangeWithoutResetAndUncheckingArchiveRemovesAll
     for (QWidget* w : {(QWidget*)ui().Check4, (QWidget*)ui().Command3, (QWidget*)ui().Command6})
         EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
     f.expectPending(true, true);
-    EXPECT_TRUE(f.g.blnEventsEnabled);
     EXPECT_TRUE(f.panel.journal().removed() && f.panel.forwarding().removed());
     EXPECT_FALSE(f.panel.both());
 }
@@ -87,13 +86,13 @@ TEST_F(PanelTest, UncheckingForwardToStagesRemovalOfTheRecipientOnly) {
 }
 
 TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
-    // a store without journal mailbox or forwarding
-    f.g.blnEventsEnabled = false;
+    // a store without journal mailbox or forwarding, as a load shows it
+    f.panel.beginBusy();
     ui().Label3->setCaption("");
     ui().Label4->setCaption("");
     for (QCheckBox* box : {ui().Check3, ui().Check4, ui().Check5}) box->setChecked(false);
     for (QWidget* browse : {ui().Command3, ui().Command6}) browse->setEnabled(false);
-    f.g.blnEventsEnabled = true;
+    f.panel.endBusy();
 
     ui().Check3->click();
     EXPECT_TRUE(ui().Command3->isEnabled());
@@ -104,15 +103,17 @@ TEST_F(PanelTest, CheckingArchiveOrForwardAloneStagesNothing) {
 }
 
 TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
-    ui().Label3->setCaption("Other Journal");  // as the mailbox picker writes it
+    panel::pickJournalMailbox(f.panel, "Other Journal", "CN=Other");  // as the mailbox picker does
+    EXPECT_EQ(ui().Label3->caption(), "Other Journal");
     expectColors(ui().Label3, kit::kRed, kit::kButtonFace);
     f.expectPending(true, true);
 
     ui().Check4->setEnabled(false);
-    ui().Label3->setCaption("Third Journal");
+    panel::pickJournalMailbox(f.panel, "Third Journal", "CN=Third");
     EXPECT_TRUE(ui().Check4->isEnabled()) << "forwarding becomes possible with a journal mailbox";
 
-    ui().Label4->setCaption("New Person <new@lab>");
+    panel::pickForwardingRecipient(f.panel, "New Person", "New Person <new@lab>");
+    EXPECT_EQ(ui().Label4->caption(), "New Person");
     expectColors(ui().Label4, kit::kRed, kit::kButtonFace);
     EXPECT_FALSE(ui().Check5->isChecked());
     EXPECT_TRUE(ui().Check5->isEnabled());
@@ -124,8 +125,8 @@ TEST_F(PanelTest, PickedNamesAreStagedAndARecipientStartsWithoutBoth) {
     EXPECT_EQ(kit::foreColor(ui().Check5), kit::kRed);
 }
 
-TEST_F(PanelTest, GuardedHandlersAreInertWhileEventsAreDisabled) {
-    f.g.blnEventsEnabled = false;
+TEST_F(PanelTest, GuardedHandlersAreInertWhileALoadRuns) {
+    f.panel.beginBusy();
     for (QCheckBox* box : {ui().Check5, ui().Check4, ui().Check3}) box->click();
     ui().Label3->setCaption("");
     ui().Label4->setCaption("Somebody");
@@ -141,7 +142,7 @@ TEST_F(PanelTest, BrowseShowsThePickersAndAFailingPickerIsLogged) {
         ++recipient;
         throw platform::ComError(platform::hr::ServerDown, "The server is not operational.");
     };
-    f.g.blnEventsEnabled = false;  // the buttons are not guarded
+    f.panel.beginBusy();  // the buttons are not guarded
     ui().Command3->click();
     ui().Command6->click();
     EXPECT_EQ(mailbox, 1);

@@ -34,6 +34,7 @@ struct MailboxPicker {
               writes << a + " " + n + "=" + (v.isNull() ? "null" : v.toString());
               return writes.size() == 1 ? firstResult : int16_t(1);
           }) {
+        f.connectPanel();
         dialog.Form_Activate();
     }
     EngineForm f;
@@ -73,6 +74,7 @@ TEST(PickerDialog, HeaderClicksSortTheVisibleColumnsAndTheHiddenOneDoesNothing) 
 
 TEST(PickerDialog, RecipientOkHandsBackNameAndForwardingTextAndCancelNothing) {
     EngineForm f;
+    f.connectPanel();
     PickerMemory memory;
     const auto pick = [&](const QString& name, const QString& mail, bool ok) {
         SelectRecipient d(f.recipientTarget(), memory);

@@ -39,6 +39,7 @@ struct ModalDriver {
 
 TEST(PickerShow, RecipientPickerIsModalActivatedAndClosedByExit) {
     EngineForm f;
+    f.connectPanel();
     f.ui.Label4->setCaption("Kept");
     int columns = -1;
     QString name;

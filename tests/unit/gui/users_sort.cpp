@@ -1,8 +1,9 @@
 // Column sorting of the user list and the header arrow.
 #include "engine_form.h"
 #include "platform/NameOrder.h"
-#include "users/ListItem.h"
 #include "users/ListSort.h"
+#include "users/UserListModel.h"
+#include "users/UserListView.h"
 
 #include <QHeaderView>
 #include <gtest/gtest.h>
@@ -17,24 +18,24 @@ struct Row { const char* name; bool in = true, out = true; };
 // The list, its column sort orders and the key of the row remembered after a sort.
 class UserListSort : public ::testing::Test {
 protected:
-    UserListSort() { list.setColumnCount(3); }
+    UserListSort() { list.setModel(&models.order); }
 
+    // Rows as a load reads them: the switches from the stored markers.
     void fill(std::initializer_list<Row> rows) {
-        list.clear();
+        std::vector<panel::UserRow> users;
         for (const Row& r : rows) {
-            auto* item = new ListItem;
-            item->setText(0, r.name);
-            setItemKey(item, QString(r.name) + "@x");
-            setSwitch(item, 1, r.in);
-            setSwitch(item, 2, r.out);
-            list.addTopLevelItem(item);
+            const QString stored = QString(r.in ? "" : "###NoArcIn") + (r.out ? "" : "###NoArcOut");
+            users.push_back({QString(r.name) + "@x", r.name, stored, {r.in, r.out}, false, false});
         }
+        panel.setUsers(std::move(users));
     }
     void sortFirst() { SortByFirstColumn(&list, order, lastKey); }
     void click(int column) { ColumnClick(&list, order, lastKey, column); }
     Qt::SortOrder arrowOrder() const { return list.header()->sortIndicatorOrder(); }
 
-    QTreeWidget list;
+    panel::PanelModel panel;
+    UserListModels models{panel};
+    UserListView list;
     SortOrder order;
     QString lastKey;
 };
@@ -43,7 +44,7 @@ TEST_F(UserListSort, FirstSortIsAscendingByNameWithoutRegardToCase) {
     fill({{"carol", true, true}, {"Bob", true, true}, {"alice", true, true}});
     sortFirst();
     EXPECT_EQ(firstColumnTexts(&list), QStringList({"alice", "Bob", "carol"}));
-    EXPECT_EQ(list.currentItem()->text(0), "alice");
+    EXPECT_EQ(list.currentIndex().data().toString(), "alice");
     EXPECT_EQ(sortArrowColumn(&list), 1);
     EXPECT_EQ(arrowOrder(), Qt::AscendingOrder);
     EXPECT_EQ(lastKey, "");  // nothing was selected before the sort
@@ -70,8 +71,8 @@ TEST_F(UserListSort, NamesSortByTheLocale) {
 
 TEST_F(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
     fill({{"a", true, true}, {"b", false, true}, {"c", true, false}, {"d", false, false}});
-    // a toggle after the fill changes the image only
-    setSubItemImage(list.topLevelItem(0), 1, kUnchecked);
+    // a toggle after the fill changes the picture only
+    panel.setSwitch(0, 1, false);
 
     sortFirst();  // as after a load
     click(2);     // first click on column 2: ascending, off first
@@ -91,6 +92,18 @@ TEST_F(UserListSort, SwitchColumnsSortByTheSwitchesAsReadNotAsToggled) {
     EXPECT_EQ(arrowOrder(), Qt::AscendingOrder);
 }
 
+// Change writes the staged users from the first row the list shows to the last,
+// whatever order the directory returned them in.
+TEST_F(UserListSort, StagedUsersComeInTheListsOrder) {
+    fill({{"carol"}, {"alice"}, {"Bob"}, {"dave"}});
+    for (size_t i : {0, 1, 2}) panel.setSwitch(i, 2, false);  // carol, alice, Bob staged
+    sortFirst();
+    EXPECT_EQ(models.stagedInListOrder(), std::vector<size_t>({1, 2, 0}));  // alice, Bob, carol
+    click(1);  // descending
+    EXPECT_EQ(models.stagedInListOrder(), std::vector<size_t>({0, 2, 1}));
+    EXPECT_EQ(models.rowOf("BOB@x").row(), 2);
+}
+
 TEST_F(UserListSort, ArrowIsLeftOutForNamedColumnsAndAnEmptyList) {
     fill({{"a", true, true}});
     sortList(&list, 1, 0);
@@ -100,7 +113,7 @@ TEST_F(UserListSort, ArrowIsLeftOutForNamedColumnsAndAnEmptyList) {
     EXPECT_EQ(sortArrowColumn(&list), 2);
 
     click(3);
-    list.clear();
+    panel.clearUsers();
     sortFirst();
     EXPECT_EQ(sortArrowColumn(&list), 0);
     EXPECT_FALSE(list.header()->isSortIndicatorShown());
