@@ -48,7 +48,7 @@ QVariant UserListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         if (column == 0) return row.name;
         // The text as read: a sort by a switch column follows the directory's values.
-        return switchOn(panel::readMarkers(row.stored), column) ? kSwitchOnText : kSwitchOffText;
+        return switchOn(rules::readMarkers(row.stored), column) ? kSwitchOnText : kSwitchOffText;
     case Qt::DecorationRole:
         return kit::images::icon(imageKey(row, column));
     case ImageKeyRole:
