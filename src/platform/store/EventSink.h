@@ -18,7 +18,8 @@
  * to a callback for the same reason. Structures begin with their size so that a
  * newer host can grow them: a sink reads only the members its ABI version knows.
  *
- * Version history: 1, the first.
+ * Version history: 1, the first; directory_stamp was added at the end of
+ * tv_sink_host later (a sink checks `size` before calling it).
  */
 
 #include <stddef.h>
@@ -86,10 +87,16 @@ struct tv_sink_host {
     /* The URL of the store's queue of messages for outside addresses. */
     int (*outbound_queue)(void* context, tv_text_fn found, void* user);
     /* Saves a new visible item with these properties in the folder; the item's
-     * URL goes to `saved`. Items saved here raise no store events. On failure
-     * nothing of the item remains and `saved` receives the reason. */
+     * URL goes to `saved`. Items saved here raise no store events, and are
+     * written with the saved item, in its write transaction; when that save
+     * does not happen, neither do they. On failure nothing of the item remains
+     * and `saved` receives the reason. */
     int (*save_item)(void* context, const char* folder_url, const struct tv_property* properties,
                      size_t count, tv_text_fn saved, void* user);
+
+    /* Directory. A text that changes whenever anything the directory services
+     * answer changes (the server and its highest committed update number). */
+    int (*directory_stamp)(void* context, tv_text_fn found, void* user);
 };
 
 struct tv_sink_event {

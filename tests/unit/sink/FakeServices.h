@@ -60,6 +60,12 @@ struct FakeServices : sink::Services {
         members = groups.value(dn);
         return sink::Status::Ok;
     }
+    QString stamp = "usn:1";
+    sink::Status directoryStamp(QString& out) override {
+        if (unavailable()) return sink::Status::Unavailable;
+        out = stamp;
+        return sink::Status::Ok;
+    }
     sink::Status mailboxInbox(const QString& name, QString& url) override {
         if (!inboxes.contains(name)) return sink::Status::NotFound;
         url = inboxes.value(name);
