@@ -62,15 +62,15 @@ QString encodeValue(const QString& v) {
     return QStringLiteral("=?utf-8?b?") + QString::fromLatin1(v.toUtf8().toBase64()) + QStringLiteral("?=");
 }
 
-std::optional<QString> decodeValue(const QString& v) {
-    if (!v.startsWith(QLatin1String("=?"))) return v;
+// A value as written: the writer's encoded word decoded; any other text as it is
+// (the writer encodes every value beginning "=?", so the two never meet).
+QString decodeValue(const QString& v) {
     static const QString head = QStringLiteral("=?utf-8?b?");
     if (!v.startsWith(head, Qt::CaseInsensitive) || !v.endsWith(QLatin1String("?=")) || v.size() < head.size() + 2)
-        return std::nullopt;
+        return v;
     const QByteArray b64 = v.mid(head.size(), v.size() - head.size() - 2).toLatin1();
     auto decoded = QByteArray::fromBase64Encoding(b64, QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded) return std::nullopt;
-    return QString::fromUtf8(*decoded);
+    return decoded ? QString::fromUtf8(*decoded) : v;
 }
 
 GMimeObject* parsePart(const QByteArray& bytes, bool message) {
@@ -134,7 +134,9 @@ QStringList Envelope::recipients() const { return to + cc + bcc; }
 std::optional<QString> entryAddress(const QString& entry) {
     initMime();
     const QByteArray text = entry.toUtf8();
-    if (text.isEmpty() || text.contains('\0')) return std::nullopt;
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;  // a line break or other control character
+    if (text.isEmpty()) return std::nullopt;
     InternetAddressList* list = internet_address_list_parse(nullptr, text.constData());
     if (!list) return std::nullopt;
     QString address;
@@ -184,8 +186,7 @@ std::optional<Envelope> parseEnvelopeText(const QString& text, QString* problem)
         const qsizetype colon = raw.indexOf(QLatin1Char(':'));
         if (colon <= 0) return refuse(QStringLiteral("line %1 of the envelope is no field").arg(line));
         const QStringView name = raw.left(colon);
-        const auto value = decodeValue(raw.mid(colon + 1).trimmed().toString());
-        if (!value) return refuse(QStringLiteral("line %1 of the envelope holds a malformed encoded value").arg(line));
+        const std::optional<QString> value = decodeValue(raw.mid(colon + 1).trimmed().toString());
         auto is = [&](const char* n) { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
         const char* const once[] = {"Sender", "Subject", "Message-ID"};
         QString* const onceValue[] = {&e.sender, &e.subject, &e.messageId};
