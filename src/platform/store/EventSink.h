@@ -8,9 +8,10 @@
  * exports the function named by TV_SINK_ONSYNCSAVE_SYMBOL. The store calls it
  * synchronously inside the save of every visible item that a registration item
  * of its folder selects (event method "onsyncsave", match scope and criteria of
- * the registration), before the item's properties are written. The sink answers
+ * the registration), before the save's write transaction begins: a sink may take
+ * its time without holding up other writers of the store. The sink answers
  * TV_SINK_CONTINUE (the save goes on) or TV_SINK_ABORT (the save is cancelled:
- * the item is not stored and nothing of the save remains).
+ * the item is not stored; what the sink saved through save_item is).
  *
  * The sink sees the item's properties and a narrow set of services of the store
  * and the directory; it never opens the store itself. Strings are UTF-8 and live
