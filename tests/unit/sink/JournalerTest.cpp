@@ -219,6 +219,26 @@ TEST_F(Journaler, ForwardsAKeptReportToEveryMemberOfAGroup) {
     EXPECT_TRUE(fake.saved.isEmpty());
 }
 
+TEST_F(Journaler, ForwardingSkipsGroupMembersWithoutAnAddress) {
+    fake.user("alice", kJournaled);
+    fake.byAddress["team@tavimor.lab"] = {"CN=Team", "group", "team@tavimor.lab", "team", "", ""};
+    const sink::DirObject noMail{"CN=No Mail", "contact", "", "", "", ""};
+    forwardTo = "team@tavimor.lab";
+    const struct { std::vector<sink::DirObject> members; QStringList folders; } cases[] = {
+        {{noMail, fake.byAddress["legal@tavimor.lab"]}, {fake.inboxes["legal"]}},
+        {{noMail}, {}},  // nobody can receive it: it stays in the journal folder
+    };
+    for (const auto& c : cases) {
+        fake.groups["CN=Team"] = c.members;
+        fake.saved.clear();
+        log = {};
+        EXPECT_EQ(run(report("alice@tavimor.lab", {"x@example.org"})), c.folders.isEmpty() ? Verdict::Keep : Verdict::Drop);
+        EXPECT_EQ(QStringList(fake.saved.keys()), c.folders);
+        EXPECT_TRUE(log.errors.value(0).contains("CN=No Mail of team@tavimor.lab: the member has no address"))
+            << log.errors.join('\n').toStdString();
+    }
+}
+
 TEST_F(Journaler, NeverLosesAReportWhenTheDirectoryOrAForwardFails) {
     fake.user("alice", kJournaled, "###NoArcOut");
     forwardTo = "legal@tavimor.lab";
@@ -249,15 +269,39 @@ TEST_F(Journaler, DirectoryAnswersAreKeptForAShortTimeButFailuresAreNot) {
     const int firstRun = fake.directoryCalls;
     EXPECT_LE(firstRun, 6);
 
-    // a changed marker is seen once the answer has expired; an unanswered question is asked again
-    fake.user("alice", kJournaled, "###NoArcOut");
+    // A kept answer may keep a report too many; it never drops one: a drop waits
+    // for the directory's stamp, and a changed stamp means fresh answers.
     const auto toBob = [&] { return sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log); };
-    const struct { qint64 later; bool down; Verdict v; } steps[] = {
-        {0, false, Verdict::Keep}, {60001, false, Verdict::Drop}, {60001, true, Verdict::Keep}, {0, false, Verdict::Drop}};
+    const struct { const char* change; qint64 later; bool down; Verdict v; } steps[] = {
+        {"alice excluded, stamp kept", 0, false, Verdict::Keep},
+        {"answers expired", 60001, false, Verdict::Drop},
+        {"directory down", 60001, true, Verdict::Keep},
+        {"alice journaled again", 0, false, Verdict::Keep},
+        {"bob's store journals nothing", 60001, false, Verdict::Drop},
+        {"bob's store journals here", 0, false, Verdict::Keep},
+    };
     for (const auto& st : steps) {
+        const QString change = st.change;
+        fake.directoryDown = false;
+        if (change.startsWith("alice")) fake.user("alice", kJournaled, change.contains("excluded") ? "###NoArcOut" : "");
+        if (change.startsWith("alice journaled")) {
+            fake.user("alice", kJournaled, "###NoArcOut");
+            ASSERT_EQ(toBob(), Verdict::Drop);  // the kept answers say excluded
+            fake.user("alice", kJournaled);
+            fake.stamp = "usn:2";
+        }
+        if (change.endsWith("nothing")) {
+            fake.user("alice", kJournaled, "###NoArcOut");
+            fake.user("bob", kPlain);
+            fake.stamp = "usn:3";
+        }
+        if (change.endsWith("here")) {
+            fake.journals[kPlain] = fake.journals[kJournaled];
+            fake.stamp = "usn:4";
+        }
         now += st.later;
         fake.directoryDown = st.down;
-        EXPECT_EQ(toBob(), st.v) << now;
+        EXPECT_EQ(toBob(), st.v) << st.change;
     }
 }
 
