@@ -3,6 +3,8 @@
 #include "journal/JournalReport.h"
 #include "panel/Markers.h"
 
+#include <QSet>
+
 namespace sink {
 namespace {
 
@@ -79,13 +81,16 @@ public:
     QString keepReason(const journal::Envelope& env) {
         const QString sender = addressOf(env.sender);
         QStringList recipients;
+        QSet<QString> seen;
         for (const QString& entry : env.recipients()) {
             const QString a = addressOf(entry);
-            if (!recipients.contains(a, Qt::CaseInsensitive)) recipients << a;
+            if (seen.contains(a.toLower())) continue;
+            seen.insert(a.toLower());
+            recipients << a;
+            if (1 + recipients.size() > kMaxPartiesPerReport)
+                throw InDoubt{QStringLiteral("more than %1 parties to look up").arg(kMaxPartiesPerReport)};
         }
         looked_ = 1 + static_cast<int>(recipients.size());
-        if (looked_ > kMaxPartiesPerReport)
-            throw InDoubt{QStringLiteral("%1 parties, more than %2 to look up").arg(looked_).arg(kMaxPartiesPerReport)};
         panel::Switches sw;
         for (const DirObject& party : parties(sender))
             if (counts(party, sw) && sw.outgoing) return QStringLiteral("sender %1 is journaled").arg(sender);

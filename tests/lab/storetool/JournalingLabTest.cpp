@@ -16,6 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <atomic>
+#include <thread>
+
 using namespace testsupport;
 using testing_support::dnOfMail;
 using testing_support::ldapsearchValues;
@@ -200,6 +204,53 @@ TEST_F(Journaling, TheEventHonoursCriteriaAndScopeAndAKeptReportSurvivesADirecto
     qputenv("LDAPURI", labUri);
     platform::directory::resetConnectionCache();
     EXPECT_NO_THROW(ps::StoreRecord().open(inbox("journal.archive") + "/unexamined.eml"));
+}
+
+// The sink decides before the store's write transaction: while it looks up the
+// parties of a large report, other deliveries to the same store go on.
+TEST_F(Journaling, ASlowSinkDeliveryDoesNotHoldUpOthersToTheStore) {
+    QStringList outside;
+    for (int i = 0; i < 900; ++i) outside << QString("reader%1@example.org").arg(i);
+    const journal::Envelope slow{"someone@example.org", "Slow", "<slow@tavimor.lab>", outside, {}, {}};
+    const QByteArray original = journal::composeMessage(slow.sender, {"x@example.org"}, {}, "Slow", slow.messageId, "x");
+    std::atomic<bool> done = false;
+    storetool::SavedReport slowSaved;
+    QElapsedTimer timer;
+    timer.start();
+    std::thread worker([&] {
+        storetool::Deliverer d(*env);
+        EXPECT_NO_THROW(slowSaved = d.saveInto(inbox("journal.archive"), "journal.archive@tavimor.lab", slow, original));
+        done = true;
+    });
+    storetool::Deliverer other(*env);
+    int whileSlow = 0;
+    for (int i = 0; !done; ++i) {
+        journal::Envelope e{"someone@example.org", "Quick", QString("<q%1@tavimor.lab>").arg(i), {parties[0]}, {}, {}};
+        EXPECT_TRUE(other.saveInto(inbox("marker.none"), "marker.none@tavimor.lab", e, original).kept);
+        whileSlow += !done;
+    }
+    worker.join();
+    EXPECT_FALSE(slowSaved.kept);  // every party looked up: nobody journaled
+    EXPECT_GE(whileSlow, 3) << "the slow report took " << timer.elapsed() << " ms";
+}
+
+// The sink reads a group recipient itself: nested groups in full, each once,
+// even when they contain each other.
+TEST_F(Journaling, NestedGroupsAreExpandedOnceEach) {
+    const QString team = "CN=O'Neill Team,OU=Groups," + testing_support::labBase();
+    const QString hands = "CN=All Hands,OU=Groups," + testing_support::labBase();
+    markers(parties[0], "###NoArcIn");
+    attributes.write(team, "member", QStringList{hands, dnOfMail(parties[0])});
+    attributes.write(hands, "member", QStringList{team, dnOfMail("marker.none@tavimor.lab")});
+    auto save = [&] {
+        const journal::Envelope e{"someone@example.org", "Team", "<t@tavimor.lab>", {"o'neill-team@tavimor.lab"}, {}, {}};
+        storetool::Deliverer d(*env);
+        return d.saveInto(inbox("journal.archive"), "journal.archive@tavimor.lab", e,
+                          journal::composeMessage(e.sender, e.to, {}, e.subject, e.messageId, "x"));
+    };
+    EXPECT_FALSE(save().kept);
+    attributes.write(hands, "member", QStringList{team, dnOfMail(parties[1])});  // journaled, two levels down
+    EXPECT_TRUE(save().kept);
 }
 
 }  // namespace
