@@ -253,4 +253,20 @@ TEST_F(Journaling, NestedGroupsAreExpandedOnceEach) {
     EXPECT_TRUE(save().kept);
 }
 
+// Contacts that carry a journaled user's address as a proxy address: the
+// mailbox user wins, every time.
+TEST_F(Journaling, WhenObjectsShareAnAddressTheMailboxUserWins) {
+    const QString shared = parties[0];
+    for (const QString& contact : {"CN=Ann O'Connor,OU=Contacts,", "CN=External Partner,OU=Contacts,"}) {
+        const QString dn = contact + testing_support::labBase();
+        const QStringList proxies = ldapsearchValues("(objectClass=*)", "proxyAddresses", dn);
+        attributes.write(dn, "proxyAddresses", QStringList(proxies) << "smtp:" + shared);
+    }
+    const journal::Envelope e{"someone@example.org", "Shared", "<s@tavimor.lab>", {shared}, {}, {}};
+    const QByteArray original = journal::composeMessage(e.sender, e.to, {}, e.subject, e.messageId, "x");
+    storetool::Deliverer d(*env);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(d.saveInto(inbox("journal.archive"), "journal.archive@tavimor.lab", e, original).kept);
+}
+
 }  // namespace
