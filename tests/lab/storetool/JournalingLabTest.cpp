@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <atomic>
 #include <thread>
 
@@ -75,6 +74,11 @@ protected:
         for (const QString& line : storetool::listFolder(folder))
             if (line.contains("urn:content-class:message")) out << line;
         return out;
+    }
+    // One report saved into the journal folder as the transfer agent writes it.
+    storetool::SavedReport save(const journal::Envelope& e) {
+        return storetool::Deliverer(*env).saveInto(inbox("journal.archive"), "journal.archive@tavimor.lab", e,
+                                                   "Subject: x\r\n\r\nx\r\n");
     }
     std::vector<storetool::SavedReport> deliver(const QString& from, const QStringList& to, const QString& subject = "Figures") {
         storetool::Deliverer d(*env);
@@ -209,64 +213,45 @@ TEST_F(Journaling, TheEventHonoursCriteriaAndScopeAndAKeptReportSurvivesADirecto
 // The sink decides before the store's write transaction: while it looks up the
 // parties of a large report, other deliveries to the same store go on.
 TEST_F(Journaling, ASlowSinkDeliveryDoesNotHoldUpOthersToTheStore) {
-    QStringList outside;
-    for (int i = 0; i < 900; ++i) outside << QString("reader%1@example.org").arg(i);
-    const journal::Envelope slow{"someone@example.org", "Slow", "<slow@tavimor.lab>", outside, {}, {}};
-    const QByteArray original = journal::composeMessage(slow.sender, {"x@example.org"}, {}, "Slow", slow.messageId, "x");
+    journal::Envelope slow{"someone@example.org", "Slow", "<slow@tavimor.lab>", {}, {}, {}};
+    for (int i = 0; i < 900; ++i) slow.to << QString("reader%1@example.org").arg(i);
     std::atomic<bool> done = false;
     storetool::SavedReport slowSaved;
-    QElapsedTimer timer;
-    timer.start();
     std::thread worker([&] {
-        storetool::Deliverer d(*env);
-        EXPECT_NO_THROW(slowSaved = d.saveInto(inbox("journal.archive"), "journal.archive@tavimor.lab", slow, original));
+        EXPECT_NO_THROW(slowSaved = save(slow));
         done = true;
     });
     storetool::Deliverer other(*env);
     int whileSlow = 0;
     for (int i = 0; !done; ++i) {
-        journal::Envelope e{"someone@example.org", "Quick", QString("<q%1@tavimor.lab>").arg(i), {parties[0]}, {}, {}};
-        EXPECT_TRUE(other.saveInto(inbox("marker.none"), "marker.none@tavimor.lab", e, original).kept);
+        const journal::Envelope e{"someone@example.org", "Quick", QString("<q%1@x>").arg(i), {parties[0]}, {}, {}};
+        EXPECT_TRUE(other.saveInto(inbox("marker.none"), "marker.none@tavimor.lab", e, "Subject: x\r\n\r\nx").kept);
         whileSlow += !done;
     }
     worker.join();
     EXPECT_FALSE(slowSaved.kept);  // every party looked up: nobody journaled
-    EXPECT_GE(whileSlow, 3) << "the slow report took " << timer.elapsed() << " ms";
+    EXPECT_GE(whileSlow, 3);
 }
 
 // The sink reads a group recipient itself: nested groups in full, each once,
-// even when they contain each other.
-TEST_F(Journaling, NestedGroupsAreExpandedOnceEach) {
+// even when they contain each other. Of objects sharing an address (contacts
+// given a journaled user's address), the mailbox user wins.
+TEST_F(Journaling, NestedGroupsAndSharedAddresses) {
     const QString team = "CN=O'Neill Team,OU=Groups," + testing_support::labBase();
     const QString hands = "CN=All Hands,OU=Groups," + testing_support::labBase();
     markers(parties[0], "###NoArcIn");
     attributes.write(team, "member", QStringList{hands, dnOfMail(parties[0])});
     attributes.write(hands, "member", QStringList{team, dnOfMail("marker.none@tavimor.lab")});
-    auto save = [&] {
-        const journal::Envelope e{"someone@example.org", "Team", "<t@tavimor.lab>", {"o'neill-team@tavimor.lab"}, {}, {}};
-        storetool::Deliverer d(*env);
-        return d.saveInto(inbox("journal.archive"), "journal.archive@tavimor.lab", e,
-                          journal::composeMessage(e.sender, e.to, {}, e.subject, e.messageId, "x"));
-    };
-    EXPECT_FALSE(save().kept);
+    const journal::Envelope toTeam{"someone@example.org", "Team", "<t@x>", {"o'neill-team@tavimor.lab"}, {}, {}};
+    EXPECT_FALSE(save(toTeam).kept);
     attributes.write(hands, "member", QStringList{team, dnOfMail(parties[1])});  // journaled, two levels down
-    EXPECT_TRUE(save().kept);
-}
+    EXPECT_TRUE(save(toTeam).kept);
 
-// Contacts that carry a journaled user's address as a proxy address: the
-// mailbox user wins, every time.
-TEST_F(Journaling, WhenObjectsShareAnAddressTheMailboxUserWins) {
-    const QString shared = parties[0];
     for (const QString& contact : {"CN=Ann O'Connor,OU=Contacts,", "CN=External Partner,OU=Contacts,"}) {
         const QString dn = contact + testing_support::labBase();
-        const QStringList proxies = ldapsearchValues("(objectClass=*)", "proxyAddresses", dn);
-        attributes.write(dn, "proxyAddresses", QStringList(proxies) << "smtp:" + shared);
+        attributes.write(dn, "proxyAddresses", ldapsearchValues("(objectClass=*)", "proxyAddresses", dn) << "smtp:" + parties[2]);
     }
-    const journal::Envelope e{"someone@example.org", "Shared", "<s@tavimor.lab>", {shared}, {}, {}};
-    const QByteArray original = journal::composeMessage(e.sender, e.to, {}, e.subject, e.messageId, "x");
-    storetool::Deliverer d(*env);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(d.saveInto(inbox("journal.archive"), "journal.archive@tavimor.lab", e, original).kept);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(save({"someone@example.org", "Shared", "<s@x>", {parties[2]}, {}, {}}).kept);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace testsupport;
 using sink::Verdict;
 
@@ -272,36 +274,20 @@ TEST_F(Journaler, DirectoryAnswersAreKeptForAShortTimeButFailuresAreNot) {
     // A kept answer may keep a report too many; it never drops one: a drop waits
     // for the directory's stamp, and a changed stamp means fresh answers.
     const auto toBob = [&] { return sink::journal(report("alice@tavimor.lab", {"bob@tavimor.lab"}), cache, log); };
-    const struct { const char* change; qint64 later; bool down; Verdict v; } steps[] = {
-        {"alice excluded, stamp kept", 0, false, Verdict::Keep},
-        {"answers expired", 60001, false, Verdict::Drop},
-        {"directory down", 60001, true, Verdict::Keep},
-        {"alice journaled again", 0, false, Verdict::Keep},
-        {"bob's store journals nothing", 60001, false, Verdict::Drop},
-        {"bob's store journals here", 0, false, Verdict::Keep},
+    const struct { const char* what; std::function<void()> change; qint64 later; bool down; Verdict v; } steps[] = {
+        {"alice excluded", [&] { fake.user("alice", kJournaled, "###NoArcOut"); }, 0, false, Verdict::Keep},
+        {"answers expired", [] {}, 60001, false, Verdict::Drop},
+        {"directory down", [] {}, 60001, true, Verdict::Keep},
+        {"excluded answers kept", [] {}, 60001, false, Verdict::Drop},
+        {"alice journaled again", [&] { fake.user("alice", kJournaled), fake.stamp = "usn:2"; }, 0, false, Verdict::Keep},
+        {"bob's store journals nothing", [&] { fake.user("alice", kJournaled, "###NoArcOut"), fake.user("bob", kPlain), fake.stamp = "usn:3"; }, 60001, false, Verdict::Drop},
+        {"it journals here", [&] { fake.journals[kPlain] = fake.journals[kJournaled], fake.stamp = "usn:4"; }, 0, false, Verdict::Keep},
     };
     for (const auto& st : steps) {
-        const QString change = st.change;
-        fake.directoryDown = false;
-        if (change.startsWith("alice")) fake.user("alice", kJournaled, change.contains("excluded") ? "###NoArcOut" : "");
-        if (change.startsWith("alice journaled")) {
-            fake.user("alice", kJournaled, "###NoArcOut");
-            ASSERT_EQ(toBob(), Verdict::Drop);  // the kept answers say excluded
-            fake.user("alice", kJournaled);
-            fake.stamp = "usn:2";
-        }
-        if (change.endsWith("nothing")) {
-            fake.user("alice", kJournaled, "###NoArcOut");
-            fake.user("bob", kPlain);
-            fake.stamp = "usn:3";
-        }
-        if (change.endsWith("here")) {
-            fake.journals[kPlain] = fake.journals[kJournaled];
-            fake.stamp = "usn:4";
-        }
+        st.change();
         now += st.later;
         fake.directoryDown = st.down;
-        EXPECT_EQ(toBob(), st.v) << st.change;
+        EXPECT_EQ(toBob(), st.v) << st.what;
     }
 }
 
@@ -319,12 +305,7 @@ TEST(JournalReport, EnvelopeAndOriginalSurviveTheRoundTrip) {
     ASSERT_TRUE(back.has_value()) << mime.constData();
     EXPECT_EQ(QStringList({back->sender, back->subject, back->messageId}), QStringList({e.sender, e.subject, e.messageId}));
     EXPECT_EQ(QList<QStringList>({back->to, back->cc, back->bcc}), QList<QStringList>({e.to, e.cc, e.bcc}));
-    QStringList addresses;
-    for (const QString& entry : back->recipients()) addresses << journal::entryAddress(entry).value_or("?");
-    EXPECT_EQ(addresses, QStringList({"anna.abbott@tavimor.lab", "ben.hoffmann@tavimor.lab", "partner@example.com",
-                                      "o'brien@tavimor.lab"}));
     EXPECT_TRUE(mime.contains("Content-Type: message/rfc822"));
-    // entries with a group note ("Expanded: ...") are read by the journaling lab test
     // an ordinary message is no report
     EXPECT_FALSE(journal::readEnvelope(original).has_value());
     EXPECT_FALSE(journal::readEnvelope("garbage without headers").has_value());
