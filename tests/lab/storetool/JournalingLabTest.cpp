@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+#include <QScopeGuard>
 #include <atomic>
 #include <thread>
 
@@ -252,6 +254,27 @@ TEST_F(Journaling, NestedGroupsAndSharedAddresses) {
         attributes.write(dn, "proxyAddresses", ldapsearchValues("(objectClass=*)", "proxyAddresses", dn) << "smtp:" + parties[2]);
     }
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(save({"someone@example.org", "Shared", "<s@x>", {parties[2]}, {}, {}}).kept);
+}
+
+// A user outside this domain's naming context (the lab has one domain; a user
+// made in the configuration stands in for another domain's), homed on the
+// journaled store: only a forest-wide look-up finds it, and it counts.
+TEST_F(Journaling, AUserOutsideThisDomainCountsWhenHomedOnTheJournaledStore) {
+    const QString dn = "CN=Tavimor Foreign User,CN=Services," + testing_support::configNc();
+    const QString home = ldapsearchValues("(cn=Journal Archive)", "homeMDB").value(0);
+    auto ldap = [](const char* tool, const QByteArray& input) {
+        QProcess p;
+        p.start(tool, testing_support::labEnv("LAB_LDAP_ARGS").split(' ', Qt::SkipEmptyParts) << "-c");
+        p.write(input);
+        p.closeWriteChannel();
+        p.waitForFinished(30000);
+    };
+    ldap("ldapdelete", dn.toUtf8() + "\n");
+    ldap("ldapadd", "dn: " + dn.toUtf8() + "\nobjectClass: user\nmail: foreign.user@tavimor.lab\nhomeMDB: " +
+                        home.toUtf8() + "\n");
+    const auto cleanup = qScopeGuard([&] { ldap("ldapdelete", dn.toUtf8() + "\n"); });
+    ASSERT_EQ(ldapsearchValues("(mail=foreign.user@tavimor.lab)", "homeMDB", testing_support::configNc()), QStringList{home});
+    EXPECT_TRUE(save({"someone@example.org", "Abroad", "<f@x>", {"foreign.user@tavimor.lab"}, {}, {}}).kept);
 }
 
 }  // namespace
