@@ -140,8 +140,12 @@ std::optional<std::vector<Recipient>> membersOf(const QString& groupDn) {
 }
 
 QString stamp() {
+    // Both sessions usually reach one domain controller, whose two services
+    // share one database and one update number.
+    const auto gc = catalog(), dc = dir::Session::get(false, QString());
     QString out;
-    for (const auto& session : {catalog(), dir::Session::get(false, QString())}) {
+    for (const auto& session : {gc, dc}) {
+        if (session == dc && dc->server().host.compare(gc->server().host, Qt::CaseInsensitive) == 0) break;
         const auto rows = complete(*session, QString(), dir::Scope::Base, QStringLiteral("(objectClass=*)"),
                                    {QStringLiteral("highestCommittedUSN")});
         const QString usn = rows.empty() ? QString() : valuesOf(rows.front(), "highestCommittedUSN").value(0);

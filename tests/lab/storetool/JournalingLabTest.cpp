@@ -277,4 +277,14 @@ TEST_F(Journaling, AUserOutsideThisDomainCountsWhenHomedOnTheJournaledStore) {
     EXPECT_TRUE(save({"someone@example.org", "Abroad", "<f@x>", {"foreign.user@tavimor.lab"}, {}, {}}).kept);
 }
 
+// Answers the sink keeps never drop a report: a marker taken away counts at once.
+TEST_F(Journaling, KeptDirectoryAnswersNeverDropAReport) {
+    environment.set("TAVIMOR_SINK_CACHE_SECONDS", "600");
+    const journal::Envelope e{parties[3], "Kept", "<k@x>", {"someone@example.org"}, {}, {}};
+    markers(parties[3], "###NoArcOut");
+    EXPECT_FALSE(save(e).kept);
+    markers(parties[3], "");
+    EXPECT_TRUE(save(e).kept);
+}
+
 }  // namespace
