@@ -88,10 +88,10 @@ struct tv_sink_host {
     /* The URL of the store's queue of messages for outside addresses. */
     int (*outbound_queue)(void* context, tv_text_fn found, void* user);
     /* Saves a new visible item with these properties in the folder; the item's
-     * URL goes to `saved`. Items saved here raise no store events, and are
-     * written with the saved item, in its write transaction; when that save
-     * does not happen, neither do they. On failure nothing of the item remains
-     * and `saved` receives the reason. */
+     * URL goes to `saved`. Items saved here raise no store events. They are
+     * written in the write transaction that ends the save, whether the sink lets
+     * it go on or cancels it; when that transaction fails, none of them is. On
+     * failure nothing of the item remains and `saved` receives the reason. */
     int (*save_item)(void* context, const char* folder_url, const struct tv_property* properties,
                      size_t count, tv_text_fn saved, void* user);
 
