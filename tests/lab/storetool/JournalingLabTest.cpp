@@ -216,13 +216,15 @@ TEST_F(Journaling, TheEventHonoursCriteriaAndScopeAndAKeptReportSurvivesADirecto
 // parties of a large report, other deliveries to the same store go on.
 TEST_F(Journaling, ASlowSinkDeliveryDoesNotHoldUpOthersToTheStore) {
     journal::Envelope slow{"someone@example.org", "Slow", "<slow@tavimor.lab>", {}, {}, {}};
-    for (int i = 0; i < 900; ++i) slow.to << QString("reader%1@example.org").arg(i);
+    for (int i = 0; i < 990; ++i) slow.to << QString("reader%1@example.org").arg(i);
     std::atomic<bool> done = false;
     storetool::SavedReport slowSaved;
     std::thread worker([&] {
         EXPECT_NO_THROW(slowSaved = save(slow));
         done = true;
     });
+    // Once the slow report is well under way (inside the sink, or holding the lock)...
+    for (int waited = 0; !done && waited < 300; waited += 10) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     storetool::Deliverer other(*env);
     int whileSlow = 0;
     for (int i = 0; !done; ++i) {
