@@ -44,21 +44,166 @@ QByteArray domainOf(const QString& address) {
     return (at >= 0 ? address.mid(at + 1) : QStringLiteral("localhost")).toUtf8();
 }
 
-}  // namespace
-
-QStringList Envelope::recipients() const {
-    QStringList out;
-    for (const QStringList* list : {&to, &cc, &bcc})
-        for (const QString& e : *list) out << entryAddress(e);
-    return out;
+// A value that may stand on its envelope line as it is: no control character
+// or line separator, no surrounding white space, and nothing a reader would take
+// for an encoded word.
+bool plain(const QString& v) {
+    if (v.isEmpty()) return true;
+    if (v.front().isSpace() || v.back().isSpace() || v.startsWith(QLatin1String("=?"))) return false;
+    for (const QChar c : v) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029) return false;
+    }
+    return true;
 }
 
-QString entryAddress(const QString& entry) {
-    QString a = entry.section(QLatin1Char(','), 0, 0).trimmed();
-    const qsizetype lt = a.lastIndexOf(QLatin1Char('<'));
-    const qsizetype gt = a.lastIndexOf(QLatin1Char('>'));
-    if (lt >= 0 && gt > lt) a = a.mid(lt + 1, gt - lt - 1).trimmed();
-    return a;
+QString encodeValue(const QString& v) {
+    if (plain(v)) return v;
+    return QStringLiteral("=?utf-8?b?") + QString::fromLatin1(v.toUtf8().toBase64()) + QStringLiteral("?=");
+}
+
+// A value as written: the writer's encoded word decoded; any other text as it is
+// (the writer encodes every value beginning "=?", so the two never meet).
+QString decodeValue(const QString& v) {
+    static const QString head = QStringLiteral("=?utf-8?b?");
+    if (!v.startsWith(head, Qt::CaseInsensitive) || !v.endsWith(QLatin1String("?=")) || v.size() < head.size() + 2)
+        return v;
+    const QByteArray b64 = v.mid(head.size(), v.size() - head.size() - 2).toLatin1();
+    auto decoded = QByteArray::fromBase64Encoding(b64, QByteArray::AbortOnBase64DecodingErrors);
+    return decoded ? QString::fromUtf8(*decoded) : v;
+}
+
+GMimeObject* parsePart(const QByteArray& bytes, bool message) {
+    Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.constData(), bytes.size()));
+    Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
+    if (message) return GMIME_OBJECT(g_mime_parser_construct_message(parser.p, nullptr));
+    return g_mime_parser_construct_part(parser.p, nullptr);
+}
+
+// Where the header block starting at `from` ends (after its blank line), or -1.
+qsizetype headerEnd(const QByteArray& m, qsizetype from) {
+    if (m.size() > from && (m[from] == '\n' || (m[from] == '\r' && m.size() > from + 1 && m[from + 1] == '\n')))
+        return from + (m[from] == '\n' ? 1 : 2);
+    qsizetype best = -1;
+    const qsizetype lf = m.indexOf("\n\n", from), crlf = m.indexOf("\n\r\n", from);
+    if (lf >= 0) best = lf + 2;
+    if (crlf >= 0 && (best < 0 || crlf + 3 < best)) best = crlf + 3;
+    return best;
+}
+
+// A delimiter line "--boundary" (or the closing "--boundary--") at a line
+// start at or after `from`: where it begins and where the line after it begins.
+struct Delimiter {
+    qsizetype begin = -1, next = -1;
+    bool closing = false;
+};
+Delimiter findDelimiter(const QByteArray& m, const QByteArray& dash, qsizetype from, qsizetype bodyStart) {
+    for (qsizetype at = m.indexOf(dash, from); at >= 0; at = m.indexOf(dash, at + 1)) {
+        if (at != bodyStart && m[at - 1] != '\n') continue;
+        qsizetype i = at + dash.size();
+        Delimiter d;
+        d.begin = at;
+        if (m.mid(i, 2) == "--") {
+            d.closing = true;
+            i += 2;
+        }
+        while (i < m.size() && (m[i] == ' ' || m[i] == '\t')) ++i;
+        if (i < m.size() && m[i] != '\r' && m[i] != '\n') continue;  // a longer boundary
+        const qsizetype eol = m.indexOf('\n', i);
+        d.next = eol < 0 ? m.size() : eol + 1;
+        return d;
+    }
+    return {};
+}
+
+// The single mailbox of an address header; "" when it holds anything else.
+QString singleMailbox(InternetAddressList* list) {
+    if (!list || internet_address_list_length(list) != 1) return QString();
+    InternetAddress* a = internet_address_list_get_address(list, 0);
+    if (!INTERNET_ADDRESS_IS_MAILBOX(a)) return QString();
+    return QString::fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(a)));
+}
+
+ReadReport notReport(const QString& why) { return {ReadReport::NotReport, {}, why}; }
+ReadReport unreadable(const QString& why) { return {ReadReport::Unreadable, {}, why}; }
+
+}  // namespace
+
+QStringList Envelope::recipients() const { return to + cc + bcc; }
+
+std::optional<QString> entryAddress(const QString& entry) {
+    initMime();
+    const QByteArray text = entry.toUtf8();
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;  // a line break or other control character
+    if (text.isEmpty()) return std::nullopt;
+    InternetAddressList* list = internet_address_list_parse(nullptr, text.constData());
+    if (!list) return std::nullopt;
+    QString address;
+    int mailboxes = 0;
+    bool odd = false;
+    for (int i = 0; i < internet_address_list_length(list); ++i) {
+        InternetAddress* a = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_MAILBOX(a)) {
+            ++mailboxes;
+            address = QString::fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(a)));
+        } else {
+            // Only the group note may follow the address: "Expanded: g@x".
+            const QString name = QString::fromUtf8(internet_address_get_name(a));
+            odd = odd || i == 0 ||
+                  (name.compare(QLatin1String("Expanded"), Qt::CaseInsensitive) != 0 &&
+                   name.compare(QLatin1String("Forwarded"), Qt::CaseInsensitive) != 0);
+        }
+    }
+    g_object_unref(list);
+    const qsizetype at = address.lastIndexOf(QLatin1Char('@'));
+    if (odd || mailboxes != 1 || at <= 0 || at == address.size() - 1) return std::nullopt;
+    return address;
+}
+
+QString envelopeText(const Envelope& e) {
+    QString lines = QStringLiteral("Sender: %1\r\nSubject: %2\r\nMessage-ID: %3\r\n")
+                        .arg(encodeValue(e.sender), encodeValue(e.subject), encodeValue(e.messageId));
+    const std::pair<const char*, const QStringList*> fields[] = {{"To", &e.to}, {"Cc", &e.cc}, {"Bcc", &e.bcc}};
+    for (const auto& [name, list] : fields)
+        for (const QString& v : *list)
+            lines += QString::fromLatin1(name) + QStringLiteral(": ") + encodeValue(v) + QStringLiteral("\r\n");
+    return lines;
+}
+
+std::optional<Envelope> parseEnvelopeText(const QString& text, QString* problem) {
+    auto refuse = [&](const QString& why) -> std::optional<Envelope> {
+        if (problem) *problem = why;
+        return std::nullopt;
+    };
+    Envelope e;
+    bool seen[3] = {false, false, false};
+    int line = 0;
+    for (QStringView raw : QStringView(text).split(QLatin1Char('\n'))) {
+        ++line;
+        if (raw.endsWith(QLatin1Char('\r'))) raw.chop(1);
+        if (raw.trimmed().isEmpty()) continue;
+        const qsizetype colon = raw.indexOf(QLatin1Char(':'));
+        if (colon <= 0) return refuse(QStringLiteral("line %1 of the envelope is no field").arg(line));
+        const QStringView name = raw.left(colon);
+        const std::optional<QString> value = decodeValue(raw.mid(colon + 1).trimmed().toString());
+        auto is = [&](const char* n) { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
+        const char* const once[] = {"Sender", "Subject", "Message-ID"};
+        QString* const onceValue[] = {&e.sender, &e.subject, &e.messageId};
+        bool known = false;
+        for (int i = 0; i < 3; ++i) {
+            if (!is(once[i])) continue;
+            if (seen[i]) return refuse(QStringLiteral("the envelope repeats the field %1").arg(QLatin1String(once[i])));
+            seen[i] = known = true;
+            *onceValue[i] = *value;
+        }
+        if (is("To")) e.to << *value, known = true;
+        else if (is("Cc")) e.cc << *value, known = true;
+        else if (is("Bcc")) e.bcc << *value, known = true;
+        if (!known) return refuse(QStringLiteral("line %1 of the envelope is outside its layout").arg(line));
+    }
+    if (!seen[0]) return refuse(QStringLiteral("the envelope names no sender"));
+    return e;
 }
 
 QByteArray composeMessage(const QString& from, const QStringList& to, const QStringList& cc,
@@ -82,12 +227,7 @@ QByteArray composeMessage(const QString& from, const QStringList& to, const QStr
 
 QByteArray buildReport(const Envelope& envelope, const QByteArray& original, const QString& journalAddress) {
     initMime();
-    QString lines = QStringLiteral("Sender: %1\r\nSubject: %2\r\nMessage-ID: %3\r\n")
-                        .arg(envelope.sender, envelope.subject, envelope.messageId);
-    const std::pair<const char*, const QStringList*> fields[] = {
-        {"To", &envelope.to}, {"Cc", &envelope.cc}, {"Bcc", &envelope.bcc}};
-    for (const auto& [name, list] : fields)
-        for (const QString& e : *list) lines += QString::fromLatin1(name) + QStringLiteral(": ") + e + QStringLiteral("\r\n");
+    const QString lines = envelopeText(envelope);
 
     Ref<GMimeMessage> report(g_mime_message_new(TRUE));
     const QByteArray agent = "postmaster@" + domainOf(journalAddress);
@@ -110,58 +250,64 @@ QByteArray buildReport(const Envelope& envelope, const QByteArray& original, con
     return toText(GMIME_OBJECT(report.p));
 }
 
-std::optional<Envelope> readEnvelope(const QByteArray& mime) {
-    if (mime.isEmpty()) return std::nullopt;
+ReadReport readReport(const QByteArray& mime) {
     initMime();
-    Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(mime.constData(), mime.size()));
-    Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
-    Ref<GMimeMessage> message(g_mime_parser_construct_message(parser.p, nullptr));
-    if (!message.p) return std::nullopt;
-    GMimeObject* body = g_mime_message_get_mime_part(message.p);
-    if (!body || !GMIME_IS_MULTIPART(body) || g_mime_multipart_get_count(GMIME_MULTIPART(body)) < 1)
-        return std::nullopt;
-    GMimeObject* first = g_mime_multipart_get_part(GMIME_MULTIPART(body), 0);
-    if (!GMIME_IS_TEXT_PART(first)) return std::nullopt;
-    char* raw = g_mime_text_part_get_text(GMIME_TEXT_PART(first));
+    // The headers: the report's mark, its author and its structure.
+    const qsizetype bodyStart = headerEnd(mime, 0);
+    if (bodyStart < 0) return notReport(QStringLiteral("it has no message headers"));
+    Ref<GMimeObject> top(parsePart(mime.left(bodyStart), true));
+    if (!top.p || !GMIME_IS_MESSAGE(top.p)) return notReport(QStringLiteral("its headers cannot be read"));
+    if (!g_mime_object_get_header(top.p, "X-MS-Journal-Report"))
+        return notReport(QStringLiteral("it has no X-MS-Journal-Report header"));
+    GMimeMessage* message = GMIME_MESSAGE(top.p);
+    const QString from = singleMailbox(g_mime_message_get_from(message));
+    const QString to = singleMailbox(g_mime_message_get_to(message));
+    const qsizetype toAt = to.lastIndexOf(QLatin1Char('@'));
+    if (toAt < 0 || from.compare(QStringLiteral("postmaster") + to.mid(toAt), Qt::CaseInsensitive) != 0)
+        return notReport(QStringLiteral("it does not come from the journaling agent"));
+    // The content type is that of the headers alone (a message without a body
+    // part answers text/plain).
+    Ref<GMimeObject> head(parsePart(mime.left(bodyStart), false));
+    GMimeContentType* type = head.p ? g_mime_object_get_content_type(head.p) : nullptr;
+    const char* boundary = type ? g_mime_content_type_get_parameter(type, "boundary") : nullptr;
+    if (!type || !g_mime_content_type_is_type(type, "multipart", "mixed") || !boundary || !*boundary)
+        return unreadable(QStringLiteral("the report is not multipart/mixed"));
+
+    // The first part (the envelope), and the second part's headers only.
+    const QByteArray dash = QByteArray("--") + boundary;
+    const Delimiter first = findDelimiter(mime, dash, bodyStart, bodyStart);
+    if (first.begin < 0 || first.closing) return unreadable(QStringLiteral("the report has no parts"));
+    const Delimiter second = findDelimiter(mime, dash, first.next, bodyStart);
+    if (second.begin < 0 || second.closing) return unreadable(QStringLiteral("the report has no original message part"));
+    qsizetype partEnd = second.begin;  // the line break before a delimiter belongs to it
+    if (partEnd > first.next && mime[partEnd - 1] == '\n') --partEnd;
+    if (partEnd > first.next && mime[partEnd - 1] == '\r') --partEnd;
+    Ref<GMimeObject> envelopePart(parsePart(mime.mid(first.next, partEnd - first.next), false));
+    if (!envelopePart.p || !GMIME_IS_TEXT_PART(envelopePart.p) ||
+        !g_mime_content_type_is_type(g_mime_object_get_content_type(envelopePart.p), "text", "plain"))
+        return unreadable(QStringLiteral("the report's first part is not text/plain"));
+    const qsizetype originalHeadersEnd = headerEnd(mime, second.next);
+    if (originalHeadersEnd < 0) return unreadable(QStringLiteral("the report's second part has no headers"));
+    Ref<GMimeObject> originalHead(parsePart(mime.mid(second.next, originalHeadersEnd - second.next), false));
+    if (!originalHead.p ||
+        !g_mime_content_type_is_type(g_mime_object_get_content_type(originalHead.p), "message", "rfc822"))
+        return unreadable(QStringLiteral("the report's second part is not message/rfc822"));
+
+    char* raw = g_mime_text_part_get_text(GMIME_TEXT_PART(envelopePart.p));
     const QString text = QString::fromUtf8(raw ? raw : "");
     g_free(raw);
+    ReadReport out;
+    auto envelope = parseEnvelopeText(text, &out.problem);
+    if (!envelope) return unreadable(out.problem);
+    out.kind = ReadReport::Read;
+    out.envelope = std::move(*envelope);
+    return out;
+}
 
-    Envelope e;
-    bool sawSender = false;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        const qsizetype colon = line.indexOf(QLatin1Char(':'));
-        if (colon <= 0) continue;
-        const QString name = line.left(colon).trimmed();
-        const QString value = line.mid(colon + 1).trimmed();
-        auto is = [&](const char* n) { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
-        if (is("Sender")) {
-            e.sender = entryAddress(value);
-            sawSender = true;
-        } else if (is("Subject")) {
-            e.subject = value;
-        } else if (is("Message-ID")) {
-            e.messageId = value;
-        } else if (is("To") || is("Cc") || is("Bcc")) {
-            QStringList& list = is("To") ? e.to : (is("Cc") ? e.cc : e.bcc);
-            // Entries written several to a line are split; a group note stays with its member.
-            QString current;
-            for (const QString& piece : value.split(QLatin1Char(','))) {
-                const QString p = piece.trimmed();
-                if (p.isEmpty()) continue;
-                const bool note = p.startsWith(QLatin1String("Expanded:"), Qt::CaseInsensitive) ||
-                                  p.startsWith(QLatin1String("Forwarded:"), Qt::CaseInsensitive);
-                if (note && !current.isEmpty()) {
-                    current += QStringLiteral(", ") + p;
-                } else if (!note) {
-                    if (!current.isEmpty()) list << current;
-                    current = p;
-                }
-            }
-            if (!current.isEmpty()) list << current;
-        }
-    }
-    if (!sawSender) return std::nullopt;
-    return e;
+std::optional<Envelope> readEnvelope(const QByteArray& mime) {
+    ReadReport r = readReport(mime);
+    if (r.kind != ReadReport::Read) return std::nullopt;
+    return std::move(r.envelope);
 }
 
 std::vector<ReportProperty> reportProperties(const Envelope& envelope, const QByteArray& mime) {

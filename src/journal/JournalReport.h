@@ -14,7 +14,15 @@
 //         To: <address>            one line per recipient; a member reached
 //         To: <member>, Expanded: <group>   through a group names the group
 //         Cc: ...   Bcc: ...
+//       Sender, Subject and Message-ID come once each; no other line belongs to
+//       the envelope. A value that could not stand on its line as it is (line
+//       breaks or other control characters, surrounding white space, or a text
+//       beginning "=?") is written as one encoded word "=?utf-8?b?<base64>?=".
 //     part 2, message/rfc822: the original message, unchanged.
+//
+// Only a message with the X-MS-Journal-Report header, from the journaling agent
+// and in this layout is a report; the reader looks at the headers and the first
+// part only, never at the original.
 //
 // The report is stored as an item of content class "urn:content-class:message"
 // whose property kMimeProperty holds the whole MIME text (see reportProperties).
@@ -37,7 +45,7 @@ struct Envelope {
     QString messageId;
     QStringList to, cc, bcc;  // one address each, optionally followed by ", Expanded: <group>"
 
-    // Every recipient address, without the group notes, in the order of the lines.
+    // Every recipient entry, in the order of the lines.
     QStringList recipients() const;
 };
 
@@ -48,12 +56,27 @@ QByteArray composeMessage(const QString& from, const QStringList& to, const QStr
 // The MIME text of a report for `original` addressed to `journalAddress`.
 QByteArray buildReport(const Envelope& envelope, const QByteArray& original, const QString& journalAddress);
 
-// The envelope of a report; nothing when the text is not a journal report.
+// What reading a stored item as a journal report found.
+struct ReadReport {
+    enum Kind { NotReport, Unreadable, Read } kind = NotReport;
+    Envelope envelope;  // when Read
+    QString problem;    // why it is no report, or why it cannot be read
+};
+ReadReport readReport(const QByteArray& mime);
+
+// The envelope of a readable report; nothing otherwise.
 std::optional<Envelope> readEnvelope(const QByteArray& mime);
 
-// The address of one envelope entry: "a@x, Expanded: g@x" gives "a@x"; a display
-// name with "<a@x>" gives "a@x".
-QString entryAddress(const QString& entry);
+// The envelope lines of these values (what part 1 holds), and the values of such
+// lines; nothing when a line falls outside the layout.
+QString envelopeText(const Envelope& envelope);
+std::optional<Envelope> parseEnvelopeText(const QString& text, QString* problem = nullptr);
+
+// The address one envelope entry names, read as an RFC 5322 address: "a@x",
+// "Name <a@x>", "\"Doe, A\" <a@x>" or an encoded display name, optionally
+// followed by the group note ", Expanded: g@x" or ", Forwarded: g@x". Nothing
+// when the entry does not name exactly one address.
+std::optional<QString> entryAddress(const QString& entry);
 
 // The store properties of a report item (name, ADO type, value as text).
 struct ReportProperty {

@@ -9,6 +9,7 @@ DirectoryCache::DirectoryCache(qint64 ttlMs, Clock clock)
 
 void DirectoryCache::clear() {
     const std::lock_guard guard(lock_);
+    stamp_.clear();
     byAddress_.clear();
     byDn_.clear();
     journals_.clear();
@@ -37,6 +38,20 @@ Status DirectoryCache::cached(QHash<QString, Entry<T>>& table, const QString& ke
     }
     out = value;
     return s;
+}
+
+bool DirectoryCache::answersAreCurrent() {
+    QString now;
+    const Status s = backend_->directoryStamp(now);
+    if (s == Status::Ok && !now.isEmpty()) {
+        const std::lock_guard guard(lock_);
+        if (now == stamp_) return true;
+    }
+    clear();
+    // Answers read from here on are at least as new as this stamp.
+    const std::lock_guard guard(lock_);
+    if (s == Status::Ok) stamp_ = now;
+    return false;
 }
 
 Status DirectoryCache::findAddress(const QString& address, DirObject& out) {

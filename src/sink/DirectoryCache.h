@@ -4,6 +4,11 @@
 // Answers "found" and "not found" are kept; a directory that could not answer is
 // asked again next time. The cache sits in front of the host's services and
 // passes the store services through.
+//
+// A kept answer may only ever keep a report too many, never drop one: before the
+// sink drops a report, answersAreCurrent() compares the directory's stamp with
+// the one read when the answers began to be kept; when it changed (or cannot be
+// read) every answer is forgotten and the sink decides again on fresh ones.
 
 #include "sink/SinkServices.h"
 
@@ -28,6 +33,8 @@ public:
     Status findDn(const QString& dn, DirObject& out) override;
     Status journalRecipient(const QString& storeDn, QString& recipientDn) override;
     Status groupMembers(const QString& groupDn, std::vector<DirObject>& members) override;
+    Status directoryStamp(QString& stamp) override { return backend_->directoryStamp(stamp); }
+    bool answersAreCurrent() override;
     Status mailboxInbox(const QString& mailbox, QString& url) override { return backend_->mailboxInbox(mailbox, url); }
     Status publicFolder(const QString& address, QString& url) override { return backend_->publicFolder(address, url); }
     Status outboundQueue(QString& url) override { return backend_->outboundQueue(url); }
@@ -49,6 +56,7 @@ private:
     qint64 ttlMs_;
     Clock clock_;
     std::mutex lock_;
+    QString stamp_;  // the directory's stamp before the kept answers were read ("" none)
     QHash<QString, Entry<DirObject>> byAddress_, byDn_;
     QHash<QString, Entry<QString>> journals_;
     QHash<QString, Entry<std::vector<DirObject>>> groups_;

@@ -62,6 +62,11 @@ Status HostServices::groupMembers(const QString& groupDn, std::vector<DirObject>
     return statusOf(h_.group_members(h_.context, groupDn.toUtf8().constData(), &addObject, &members));
 }
 
+Status HostServices::directoryStamp(QString& stamp) {
+    if (!TV_OFFERS(h_, directory_stamp)) return Status::Failed;
+    return statusOf(h_.directory_stamp(h_.context, &takeText, &stamp));
+}
+
 Status HostServices::mailboxInbox(const QString& mailbox, QString& url) {
     if (!TV_OFFERS(h_, mailbox_inbox)) return Status::Failed;
     return statusOf(h_.mailbox_inbox(h_.context, mailbox.toUtf8().constData(), &takeText, &url));

@@ -15,6 +15,7 @@ public:
     Status findDn(const QString& dn, DirObject& out) override;
     Status journalRecipient(const QString& storeDn, QString& recipientDn) override;
     Status groupMembers(const QString& groupDn, std::vector<DirObject>& members) override;
+    Status directoryStamp(QString& stamp) override;
     Status mailboxInbox(const QString& mailbox, QString& url) override;
     Status publicFolder(const QString& address, QString& url) override;
     Status outboundQueue(QString& url) override;

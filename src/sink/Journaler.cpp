@@ -4,6 +4,8 @@
 #include "rules/ForwardingText.h"
 #include "rules/Markers.h"
 
+#include <QSet>
+
 namespace sink {
 namespace {
 
@@ -20,6 +22,11 @@ QString localPart(const QString& mail) {
 // The directory could not answer: the report is kept whatever else is known.
 struct DirectoryDown {
     QString what;
+};
+
+// The report cannot be judged with certainty: it is kept.
+struct InDoubt {
+    QString why;
 };
 
 class Decision {
@@ -49,6 +56,7 @@ public:
     }
 
     // The parties an address stands for: the object itself, or a group's members.
+    // Only "no object has this address" means none; every other failure is doubt.
     std::vector<DirObject> parties(const QString& address) {
         DirObject o;
         const Status st = s_.findAddress(address, o);
@@ -56,18 +64,38 @@ public:
         if (st != Status::Ok) throw DirectoryDown{address};
         if (o.kind != QLatin1String("group")) return {o};
         std::vector<DirObject> members;
-        const Status ms = s_.groupMembers(o.dn, members);
-        if (ms == Status::NotFound) return {};
-        if (ms != Status::Ok) throw DirectoryDown{o.dn};
+        if (s_.groupMembers(o.dn, members) != Status::Ok) throw DirectoryDown{QStringLiteral("the members of ") + o.dn};
+        looked_ += static_cast<int>(members.size());
+        if (looked_ > kMaxPartiesPerReport)
+            throw InDoubt{QStringLiteral("more than %1 parties to look up").arg(kMaxPartiesPerReport)};
         return members;
     }
 
-    // Keep reason, or "" to drop.
+    // The address of an envelope entry; doubt when it names none or several.
+    static QString addressOf(const QString& entry) {
+        const auto a = journal::entryAddress(entry);
+        if (!a) throw InDoubt{QStringLiteral("the envelope entry \"%1\" names no single address").arg(entry)};
+        return *a;
+    }
+
+    // Keep reason, or "" to drop (every party was read, and none counts).
     QString keepReason(const journal::Envelope& env) {
+        const QString sender = addressOf(env.sender);
+        QStringList recipients;
+        QSet<QString> seen;
+        for (const QString& entry : env.recipients()) {
+            const QString a = addressOf(entry);
+            if (seen.contains(a.toLower())) continue;
+            seen.insert(a.toLower());
+            recipients << a;
+            if (1 + recipients.size() > kMaxPartiesPerReport)
+                throw InDoubt{QStringLiteral("more than %1 parties to look up").arg(kMaxPartiesPerReport)};
+        }
+        looked_ = 1 + static_cast<int>(recipients.size());
         rules::Switches sw;
-        for (const DirObject& sender : parties(env.sender))
-            if (counts(sender, sw) && sw.outgoing) return QStringLiteral("sender %1 is journaled").arg(env.sender);
-        for (const QString& r : env.recipients())
+        for (const DirObject& party : parties(sender))
+            if (counts(party, sw) && sw.outgoing) return QStringLiteral("sender %1 is journaled").arg(sender);
+        for (const QString& r : recipients)
             for (const DirObject& party : parties(r))
                 if (counts(party, sw) && sw.ingoing)
                     return QStringLiteral("recipient %1 is journaled").arg(party.mail.isEmpty() ? r : party.mail);
@@ -77,6 +105,7 @@ public:
 private:
     const SaveEvent& e_;
     Services& s_;
+    int looked_ = 0;
 };
 
 // The folders a forward goes to: (folder URL, address for the outbound queue or "").
@@ -98,6 +127,10 @@ Status targetOf(Services& s, const DirObject& o, const QString& address, std::ve
         // A contact, or an address the directory does not know: it leaves the
         // organisation through the outbound queue.
         const QString outside = o.kind == QLatin1String("contact") && !o.mail.isEmpty() ? o.mail : address;
+        if (outside.trimmed().isEmpty()) {
+            why = QStringLiteral("%1 has no address").arg(o.dn.isEmpty() ? QStringLiteral("the recipient") : o.dn);
+            return Status::NotFound;
+        }
         st = s.outboundQueue(url);
         if (st == Status::Ok) out.push_back({url, outside, outside});
         else why = QStringLiteral("the outbound queue cannot be reached");
@@ -123,9 +156,14 @@ QString forward(const SaveEvent& e, Services& s, const QString& address, Log& lo
     } else if (o.kind == QLatin1String("group")) {
         std::vector<DirObject> members;
         if (s.groupMembers(o.dn, members) != Status::Ok) return QStringLiteral("the members of %1 cannot be read").arg(address);
-        for (const DirObject& m : members)
+        for (const DirObject& m : members) {
+            if (m.mail.isEmpty()) {
+                log.error(QStringLiteral("not forwarding %1 to %2 of %3: the member has no address").arg(e.itemUrl, m.dn, address));
+                continue;
+            }
             if (targetOf(s, m, m.mail, targets, why) != Status::Ok) return why;
-        if (targets.empty()) return QStringLiteral("the group %1 has no members").arg(address);
+        }
+        if (targets.empty()) return QStringLiteral("no member of the group %1 can receive it").arg(address);
     } else if (targetOf(s, o, address, targets, why) != Status::Ok) {
         return why;
     }
@@ -144,14 +182,25 @@ QString forward(const SaveEvent& e, Services& s, const QString& address, Log& lo
 }  // namespace
 
 Verdict journal(const SaveEvent& e, Services& s, Log& log) {
-    const auto envelope = journal::readEnvelope(SaveEvent::valueOf(e.item, journal::kMimeProperty).toUtf8());
-    if (!envelope) return Verdict::Keep;  // not a journal report: nothing to decide
+    const journal::ReadReport report = journal::readReport(SaveEvent::valueOf(e.item, journal::kMimeProperty).toUtf8());
+    if (report.kind == journal::ReadReport::NotReport) return Verdict::Keep;  // not a journal report: left alone
+    if (report.kind == journal::ReadReport::Unreadable) {
+        log.error(QStringLiteral("kept %1 unexamined: the report cannot be read: %2").arg(e.itemUrl, report.problem));
+        return Verdict::Keep;
+    }
+    const journal::Envelope* envelope = &report.envelope;
 
     QString reason;
     try {
         reason = Decision(e, s).keepReason(*envelope);
+        // A drop rests only on answers the directory still gives: answers kept
+        // from earlier that may have changed since are asked again.
+        if (reason.isEmpty() && !s.answersAreCurrent()) reason = Decision(e, s).keepReason(*envelope);
     } catch (const DirectoryDown& down) {
         log.error(QStringLiteral("kept %1 unexamined: the directory cannot answer for %2").arg(e.itemUrl, down.what));
+        return Verdict::Keep;
+    } catch (const InDoubt& doubt) {
+        log.error(QStringLiteral("kept %1 unexamined: %2").arg(e.itemUrl, doubt.why));
         return Verdict::Keep;
     }
     if (reason.isEmpty()) {

@@ -32,6 +32,11 @@ public:
     virtual Status findDn(const QString& dn, DirObject& out) = 0;
     virtual Status journalRecipient(const QString& storeDn, QString& recipientDn) = 0;
     virtual Status groupMembers(const QString& groupDn, std::vector<DirObject>& members) = 0;
+    // A text that changes whenever anything in the directory changes.
+    virtual Status directoryStamp(QString& stamp) = 0;
+    // Whether every directory answer given so far is what the directory holds
+    // now. Services that keep answers and cannot tell forget them and answer false.
+    virtual bool answersAreCurrent() { return true; }
     virtual Status mailboxInbox(const QString& mailbox, QString& url) = 0;
     virtual Status publicFolder(const QString& address, QString& url) = 0;
     virtual Status outboundQueue(QString& url) = 0;

@@ -83,28 +83,31 @@ SavedReport Deliverer::saveInto(const QString& folderUrl, const QString& journal
     const QByteArray report = journal::buildReport(envelope, original, journalMail);
     out.itemUrl = folderUrl + QLatin1Char('/') + QUuid::createUuid().toString(QUuid::WithoutBraces) +
                   QStringLiteral(".eml");
-    // One connection for the run; each report is saved in one transaction, which
-    // also holds what the sink forwarded when it cancels the save.
+    // One connection for the run. The report is created, then saved with its
+    // properties; the store runs the sink before its write transaction, and
+    // writes the report and what the sink forwarded together (a cancelled save
+    // takes the created report back).
     if (!connection_) {
         connection_ = std::make_unique<ps::StoreConnection>();
         connection_->open(folderUrl);
     }
-    connection_->beginTrans();
+    ps::StoreRecord rec;
+    rec.open(out.itemUrl, connection_.get(), ps::adMode::ReadWrite, ps::adCreate::CreateNonCollection);
     try {
-        ps::StoreRecord rec;
-        rec.open(out.itemUrl, connection_.get(), ps::adMode::ReadWrite, ps::adCreate::CreateNonCollection);
         for (const journal::ReportProperty& p : journal::reportProperties(envelope, report))
             rec.setField(p.name, platform::store::detail::coerce(p.value, p.type));
-        try {
-            rec.update();
-            out.kept = true;
-        } catch (const platform::ComError& e) {
-            if (e.number() != ps::err::EventCancelled) throw;
+        rec.update();
+        out.kept = true;
+    } catch (const platform::ComError& e) {
+        if (e.number() == ps::err::EventCancelled) {
             out.problem = QStringLiteral("the sink cancelled the save");
+            return out;
         }
-        connection_->commitTrans();
-    } catch (...) {
-        connection_->rollbackTrans();
+        // Nothing half-made stays behind.
+        try {
+            if (rec.state() == ps::adState::Open) rec.deleteRecord();
+        } catch (const platform::ComError&) {
+        }
         throw;
     }
     return out;

@@ -42,9 +42,8 @@ public:
     // Throws ComError when the directory cannot answer.
     std::vector<SavedReport> deliver(const Message& message);
 
-    // Saves one report for `original` into a journal folder, in a transaction of
-    // its own on the tool's store connection. Throws ComError on a store failure
-    // other than the sink's cancel.
+    // Saves one report for `original` into a journal folder on the tool's store
+    // connection. Throws ComError on a store failure other than the sink's cancel.
     SavedReport saveInto(const QString& folderUrl, const QString& journalMail, const journal::Envelope& envelope,
                          const QByteArray& original);
 

@@ -8,9 +8,10 @@
  * exports the function named by TV_SINK_ONSYNCSAVE_SYMBOL. The store calls it
  * synchronously inside the save of every visible item that a registration item
  * of its folder selects (event method "onsyncsave", match scope and criteria of
- * the registration), before the item's properties are written. The sink answers
+ * the registration), before the save's write transaction begins: a sink may take
+ * its time without holding up other writers of the store. The sink answers
  * TV_SINK_CONTINUE (the save goes on) or TV_SINK_ABORT (the save is cancelled:
- * the item is not stored and nothing of the save remains).
+ * the item is not stored; what the sink saved through save_item is).
  *
  * The sink sees the item's properties and a narrow set of services of the store
  * and the directory; it never opens the store itself. Strings are UTF-8 and live
@@ -18,7 +19,8 @@
  * to a callback for the same reason. Structures begin with their size so that a
  * newer host can grow them: a sink reads only the members its ABI version knows.
  *
- * Version history: 1, the first.
+ * Version history: 1, the first; directory_stamp was added at the end of
+ * tv_sink_host later (a sink checks `size` before calling it).
  */
 
 #include <stddef.h>
@@ -86,10 +88,16 @@ struct tv_sink_host {
     /* The URL of the store's queue of messages for outside addresses. */
     int (*outbound_queue)(void* context, tv_text_fn found, void* user);
     /* Saves a new visible item with these properties in the folder; the item's
-     * URL goes to `saved`. Items saved here raise no store events. On failure
-     * nothing of the item remains and `saved` receives the reason. */
+     * URL goes to `saved`. Items saved here raise no store events. They are
+     * written in the write transaction that ends the save, whether the sink lets
+     * it go on or cancels it; when that transaction fails, none of them is. On
+     * failure nothing of the item remains and `saved` receives the reason. */
     int (*save_item)(void* context, const char* folder_url, const struct tv_property* properties,
                      size_t count, tv_text_fn saved, void* user);
+
+    /* Directory. A text that changes whenever anything the directory services
+     * answer changes (the server and its highest committed update number). */
+    int (*directory_stamp)(void* context, tv_text_fn found, void* user);
 };
 
 struct tv_sink_event {

@@ -1,6 +1,7 @@
 #include "platform/store/EventDirectory.h"
 
 #include "platform/directory/Directory.h"
+#include "platform/directory/GroupMembers.h"
 #include "platform/directory/Session.h"
 
 #include <QSet>
@@ -40,14 +41,39 @@ Recipient recipientOf(const dir::Row& row) {
     return r;
 }
 
-std::vector<dir::Row> rowsOfDn(const QString& dn, const QStringList& attributes) {
-    if (dn.isEmpty()) return {};
+// The global catalog of this computer's domain controller: recipients are
+// looked up forest-wide, as the store resolves them.
+std::shared_ptr<dir::Session> catalog() { return dir::Session::get(true, QString()); }
+
+// A search that must give the whole answer: a referral or a continuation
+// reference means this server cannot answer for all of it.
+std::vector<dir::Row> complete(dir::Session& session, const QString& base, dir::Scope scope, const QString& filter,
+                               const QStringList& attributes) {
+    dir::SearchLimits limits;
+    limits.chaseReferrals = false;
+    dir::Session::Result r;
     try {
-        return dir::search(QString(), dn, dir::Scope::Base, QStringLiteral("(objectClass=*)"), attributes);
+        r = session.search(base, scope, filter, attributes, limits);
     } catch (const ComError& e) {
         if (e.number() == hr::NoSuchObject) return {};
         throw;
     }
+    if (!r.references.isEmpty())
+        throw ComError(hr::Fail, QStringLiteral("The directory referred the search for %1 to %2")
+                                     .arg(filter, r.references.join(QStringLiteral(", "))));
+    return std::move(r.rows);
+}
+
+std::vector<dir::Row> rowsOfDn(dir::Session& session, const QString& dn, const QStringList& attributes) {
+    if (dn.isEmpty()) return {};
+    return complete(session, dn, dir::Scope::Base, QStringLiteral("(objectClass=*)"), attributes);
+}
+
+// Of several objects with one address, the mailbox user wins, then any user,
+// then the first by name: the same answer every time.
+int rank(const Recipient& r) {
+    if (r.kind == QLatin1String("user")) return r.homeMdb.isEmpty() ? 1 : 0;
+    return 2;
 }
 
 }  // namespace
@@ -55,21 +81,28 @@ std::vector<dir::Row> rowsOfDn(const QString& dn, const QStringList& attributes)
 std::optional<Recipient> byAddress(const QString& address) {
     const QString a = dir::escapeFilterValue(address.trimmed());
     if (a.isEmpty()) return std::nullopt;
-    const QString base = dir::Session::get(false, QString())->rootDse().defaultNamingContext;
-    const auto rows = dir::search(QString(), base, dir::Scope::Subtree,
-                                  QStringLiteral("(|(mail=%1)(proxyAddresses=smtp:%1))").arg(a), kAttributes);
-    if (rows.empty()) return std::nullopt;
-    return recipientOf(rows.front());
+    const auto rows = complete(*catalog(), QString(), dir::Scope::Subtree,
+                               QStringLiteral("(|(mail=%1)(proxyAddresses=smtp:%1))").arg(a), kAttributes);
+    std::optional<Recipient> best;
+    for (const dir::Row& row : rows) {
+        Recipient r = recipientOf(row);
+        if (!best || rank(r) < rank(*best) ||
+            (rank(r) == rank(*best) && r.dn.compare(best->dn, Qt::CaseInsensitive) < 0))
+            best = std::move(r);
+    }
+    return best;
 }
 
 std::optional<Recipient> byDn(const QString& dn) {
-    const auto rows = rowsOfDn(dn, kAttributes);
+    const auto rows = rowsOfDn(*catalog(), dn, kAttributes);
     if (rows.empty()) return std::nullopt;
     return recipientOf(rows.front());
 }
 
 std::optional<QString> journalRecipientOf(const QString& storeDn) {
-    const auto rows = rowsOfDn(storeDn, {QStringLiteral("msExchMessageJournalRecipient")});
+    // Stores live in the configuration, which every domain controller holds in full.
+    const auto rows = rowsOfDn(*dir::Session::get(false, QString()), storeDn,
+                               {QStringLiteral("msExchMessageJournalRecipient")});
     if (rows.empty()) return std::nullopt;
     const QString recipient = valuesOf(rows.front(), "msExchMessageJournalRecipient").value(0);
     if (recipient.isEmpty()) return std::nullopt;
@@ -77,24 +110,47 @@ std::optional<QString> journalRecipientOf(const QString& storeDn) {
 }
 
 std::optional<std::vector<Recipient>> membersOf(const QString& groupDn) {
+    const auto group = byDn(groupDn);
+    if (!group || group->kind != QLatin1String("group")) return std::nullopt;
     std::vector<Recipient> out;
-    QSet<QString> seen;
-    QStringList pending{groupDn};
-    bool first = true;
-    while (!pending.isEmpty()) {
-        const QString dn = pending.takeFirst();
-        if (seen.contains(dn.toLower())) continue;
-        seen.insert(dn.toLower());
-        const auto rows = rowsOfDn(dn, kAttributes + QStringList{QStringLiteral("member")});
-        if (rows.empty()) {
-            if (first) return std::nullopt;
-            continue;
+    QSet<QString> seen{groupDn.toLower()};
+    QStringList groups{groupDn};
+    while (!groups.isEmpty()) {
+        // Every member in full; nested groups once each, however they nest.
+        QStringList fresh;
+        for (const QString& m : dir::groupMemberDns(QString(), groups.takeFirst()))
+            if (!seen.contains(m.toLower())) {
+                seen.insert(m.toLower());
+                fresh << m;
+            }
+        constexpr qsizetype kBatch = 100;
+        for (qsizetype i = 0; i < fresh.size(); i += kBatch) {
+            QString filter = QStringLiteral("(|");
+            for (const QString& dn : fresh.mid(i, kBatch))
+                filter += QStringLiteral("(distinguishedName=%1)").arg(dir::escapeFilterValue(dn));
+            filter += QLatin1Char(')');
+            for (const dir::Row& row : complete(*catalog(), QString(), dir::Scope::Subtree, filter, kAttributes)) {
+                Recipient r = recipientOf(row);
+                if (r.kind == QLatin1String("group")) groups << r.dn;
+                else out.push_back(std::move(r));
+            }
         }
-        const bool group = recipientOf(rows.front()).kind == QLatin1String("group");
-        if (first && !group) return std::nullopt;
-        first = false;
-        if (group) pending += valuesOf(rows.front(), "member");
-        else out.push_back(recipientOf(rows.front()));
+    }
+    return out;
+}
+
+QString stamp() {
+    // Both sessions usually reach one domain controller, whose two services
+    // share one database and one update number.
+    const auto gc = catalog(), dc = dir::Session::get(false, QString());
+    QString out;
+    for (const auto& session : {gc, dc}) {
+        if (session == dc && dc->server().host.compare(gc->server().host, Qt::CaseInsensitive) == 0) break;
+        const auto rows = complete(*session, QString(), dir::Scope::Base, QStringLiteral("(objectClass=*)"),
+                                   {QStringLiteral("highestCommittedUSN")});
+        const QString usn = rows.empty() ? QString() : valuesOf(rows.front(), "highestCommittedUSN").value(0);
+        if (usn.isEmpty()) throw ComError(hr::Fail, QStringLiteral("The directory gives no update number"));
+        out += session->server().host + QLatin1Char(':') + usn + QLatin1Char(';');
     }
     return out;
 }
@@ -157,6 +213,13 @@ int journalRecipient(void*, const char* storeDn, tv_text_fn found, void* user) {
     });
 }
 
+int directoryStamp(void*, tv_text_fn found, void* user) {
+    return guarded([&] {
+        found(user, recipients::stamp().toUtf8().constData());
+        return TV_OK;
+    });
+}
+
 int groupMembers(void*, const char* groupDn, tv_object_fn member, void* user) {
     return guarded([&] {
         const auto members = recipients::membersOf(text(groupDn));
@@ -173,6 +236,7 @@ void directoryServices(tv_sink_host& host) {
     host.find_dn = &findDn;
     host.journal_recipient = &journalRecipient;
     host.group_members = &groupMembers;
+    host.directory_stamp = &directoryStamp;
 }
 
 }  // namespace detail

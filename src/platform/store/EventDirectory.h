@@ -1,9 +1,12 @@
 #pragma once
-// Recipients as journaling sees them, read from this computer's domain controller
-// through the directory layer: by address (mail or SMTP proxy address), by DN, a
-// mailbox store's journal recipient and a group's members (nested groups
-// expanded). Every value put into a filter is escaped. The functions throw
-// ComError when the directory cannot answer. They also serve the sink host's
+// Recipients as journaling sees them, read through the directory layer: by
+// address (mail or SMTP proxy address) and by DN forest-wide in the global
+// catalog of this computer's domain controller, a mailbox store's journal
+// recipient from the domain controller itself, and a group's members in full
+// (nested groups expanded, each once). Of several objects with one address the
+// mailbox user wins, then any user, then the first by DN. Every value put into a
+// filter is escaped. The functions throw ComError when the directory cannot
+// answer, refers elsewhere or answers only in part. They also serve the sink host's
 // directory services (TV_UNAVAILABLE when the directory cannot answer).
 
 #include "platform/plugin/EventSink.h"
@@ -30,6 +33,9 @@ std::optional<Recipient> byDn(const QString& dn);
 std::optional<QString> journalRecipientOf(const QString& storeDn);
 // Nothing when there is no such group.
 std::optional<std::vector<Recipient>> membersOf(const QString& groupDn);
+// The highest update numbers of the servers these functions ask; it changes
+// whenever anything in the directory changes.
+QString stamp();
 
 }  // namespace platform::store::recipients
 

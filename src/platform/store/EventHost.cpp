@@ -89,7 +89,8 @@ int saveItem(void* c, const char* folderUrl, const tv_property* properties, size
             const QVariant text = p.value ? QVariant(QString::fromUtf8(p.value)) : QVariant();
             props.push_back({QString::fromUtf8(p.name), p.type, coerce(text, p.type)});
         }
-        give(saved, user, saveNewItem(x.session, x.form, QString::fromUtf8(folderUrl ? folderUrl : ""), props));
+        give(saved, user,
+             saveNewItem(x.session, x.form, QString::fromUtf8(folderUrl ? folderUrl : ""), props, x.saves));
         return TV_OK;
     } catch (const ComError& e) {
         give(saved, user, e.description());
@@ -120,23 +121,28 @@ SinkProperties::SinkProperties(const std::vector<FieldValue>& fields) {
 }
 
 QString saveNewItem(Session& session, const StoreUrl& form, const QString& folderUrl,
-                    const std::vector<StoredProp>& props) {
+                    const std::vector<StoredProp>& props, std::vector<SinkSave>& saves) {
     const StoreUrl folderAt = StoreUrl::parse(folderUrl);
     session.check(folderAt);
-    Database& db = *session.db;
-    const auto folder = findItem(db, folderAt.segments);
+    const auto folder = findItem(*session.db, folderAt.segments);
     if (!folder || !folder->folder)
         err::raise(err::ItemNotFound, QStringLiteral("The folder %1 does not exist").arg(folderUrl));
-    Item item;
-    atomically(db, [&] {
-        item = createItem(db, *folder, QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".eml"),
-                          false);
-        for (const StoredProp& p : props) {
-            if (ItemView::isComputed(p.name) || same(p.name, schema::kIsHidden)) continue;
-            writeProp(db, item.id, p);
-        }
-    });
-    return form.withPath(item.path);
+    SinkSave save{folder->path, QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".eml"), {}};
+    for (const StoredProp& p : props)
+        if (!ItemView::isComputed(p.name) && !same(p.name, schema::kIsHidden)) save.props.push_back(p);
+    saves.push_back(std::move(save));
+    return form.withPath(folder->path + QStringList{saves.back().name});
+}
+
+void writeSinkSaves(Database& db, const std::vector<SinkSave>& saves) {
+    for (const SinkSave& s : saves) {
+        const auto folder = findItem(db, s.folder);
+        if (!folder || !folder->folder)
+            err::raise(err::ItemNotFound,
+                       QStringLiteral("The folder %1 went away while the save event ran").arg(s.folder.join(u'/')));
+        const Item item = createItem(db, *folder, s.name, false);
+        for (const StoredProp& p : s.props) writeProp(db, item.id, p);
+    }
 }
 
 tv_sink_host eventHost(EventHostContext& context) {

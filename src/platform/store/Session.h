@@ -25,6 +25,23 @@ struct Session {
 // else in a transaction of its own.
 template <typename F>
 void atomically(Database& db, F&& work) {
+    // On its own, the transaction takes the write lock first (waiting for it as
+    // long as the busy timeout allows): one that read before it wrote could not
+    // take the lock after another writer's commit, and would fail at once.
+    if (!db.inTransaction()) {
+        db.begin();
+        try {
+            work();
+        } catch (...) {
+            try {
+                db.rollback();
+            } catch (...) {
+            }
+            throw;
+        }
+        db.commit();
+        return;
+    }
     db.exec("SAVEPOINT tv_write");
     try {
         work();

@@ -123,12 +123,12 @@ void logUnreadableCatalog(const QString& why) {
 
 }  // namespace
 
-SaveVerdict raiseSaveEvent(Session& session, const Item& item, const StoreUrl& form,
+SaveOutcome raiseSaveEvent(Session& session, const Item& item, const StoreUrl& form,
                            const std::vector<FieldValue>& fields) {
-    if (item.folder || item.path.isEmpty()) return SaveVerdict::Continue;
+    if (item.folder || item.path.isEmpty()) return {};
     Database& db = *session.db;
     const std::vector<Registration> registrations = registrationsAbove(db, item.path);
-    if (registrations.empty()) return SaveVerdict::Continue;
+    if (registrations.empty()) return {};
 
     const SinkProperties itemProps(fields);
     EventHostContext context{session, form};
@@ -158,9 +158,9 @@ SaveVerdict raiseSaveEvent(Session& session, const Item& item, const StoreUrl& f
         describeFolder(db, r.folder, owner, isPublic);
         tv_sink_event event{sizeof(tv_sink_event), itemUrl.constData(), folderUrl.constData(), owner.constData(),
                             isPublic, itemProps.data(), itemProps.size(), regProps.data(), regProps.size()};
-        if (onSave(&host, &event) == TV_SINK_ABORT) return SaveVerdict::Abort;
+        if (onSave(&host, &event) == TV_SINK_ABORT) return {SaveVerdict::Abort, std::move(context.saves)};
     }
-    return SaveVerdict::Continue;
+    return {SaveVerdict::Continue, std::move(context.saves)};
 }
 
 }  // namespace platform::store::detail

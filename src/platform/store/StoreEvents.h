@@ -7,6 +7,7 @@
 // application with a component of that class whose library loads and identifies
 // itself; otherwise the registration is passed over and the save goes on.
 
+#include "platform/store/EventHost.h"
 #include "platform/store/ItemView.h"
 #include "platform/store/Session.h"
 
@@ -16,10 +17,17 @@ namespace platform::store::detail {
 
 enum class SaveVerdict { Continue, Abort };
 
+struct SaveOutcome {
+    SaveVerdict verdict = SaveVerdict::Continue;
+    std::vector<SinkSave> saves;  // what the sinks saved, for writeSinkSaves
+};
+
 // Raises the save event of `item` with the properties it is about to be stored
-// with. Runs inside the save's transaction; what the sinks save through the
-// host's services is part of it. Answers Abort when a sink cancelled the save.
-SaveVerdict raiseSaveEvent(Session& session, const Item& item, const StoreUrl& form,
+// with. Runs before the save's write transaction, so that a sink's directory
+// look-ups and reading never hold the store's lock; the saver writes the
+// outcome's saves in that transaction, whether the save goes on or not.
+// Abort when a sink cancelled the save.
+SaveOutcome raiseSaveEvent(Session& session, const Item& item, const StoreUrl& form,
                            const std::vector<FieldValue>& fields);
 
 }  // namespace platform::store::detail

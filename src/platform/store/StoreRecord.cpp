@@ -180,14 +180,17 @@ void StoreRecord::update() {
     requireWritable();
     detail::Database& db = *session_->db;
     const int64_t id = view_->item().id;
-    // The save event comes first, with the item as it is about to be stored; a
-    // cancelled save writes nothing and takes back an item this record created.
+    // The save event comes first, with the item as it is about to be stored, and
+    // outside the write transaction (unless the caller holds one); a cancelled
+    // save writes nothing and takes back an item this record created. What the
+    // sinks saved is written in the same transaction either way.
     std::vector<detail::FieldValue> fields;
     for (const QString& n : fieldNames()) fields.push_back(*current(n));
+    const detail::SaveOutcome outcome = detail::raiseSaveEvent(*session_, view_->item(), StoreUrl::parse(url_), fields);
     bool aborted = false;
     detail::atomically(db, [&] {
-        if (detail::raiseSaveEvent(*session_, view_->item(), StoreUrl::parse(url_), fields) ==
-            detail::SaveVerdict::Abort) {
+        detail::writeSinkSaves(db, outcome.saves);
+        if (outcome.verdict == detail::SaveVerdict::Abort) {
             aborted = true;
             if (unsaved_) detail::deleteItem(db, id);
             return;

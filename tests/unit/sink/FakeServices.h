@@ -18,6 +18,7 @@ struct FakeServices : sink::Services {
     QHash<QString, QString> publicFolders;      // address -> URL
     QMap<QString, std::vector<std::vector<sink::Property>>> saved;  // folder URL -> items
     bool directoryDown = false;
+    QHash<QString, sink::Status> failing;       // lower-case address -> its answer
     QString failSavingIn;
     int directoryCalls = 0;
 
@@ -34,6 +35,7 @@ struct FakeServices : sink::Services {
 
     sink::Status findAddress(const QString& a, sink::DirObject& out) override {
         if (unavailable()) return sink::Status::Unavailable;
+        if (failing.contains(a.toLower())) return failing.value(a.toLower());
         const auto it = byAddress.constFind(a.toLower());
         if (it == byAddress.constEnd()) return sink::Status::NotFound;
         out = *it;
@@ -58,6 +60,12 @@ struct FakeServices : sink::Services {
         if (unavailable()) return sink::Status::Unavailable;
         if (!groups.contains(dn)) return sink::Status::NotFound;
         members = groups.value(dn);
+        return sink::Status::Ok;
+    }
+    QString stamp = "usn:1";
+    sink::Status directoryStamp(QString& out) override {
+        if (unavailable()) return sink::Status::Unavailable;
+        out = stamp;
         return sink::Status::Ok;
     }
     sink::Status mailboxInbox(const QString& name, QString& url) override {
