@@ -3,6 +3,7 @@
 #include "platform/directory/Directory.h"
 #include "platform/directory/GroupMembers.h"
 #include "platform/directory/Session.h"
+#include "rules/ObjectKind.h"
 
 #include <QSet>
 
@@ -13,7 +14,8 @@ namespace {
 namespace dir = platform::directory;
 
 const QStringList kAttributes{QStringLiteral("objectClass"), QStringLiteral("mail"), QStringLiteral("mailNickname"),
-                              QStringLiteral("homeMDB"), QStringLiteral("extensionAttribute10")};
+                              QStringLiteral("homeMDB"), QStringLiteral("extensionAttribute10"),
+                              QStringLiteral("sAMAccountType"), QStringLiteral("mAPIRecipient")};
 
 QStringList valuesOf(const dir::Row& row, const char* name) {
     const QVariant v = row.value(QString::fromLatin1(name));
@@ -25,13 +27,8 @@ QStringList valuesOf(const dir::Row& row, const char* name) {
 Recipient recipientOf(const dir::Row& row) {
     Recipient r;
     r.dn = valuesOf(row, "distinguishedName").value(0);
-    const QStringList classes = valuesOf(row, "objectClass");
-    auto has = [&](const char* c) { return classes.contains(QString::fromLatin1(c), Qt::CaseInsensitive); };
-    r.kind = has("group")          ? QStringLiteral("group")
-             : has("publicFolder") ? QStringLiteral("pf")
-             : has("contact")      ? QStringLiteral("contact")
-             : has("user")         ? QStringLiteral("user")
-                                   : QStringLiteral("other");
+    r.kind = rules::objectTypeFromFields(row.value(QStringLiteral("sAMAccountType")),
+                                         row.value(QStringLiteral("mAPIRecipient")));
     r.mail = valuesOf(row, "mail").value(0);
     r.alias = valuesOf(row, "mailNickname").value(0);
     r.homeMdb = valuesOf(row, "homeMDB").value(0);
