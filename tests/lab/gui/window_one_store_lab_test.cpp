@@ -197,7 +197,7 @@ TEST_F(ApplyLab, ChangeWritesTheJournalMailboxAndStagedUsersMarkersAndRemovesThe
 
 // Fault: after a header click sorted the list, Change wrote the users' markers,
 // and reported the users it could not write, in the order the directory had
-// returned them. Signed in as an ordinary user, every write is denied: one
+// returned them. Signed in as an ordinary user for Change, every write is denied: one
 // message and one log entry per user, then the summary, in the list's order.
 TEST_F(ApplyLab, AfterAHeaderSortChangeWritesAndReportsUsersInTheListsOrder) {
     const QString storeName = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
@@ -208,9 +208,6 @@ TEST_F(ApplyLab, AfterAHeaderSortChangeWritesAndReportsUsersInTheListsOrder) {
         mails << mailOf(alias);
         before << attributeAt(userDn(alias), kMarkers).value_or("(none)");
     }
-    environment.set("LDAPBINDDN", labEnv("LAB_LIMITED_BINDDN").toUtf8());
-    environment.set("TAVIMOR_BIND_PASSWORD_FILE", labEnv("LAB_LIMITED_PASSWORD_FILE").toUtf8());
-    platform::directory::resetConnectionCache();
     open();
     ASSERT_NE(select("First Storage Group", storeName), nullptr);
     QHeaderView* header = ui().ListView1->header();
@@ -222,6 +219,9 @@ TEST_F(ApplyLab, AfterAHeaderSortChangeWritesAndReportsUsersInTheListsOrder) {
     ASSERT_EQ(listed, (QStringList{mails[2], mails[1], mails[0]}));
     for (const QString& mail : mails) stageUser(mail, true, true);
 
+    environment.set("LDAPBINDDN", labEnv("LAB_LIMITED_BINDDN").toUtf8());
+    environment.set("TAVIMOR_BIND_PASSWORD_FILE", labEnv("LAB_LIMITED_PASSWORD_FILE").toUtf8());
+    platform::directory::resetConnectionCache();
     form->Command1_Click();
     const QString log = ui().txtErr->toPlainText();  // newest first
     const auto entry = [&](const QString& mail) { return log.indexOf("] " + mail + " - ERROR: -2147024891 "); };
