@@ -4,7 +4,6 @@
 #include "state/ErrorLog.h"
 #include "state/Globals.h"
 #include "state/Prompt.h"
-#include "store/StoreTag.h"
 
 #include <optional>
 
@@ -32,7 +31,6 @@ std::optional<Failure> attempt(F&& call) {
 }
 
 constexpr int kSharedJournalStyle = state::mb::YesNo | state::mb::Exclamation | state::mb::DefaultButton2;  // 308
-const QString kMarkerAttribute = QStringLiteral("extensionAttribute10");
 
 class Run {
 public:
