@@ -5,8 +5,11 @@
 #include "startup/StartupDiscovery.h"
 #include "complus/ComPlus.h"
 #include "engine/StoreTree.h"
-#include "engine/Apply.h"
-#include "engine/ApplyServices.h"
+#include "engine/ChangePlan.h"
+#include "engine/ChangeRun.h"
+#include "complus/WindowsVersion.h"
+#include "rules/StoreTag.h"
+#include "users/ListItem.h"
 #include "panel/PanelEvents.h"
 #include "engine/StoreLoad.h"
 #include "pickers/Pickers.h"
@@ -21,6 +24,23 @@
 #include <QPointer>
 
 namespace app {
+namespace {
+
+// What a Change plan is made from besides the panel model: the user list's
+// rows as the administrator sees them, the other stores' tags, and whether the
+// hosted application's account is typed in.
+engine::ChangeFacts changeFacts(InstallForm& form) {
+    const panel::InstallFormUi& ui = form.ui();
+    engine::ChangeFacts facts;
+    for (const size_t i : form.userList().stagedInListOrder()) facts.listOrder << form.panel().users().at(i).mail;
+    facts.otherTags = engine::otherStoreTags(form.panel(), ui.TreeView1);
+    facts.windows2000 = complus::isWindows2000(form.globals().strWindowsVersion);
+    facts.credentialsTyped = ui.txtIdent && ui.txtPwd && !rules::trimBlanks(ui.txtIdent->text()).isEmpty() &&
+                             !rules::trimBlanks(ui.txtPwd->text()).isEmpty();
+    return facts;
+}
+
+}  // namespace
 
 void wireSubsystems(InstallForm& form) {
     InstallForm::Hooks& h = form.hooks();
@@ -51,16 +71,20 @@ void wireSubsystems(InstallForm& form) {
             {}};
         return store::CheckRegItem(reg, mailboxDn, tag != nullptr);
     };
-    // Change writes the staged edits through the real catalog, directory and store.
-    services.applyStagedChanges =
-        [&form, writes = engine::applyServices(form.globals(), form.state(), form.errorLog(), form.prompt(),
-                                               form.probes())](int16_t& result) {
-            const engine::ApplyEnv env{form.globals(), form.state(), form.prompt(), form.errorLog(),
-                                       form.ui().txtIdent ? form.ui().txtIdent->text() : QString(),
-                                       form.ui().txtPwd ? form.ui().txtPwd->text() : QString(),
-                                       [&form] { return engine::otherStoreTags(form.panel(), form.ui().TreeView1); }};
-            return engine::ApplyStagedChanges(form.panel(), writes, env, result);
-        };
+    // Change plans the staged edits and runs the plan against the real catalog,
+    // directory and store.
+    services.applyStagedChanges = [&form, targets = std::shared_ptr<engine::ChangeTargets>(engine::liveTargets(
+                                              form.globals(), form.errorLog(), form.prompt(), form.probes()))](
+                                      int16_t& result) {
+        const engine::ChangeFacts facts = changeFacts(form);
+        const engine::ChangeEnv env{form.globals(), form.state(), form.prompt(), form.errorLog(),
+                                    form.ui().txtIdent ? form.ui().txtIdent->text() : QString(),
+                                    form.ui().txtPwd ? form.ui().txtPwd->text() : QString()};
+        const engine::ChangeReport report =
+            engine::runChange(engine::planChange(form.panel(), facts), facts, form.panel(), *targets, env);
+        result = report.result;
+        return report.started;
+    };
     panel::InstallFormUi& ui = form.ui();
     tree::connectTreeView(form.storeLoad());
     users::connectColumnClicks(ui.ListView1, form.sortOrder(), form.state().strLastSelectedItemKey);

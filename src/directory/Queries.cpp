@@ -35,12 +35,14 @@ QString usersWithMailboxes(const QString& ldapRoot, const QString& homeMDB) {
            QStringLiteral("' AND objectcategory='person' AND MsExchMailboxGuid='*' ORDER BY cn");
 }
 
-QString pathByMail(const QString& ldapRoot, const QString& address) {
-    // Only the base is switched to LDAP; the address itself is never rewritten.
+QString pathsByMail(const QString& ldapRoot, const QStringList& addresses) {
+    // Only the base is switched to LDAP; the addresses themselves are never rewritten.
     QString root = ldapRoot;
     root.replace(QStringLiteral("GC://"), QStringLiteral("LDAP://"));
-    return QStringLiteral("SELECT adspath ") + from(root) + QStringLiteral("WHERE mail='") + q(address) +
-           QStringLiteral("'");
+    QStringList conditions;
+    for (const QString& address : addresses) conditions << QStringLiteral("mail='") + q(address) + u'\'';
+    return QStringLiteral("SELECT adspath, mail, distinguishedName ") + from(root) + QStringLiteral("WHERE ") +
+           conditions.join(QStringLiteral(" OR "));
 }
 
 QString personPathByMail(const QString& ldapRoot, const QString& address) {

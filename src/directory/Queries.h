@@ -5,6 +5,7 @@
 // name can never change a query's meaning.
 
 #include <QString>
+#include <QStringList>
 
 namespace directory::queries {
 
@@ -19,9 +20,10 @@ QString identityOfUser(const QString& ldapRoot, const QString& logonName);
 QString objectTypeByMail(const QString& ldapRoot, const QString& address);
 // Users homed on a mailbox store, by name.
 QString usersWithMailboxes(const QString& ldapRoot, const QString& homeMDB);
-// Path of any object with a mail address; always searched over LDAP, also when the
-// root is a global-catalog base, so the paths found are writable.
-QString pathByMail(const QString& ldapRoot, const QString& address);
+// Path, name and address of any object carrying one of the mail addresses
+// (at least one); always searched over LDAP, also when the root is a
+// global-catalog base, so the paths found are writable.
+QString pathsByMail(const QString& ldapRoot, const QStringList& addresses);
 // Path of a person with a mail address.
 QString personPathByMail(const QString& ldapRoot, const QString& address);
 // Display name and mail of an object by distinguished name.

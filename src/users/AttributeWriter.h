@@ -16,6 +16,8 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace state {
 class Prompt;
@@ -32,6 +34,27 @@ inline constexpr const char* kAccessDeniedText =
 int16_t SetAttribute(state::Prompt& prompt, const QString& ldapRoot, const QString& strEmailAddress,
                      const QString& varAttrName, const QVariant& varAttrValue,
                      platform::ResumeNext* failure = nullptr);
+
+// One write of many: the address of the object and the value (null: clear).
+struct AttributeWrite {
+    QString mail;
+    QVariant value;
+};
+// SetAttribute's answer for one write: 1 written, -1 not, with the failure.
+struct WriteAnswer {
+    int16_t result = 1;
+    int32_t number = 0;
+    QString description;
+};
+using WriteAnswers = std::function<void(size_t index, const WriteAnswer& answer)>;
+
+// SetAttribute for many objects at once, each written as SetAttribute writes
+// it: the objects are found in a few searches of many addresses each, and the
+// writes sent without waiting for each answer. `answer` is called for every
+// write in the order given, after the denial message of that write, if any.
+// Once the directory is unreachable the writes left are not tried.
+void SetAttributes(state::Prompt& prompt, const QString& ldapRoot, const QString& attribute,
+                   const std::vector<AttributeWrite>& writes, const WriteAnswers& answer);
 
 // Only objects of category person are found, searched under `ldapRoot` as it is
 // (a global catalog included) and bound by the path found there. Used by the

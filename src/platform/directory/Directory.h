@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform::directory {
@@ -140,6 +141,22 @@ std::vector<Row> search(const QString& serverPath, const QString& baseDn, Scope 
 // The DNS domain a DN lies in, from its trailing DC= components ("" when it
 // has none): "CN=x,DC=tavimor,DC=lab" gives "tavimor.lab".
 QString dnsDomainOfDn(const QString& dn);
+
+// One attribute of one entry set (replacing its values) or cleared.
+struct EntryChange {
+    QString dn;
+    QString attribute;
+    bool clear = false;
+    QString value;  // without `clear`
+};
+
+// Writes the changes through the server of `serverPath` ("LDAP://host",
+// "GC://host") on one connection, several on their way at once; one answer per
+// change, in the order given: nothing when it was written (clearing a value
+// that is not there counts as written), else its failure. A connection that
+// dies is made again once and the changes not answered are sent again; when it
+// cannot be made, the changes left fail with that failure.
+std::vector<std::optional<ComError>> modifyEntries(const QString& serverPath, const std::vector<EntryChange>& changes);
 
 // Escapes a value for an LDAP filter (RFC 4515: * ( ) \ NUL, and every byte
 // that is not printable ASCII).

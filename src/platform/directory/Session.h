@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 typedef struct ldap LDAP;
@@ -71,6 +72,8 @@ public:
         QStringList values;
     };
     void modify(const QString& dn, const std::vector<Modification>& changes);
+    // modifyEntries on this session (ModifyPipeline.cpp).
+    std::vector<std::optional<ComError>> modifyMany(const std::vector<EntryChange>& changes);
 
     // The authorisation identity of this session: "dn:..." or "u:DOMAIN\\user", or
     // "upn:user@domain" for servers without the "Who am I?" operation.

@@ -6,10 +6,12 @@
 // shows, and a load overtaken by another store stops.
 #include "kit/CaptionLabel.h"
 #include "panel/PanelEvents.h"
-#include "users/ListItem.h"
+#include "users/ListRoles.h"
+#include "platform/directory/Directory.h"
 #include "window_lab.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -188,6 +190,48 @@ TEST_F(ApplyLab, ChangeWritesTheJournalMailboxAndStagedUsersMarkersAndRemovesThe
     EXPECT_EQ(ui().Frame1->title(), storeName + " - Journaling disabled");
     EXPECT_TRUE(prompt.asked.empty());
     EXPECT_EQ(ui().txtErr->toPlainText(), "");
+}
+
+// Fault: after a header click sorted the list, Change wrote the users' markers,
+// and reported the users it could not write, in the order the directory had
+// returned them. Signed in as an ordinary user for Change, every write is denied: one
+// message and one log entry per user, then the summary, in the list's order.
+TEST_F(ApplyLab, AfterAHeaderSortChangeWritesAndReportsUsersInTheListsOrder) {
+    const QString storeName = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
+    const QStringList aliases{"marker.both", "marker.freetext", "marker.in"};
+    QStringList mails, before;
+    for (const QString& alias : aliases) {
+        attributes.keep(userDn(alias), kMarkers);
+        mails << mailOf(alias);
+        before << attributeAt(userDn(alias), kMarkers).value_or("(none)");
+    }
+    open();
+    ASSERT_NE(select("First Storage Group", storeName), nullptr);
+    QHeaderView* header = ui().ListView1->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));  // Z to A now
+    QStringList listed;
+    const QAbstractItemModel* rows = ui().ListView1->model();
+    for (int i = 0; i < rows->rowCount(); ++i)
+        if (const QString key = rows->index(i, 0).data(users::KeyRole).toString(); mails.contains(key)) listed << key;
+    ASSERT_EQ(listed, (QStringList{mails[2], mails[1], mails[0]}));
+    for (const QString& mail : mails) stageUser(mail, true, true);
+
+    environment.set("LDAPBINDDN", labEnv("LAB_LIMITED_BINDDN").toUtf8());
+    environment.set("TAVIMOR_BIND_PASSWORD_FILE", labEnv("LAB_LIMITED_PASSWORD_FILE").toUtf8());
+    platform::directory::resetConnectionCache();
+    form->Command1_Click();
+    const QString log = ui().txtErr->toPlainText();  // newest first
+    const auto entry = [&](const QString& mail) { return log.indexOf("] " + mail + " - ERROR: -2147024891 "); };
+    EXPECT_GE(entry(listed[2]), 0) << log.toStdString();
+    EXPECT_LT(entry(listed[2]), entry(listed[1]));
+    EXPECT_LT(entry(listed[1]), entry(listed[0]));
+    EXPECT_TRUE(log.contains("0 of 3 users written. Written: none. Not written: " + listed.join(", ") + "."))
+        << log.toStdString();
+    EXPECT_EQ(prompt.asked.size(), 3u);
+    for (int i = 0; i < aliases.size(); ++i)
+        EXPECT_EQ(attributeAt(userDn(aliases[i]), kMarkers).value_or("(none)"), before[i]);
+    platform::directory::resetConnectionCache();
 }
 
 }  // namespace

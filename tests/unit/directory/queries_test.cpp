@@ -9,10 +9,12 @@ const QString kRoot = "LDAP://dc1.tavimor.lab";
 }
 
 TEST(Queries, PathLookUpAlwaysSearchesOverLdapButLeavesTheAddressAlone) {
-    EXPECT_EQ(pathByMail("GC://dc1", "o'brien@x"), "SELECT adspath FROM 'LDAP://dc1' WHERE mail='o''brien@x'");
+    EXPECT_EQ(pathsByMail("GC://dc1", {"o'brien@x", "b@x"}),
+              "SELECT adspath, mail, distinguishedName FROM 'LDAP://dc1' WHERE mail='o''brien@x' OR mail='b@x'");
     EXPECT_EQ(personPathByMail("GC://dc1", "a@x"),
               "SELECT adspath FROM 'GC://dc1' WHERE objectcategory='person' AND mail='a@x'");
-    EXPECT_EQ(pathByMail("LDAP://dc1", "GC://odd@x"), "SELECT adspath FROM 'LDAP://dc1' WHERE mail='GC://odd@x'");
+    EXPECT_EQ(pathsByMail("LDAP://dc1", {"GC://odd@x"}),
+              "SELECT adspath, mail, distinguishedName FROM 'LDAP://dc1' WHERE mail='GC://odd@x'");
 }
 
 TEST(Queries, EveryValueIsEscaped) {
