@@ -62,7 +62,6 @@ private:
         case Kind::AskCredentials:
             env_.prompt.ask(QString::fromLatin1(kFillIdentityText), state::mb::Exclamation,
                             QString::fromLatin1(state::kAppName));
-            env_.g.blnEventsEnabled = true;
             report_.result = -1;
             report_.started = false;
             return outcome(s, true);

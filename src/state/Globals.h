@@ -20,8 +20,6 @@ struct Globals {
     QString strFileMailboxRoot;       // "file://./backofficestorage/" + folder + "/mbx"
     std::shared_ptr<platform::directory::DirectoryConnection> conAD;
     std::shared_ptr<platform::store::StoreConnection> conExOLEDB;
-    bool blnChangesPending = false;
-    bool blnEventsEnabled = false;
     QString strResponsibleMTAServer;
 };
 
