@@ -217,7 +217,6 @@ TEST_F(Journaler, ForwardsAKeptReportToEveryMemberOfAGroup) {
     EXPECT_TRUE(fake.saved.isEmpty());
 
     // a dropped report is not forwarded
-    fake.saved.clear();
     fake.user("alice", kJournaled, "###NoArcOut");
     EXPECT_EQ(run(report("alice@tavimor.lab", {"stranger@example.org"})), Verdict::Drop);
     EXPECT_TRUE(fake.saved.isEmpty());
