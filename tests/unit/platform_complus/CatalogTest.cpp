@@ -153,8 +153,7 @@ TEST(CatalogFile, AFileOthersCanUseOrOwnIsRefusedAndReadingCreatesNothing) {
     ASSERT_EQ(::chmod(native.constData(), 0600) + ::chown(native.constData(), ::geteuid(), -1), 0);
     Catalog reader(path, Catalog::Access::ReadOnly);
     EXPECT_NE(errorOf([&] { addApp(reader, QStringLiteral("Tavimor")); }), 0);
-    const QString missing = t.dir.filePath(QStringLiteral("none/catalog.db"));
-    EXPECT_NE(errorOf([&] { Catalog c(missing, Catalog::Access::ReadOnly); }), 0);
+    EXPECT_NE(errorOf([&] { Catalog c(t.dir.filePath(QStringLiteral("none/catalog.db")), Catalog::Access::ReadOnly); }), 0);
     EXPECT_FALSE(QFileInfo::exists(t.dir.filePath(QStringLiteral("none"))));
 }
 

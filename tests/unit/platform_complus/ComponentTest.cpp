@@ -95,11 +95,11 @@ TEST_F(CatalogComponents, ALibraryReplacedOnDiskIsReadAfreshAndTheEventServiceOn
     catalog.InstallComponent(appId, copy, QString(), QString());
     // The new build differs in its version string only.
     const QByteArray version = '\0' + held->info().version.toLatin1() + '\0';
-    const QByteArray next = QByteArray(version).replace(version.size() - 2, 1, version.endsWith("9") ? "8" : "9");
+    QByteArray next = version;
+    next[next.size() - 2] = version.at(version.size() - 2) == '9' ? '8' : '9';
     QFile in(copy), out(build);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
-    ASSERT_GT(out.write(in.readAll().replace(version, next)), 0);
-    out.close();
+    ASSERT_TRUE(out.write(in.readAll().replace(version, next)) > 0 && out.flush());
     ASSERT_EQ(::rename(QFile::encodeName(build).constData(), QFile::encodeName(copy).constData()), 0);
 
     const QString expected = QString::fromLatin1(next.mid(1, next.size() - 2));
