@@ -30,6 +30,7 @@ InstallForm::InstallForm(platform::system::SystemProbes& probes, state::Prompt& 
     progress_ = std::make_unique<kit::StripProgress>(g_, *ui_.Picture1);
     load_ = std::make_unique<engine::StoreLoad>(
         engine::StoreLoad{ui_, ui_.TreeView1, g_, form_, *log_, *progress_, prompt_, panel_, guard_, {}});
+    load_->services = engine::liveServices(*load_, probes_, userList_.get());
     resize(1180, 760);
     connectControls();
 }

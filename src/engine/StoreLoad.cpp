@@ -4,7 +4,6 @@
 #include "kit/Colors.h"
 #include "kit/MousePointer.h"
 #include "directory/tree/Node.h"
-#include "directory/ObjectType.h"
 #include "state/ErrorLog.h"
 #include "state/Globals.h"
 #include "state/Prompt.h"
@@ -132,11 +131,11 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
 
     resume([&] { prepareFrame(s, node, blnShowInPanel); });
 
-    if (s.panel.anyStaged() && s.services.applyStagedChanges && s.panel.isLoaded(dn)) {
+    if (s.panel.anyStaged() && s.panel.isLoaded(dn)) {
         // Writing staged changes (COM+ application, journal recipient, store tag,
         // exclusion markers, registration item) to the loaded store happens here.
         bool go = true;
-        resume([&] { go = s.services.applyStagedChanges(result); });
+        resume([&] { go = s.services->applyStagedChanges(result); });
         if (!go) {
             kit::setMousePointer(s.ui.form, kit::vbDefault);
             return stop();
@@ -173,15 +172,6 @@ int16_t ProcessMailboxStore(StoreLoad& s, QTreeWidgetItem* node, bool blnShowInP
     if (blnShowInPanel) resume([&] { s.panel.show({name, fwd.displayName, tag.both}); });
     resume([&] { showErrorBox(s); });
     return result;
-}
-
-bool StoreLoad::checkRegItem(const QString& mailboxDn, QString* tag) const {
-    return services.checkRegItem ? services.checkRegItem(mailboxDn, tag) : false;
-}
-
-QString StoreLoad::objectType(const QString& address) const {
-    if (services.objectType) return services.objectType(address);
-    return directory::GetObjectType(g.strLDAPRoot, address);
 }
 
 QTreeWidgetItem* loadedNode(const panel::PanelModel& panel, const QTreeWidget* tree) {

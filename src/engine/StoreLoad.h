@@ -5,12 +5,13 @@
 
 #include "panel/InstallFormUi.h"
 #include "panel/PanelModel.h"
+#include "engine/StoreServices.h"
 #include "state/Forward.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <functional>
+#include <memory>
 
 class QTreeWidgetItem;
 
@@ -33,21 +34,6 @@ struct LoadGuard {
     uint64_t treeGeneration = 0;
 };
 
-// What the store load asks of the subsystems above it, each replaceable in tests.
-struct StoreServices {
-    // Does the event registration item exist in the journal mailbox? With a
-    // `tag`, that store tag is also rewritten from the item's settings.
-    // Unset: answers false.
-    std::function<bool(const QString& mailboxDn, QString* tag)> checkRegItem;
-    // Class of the object with a mail address ("user", "group", "contact", "pf").
-    // Unset: the directory's classification.
-    std::function<QString(const QString& address)> objectType;
-    // Writes the changes staged in the panel model to the loaded store before it
-    // is reloaded. May change `result`; answers false when the run must stop at
-    // once (result is then returned). Unset: nothing is written.
-    std::function<bool(int16_t& result)> applyStagedChanges;
-};
-
 // What loading a store and rebuilding the tree work on: the store tree (its
 // nodes hold each store's kind, name and settings), the frame's controls, the
 // program state, the log, progress and prompt, the panel model (what the panel
@@ -62,11 +48,13 @@ struct StoreLoad {
     state::Prompt& prompt;
     panel::PanelModel& panel;
     LoadGuard& guard;
-    StoreServices services;
+    // The registration check, the classification and Change (liveServices).
+    std::shared_ptr<StoreServices> services;
 
-    // The services with their defaults filled in.
-    bool checkRegItem(const QString& mailboxDn, QString* tag = nullptr) const;
-    QString objectType(const QString& address) const;
+    bool checkRegItem(const QString& mailboxDn, QString* tag = nullptr) const {
+        return services->checkRegItem(mailboxDn, tag);
+    }
+    QString objectType(const QString& address) const { return services->objectType(address); }
 };
 
 // `node` is a mailbox-store node; with `blnShowInPanel` it becomes the loaded

@@ -22,7 +22,7 @@ struct LabForm : EngineForm {
         g.conAD->open();
         state.ComputerName = labEnv("LAB_EXCHANGE_SERVER").toLower() + "." + labEnv("LAB_DNS_DOMAIN");
         g.strResponsibleMTAServer = attributeAt(exchangeServerDn(), "msExchResponsibleMTAServer").value_or("");
-        load.services.checkRegItem = [this](const QString& dn, QString* tag) {
+        services->onCheckRegItem = [this](const QString& dn, QString* tag) {
             const auto it = regItems.constFind(dn.toLower());
             if (it == regItems.constEnd()) return false;
             if (tag) *tag = tag->section(QChar(0), 0, 0) + *it;

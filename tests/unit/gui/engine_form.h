@@ -9,6 +9,7 @@
 #include "state/Globals.h"
 #include "state/Progress.h"
 #include "state/Prompt.h"
+#include "directory/ObjectType.h"
 #include "directory/tree/Node.h"
 #include "engine/StoreLoad.h"
 #include "panel/PanelEvents.h"
@@ -29,6 +30,22 @@ inline QStringList firstColumnTexts(const QTreeView* list) {
     for (int i = 0; i < list->model()->rowCount(); ++i) names << list->model()->index(i, 0).data().toString();
     return names;
 }
+
+// The store load's services as a test answers them. Unset: no registration
+// item, the directory's classification, nothing written.
+struct FakeStoreServices : engine::StoreServices {
+    explicit FakeStoreServices(const state::Globals& g) : g(g) {}
+    bool checkRegItem(const QString& dn, QString* tag) override { return onCheckRegItem && onCheckRegItem(dn, tag); }
+    QString objectType(const QString& address) override {
+        return onObjectType ? onObjectType(address) : directory::GetObjectType(g.strLDAPRoot, address);
+    }
+    bool applyStagedChanges(int16_t& result) override { return !onApply || onApply(result); }
+
+    const state::Globals& g;
+    std::function<bool(const QString& dn, QString* tag)> onCheckRegItem;
+    std::function<QString(const QString& address)> onObjectType;
+    std::function<bool(int16_t& result)> onApply;
+};
 
 // Counts the progress protocol.
 struct CountingProgress : state::ProgressView {
@@ -90,7 +107,8 @@ struct EngineForm {
     panel::PanelPickers pickers;
     engine::LoadGuard guard;
     users::SortOrder sortOrder;
-    engine::StoreLoad load{ui, ui.TreeView1, g, state, log, progress, prompt, panel, guard, {}};
+    std::shared_ptr<FakeStoreServices> services = std::make_shared<FakeStoreServices>(g);
+    engine::StoreLoad load{ui, ui.TreeView1, g, state, log, progress, prompt, panel, guard, services};
     QTreeWidgetItem* group = nullptr;
 };
 

@@ -21,12 +21,12 @@ struct Load : ::testing::Test {
     int checks = 0;
 
     void SetUp() override {
-        f.load.services.checkRegItem = [this](const QString& dn, QString* tag) {
+        f.services->onCheckRegItem = [this](const QString& dn, QString* tag) {
             ++checks;
             if (tag && regItemExists) *tag = dn + refreshedTag;
             return regItemExists;
         };
-        f.load.services.objectType = [](const QString& address) {
+        f.services->onObjectType = [](const QString& address) {
             return address.startsWith("group") ? QStringLiteral("group") : QStringLiteral("contact");
         };
     }
@@ -96,7 +96,7 @@ TEST_F(Load, RefreshWithoutPanelTouchesOnlyTheNode) {
 TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     QTreeWidgetItem* node = f.addStore("S", "CN=S", "");
     int applied = 0;
-    f.load.services.applyStagedChanges = [&](int16_t& result) {
+    f.services->onApply = [&](int16_t& result) {
         ++applied;
         EXPECT_EQ(f.panel.store().dn, "CN=S");
         EXPECT_TRUE(f.panel.busy());
@@ -116,7 +116,7 @@ TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     EXPECT_EQ(checks, 1);  // nothing was loaded after the refused apply
 
     // an apply that fails half-way keeps the staged state after the reload
-    f.load.services.applyStagedChanges = [](int16_t& result) { return result = -1, true; };
+    f.services->onApply = [](int16_t& result) { return result = -1, true; };
     EXPECT_EQ(engine::ProcessMailboxStore(f.load, node, true), -1);
     EXPECT_TRUE(f.panel.installCom());
     EXPECT_EQ(f.ui.Command1->text(), "Change");
@@ -126,7 +126,7 @@ TEST_F(Load, StagedChangesGoThroughTheApplyHookFirst) {
     QTreeWidgetItem* other = f.addStore("T", "CN=T", "");
     f.panel.load("CN=S", "S", "");
     applied = 0;
-    f.load.services.applyStagedChanges = [&](int16_t&) { return ++applied, true; };
+    f.services->onApply = [&](int16_t&) { return ++applied, true; };
     engine::ProcessMailboxStore(f.load, other, true);
     EXPECT_EQ(applied, 0);
     EXPECT_EQ(f.panel.store().dn, "CN=T");

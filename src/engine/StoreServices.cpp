@@ -1,0 +1,66 @@
+#include "engine/StoreServices.h"
+
+#include "complus/WindowsVersion.h"
+#include "directory/ObjectType.h"
+#include "engine/ChangeRun.h"
+#include "engine/StoreLoad.h"
+#include "rules/StoreTag.h"
+#include "state/Globals.h"
+#include "store/Registration.h"
+#include "store/RegistrationContext.h"
+#include "users/UserListModel.h"
+
+namespace engine {
+namespace {
+
+QString typed(const QLineEdit* box) { return box ? box->text() : QString(); }
+
+class LiveServices : public StoreServices {
+public:
+    LiveServices(StoreLoad& s, platform::system::SystemProbes& probes, const users::UserListModels* list)
+        : s_(s), list_(list), targets_(liveTargets(s.g, s.log, s.prompt, probes)) {}
+
+    bool checkRegItem(const QString& mailboxDn, QString* tag) override {
+        store::RegistrationContext reg{s_.g, s_.log, [tag] { return tag ? *tag : QString(); },
+                                       [tag](const QString& t) {
+                                           if (tag) *tag = t;
+                                       },
+                                       {}};
+        return store::CheckRegItem(reg, mailboxDn, tag != nullptr);
+    }
+
+    QString objectType(const QString& address) override { return directory::GetObjectType(s_.g.strLDAPRoot, address); }
+
+    bool applyStagedChanges(int16_t& result) override {
+        const ChangeFacts facts = changeFacts(s_, list_);
+        const ChangeEnv env{s_.g, s_.form, s_.prompt, s_.log, typed(s_.ui.txtIdent), typed(s_.ui.txtPwd)};
+        const ChangeReport report = runChange(planChange(s_.panel, facts), facts, s_.panel, *targets_, env);
+        result = report.result;
+        return report.started;
+    }
+
+private:
+    StoreLoad& s_;
+    const users::UserListModels* list_;
+    std::unique_ptr<ChangeTargets> targets_;
+};
+
+}  // namespace
+
+std::shared_ptr<StoreServices> liveServices(StoreLoad& load, platform::system::SystemProbes& probes,
+                                            const users::UserListModels* list) {
+    return std::make_shared<LiveServices>(load, probes, list);
+}
+
+ChangeFacts changeFacts(const StoreLoad& s, const users::UserListModels* list) {
+    ChangeFacts facts;
+    if (list)
+        for (const size_t i : list->stagedInListOrder()) facts.listOrder << s.panel.users().at(i).mail;
+    facts.otherTags = otherStoreTags(s.panel, s.tree);
+    facts.windows2000 = complus::isWindows2000(s.g.strWindowsVersion);
+    facts.credentialsTyped =
+        !rules::trimBlanks(typed(s.ui.txtIdent)).isEmpty() && !rules::trimBlanks(typed(s.ui.txtPwd)).isEmpty();
+    return facts;
+}
+
+}  // namespace engine
