@@ -1,11 +1,7 @@
 #include "complus/ComPlusPanel.h"
 
-#include "state/ErrorLog.h"
 #include "state/Globals.h"
-#include "complus/ComPlus.h"
 #include "complus/SinkLibrary.h"
-#include "complus/WindowsVersion.h"
-#include "platform/system/SystemProbes.h"
 
 namespace complus {
 namespace {
@@ -102,22 +98,6 @@ ComPlusPanel decideComPlusPanel(const ComPlusFacts& facts, const std::function<Q
         decideLibraryPresent(facts, panel, proposeIdentity);
     else
         decideLibraryAbsent(facts, panel);
-    return panel;
-}
-
-ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, state::ErrorLog& log, const state::Globals& globals,
-                                 platform::system::SystemProbes& probes,
-                                 const std::function<QString()>& proposeIdentity) {
-    ComPlusFacts facts;
-    facts.installed = comPlus.CheckComPlusApp(kAppName, facts.identity);
-    facts.windows2000 = isWindows2000(globals.strWindowsVersion);
-    if (!facts.installed) {
-        facts.libraryFolder = probes.libraryFolder();
-        facts.libraryPresent = probes.fileExists(sinkLibraryPath(facts.libraryFolder, kAppName));
-        facts.stamp = state::timestamp();
-    }
-    ComPlusPanel panel = decideComPlusPanel(facts, proposeIdentity);
-    if (!panel.logEntry.isEmpty()) log.prepend(panel.logEntry);
     return panel;
 }
 

@@ -10,13 +10,7 @@
 #include <functional>
 #include <optional>
 
-namespace platform::system {
-class SystemProbes;
-}
-
 namespace complus {
-
-class ComPlus;
 
 // A control's new state; an empty field leaves that aspect as it is.
 struct ControlState {
@@ -50,11 +44,5 @@ struct ComPlusFacts {
 // called only on Windows 2000 with the application absent and the library
 // present. When it fails the field keeps its text.
 ComPlusPanel decideComPlusPanel(const ComPlusFacts& facts, const std::function<QString()>& proposeIdentity);
-
-// Checks the application "Tavimor", looks for its library in the program's
-// library folder, decides the panel and puts its log entry in front of the log.
-ComPlusPanel refreshComPlusPanel(ComPlus& comPlus, state::ErrorLog& log, const state::Globals& globals,
-                                 platform::system::SystemProbes& probes,
-                                 const std::function<QString()>& proposeIdentity);
 
 }  // namespace complus

@@ -99,8 +99,8 @@ void rebuildChildren(StoreLoad& s, QTreeWidgetItem* node, const QString& journal
 
 void showErrorBox(StoreLoad& s) {
     const bool any = !s.log.text().isEmpty();
-    if (s.ui.txtErr) s.ui.txtErr->setVisible(any);
-    if (s.ui.Command5) s.ui.Command5->setVisible(any);
+    s.ui.txtErr->setVisible(any);
+    s.ui.Command5->setVisible(any);
 }
 
 }  // namespace

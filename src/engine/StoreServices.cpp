@@ -13,8 +13,6 @@
 namespace engine {
 namespace {
 
-QString typed(const QLineEdit* box) { return box ? box->text() : QString(); }
-
 class LiveServices : public StoreServices {
 public:
     LiveServices(StoreLoad& s, platform::system::SystemProbes& probes, const users::UserListModels* list)
@@ -33,7 +31,7 @@ public:
 
     bool applyStagedChanges(int16_t& result) override {
         const ChangeFacts facts = changeFacts(s_, list_);
-        const ChangeEnv env{s_.g, s_.form, s_.prompt, s_.log, typed(s_.ui.txtIdent), typed(s_.ui.txtPwd)};
+        const ChangeEnv env{s_.g, s_.form, s_.prompt, s_.log, s_.ui.txtIdent->text(), s_.ui.txtPwd->text()};
         const ChangeReport report = runChange(planChange(s_.panel, facts), facts, s_.panel, *targets_, env);
         result = report.result;
         return report.started;
@@ -59,7 +57,7 @@ ChangeFacts changeFacts(const StoreLoad& s, const users::UserListModels* list) {
     facts.otherTags = otherStoreTags(s.panel, s.tree);
     facts.windows2000 = complus::isWindows2000(s.g.strWindowsVersion);
     facts.credentialsTyped =
-        !rules::trimBlanks(typed(s.ui.txtIdent)).isEmpty() && !rules::trimBlanks(typed(s.ui.txtPwd)).isEmpty();
+        !rules::trimBlanks(s.ui.txtIdent->text()).isEmpty() && !rules::trimBlanks(s.ui.txtPwd->text()).isEmpty();
     return facts;
 }
 

@@ -63,11 +63,10 @@ QString firstImage(engine::StoreLoad& s, const QString& recipient) {
 // Builds the tree; answers the node to show, or nullptr. Throws on failure.
 QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
     const ExchangeServer server = ExchangeServer::open(s.form.ComputerName);
-    if (s.ui.form)
-        s.ui.form->setWindowTitle(QStringLiteral("Tavimor - Exchange server ") + server.Name() +
-                                    QLatin1Char(' ') + server.ExchangeVersion());
+    s.ui.form->setWindowTitle(QStringLiteral("Tavimor - Exchange server ") + server.Name() +
+                              QLatin1Char(' ') + server.ExchangeVersion());
     s.g.strResponsibleMTAServer = server.fieldText(QStringLiteral("msExchResponsibleMTAServer"));
-    if (s.ui.form) s.ui.form->show();
+    s.ui.form->show();
 
     const uint64_t generation = s.guard.treeGeneration;
     QTreeWidgetItem* toSelect = nullptr;

@@ -32,9 +32,4 @@ void setPanelText(QStatusBar* bar, const QString& key, const QString& text) {
     if (QLabel* p = statusPanel(bar, key)) p->setText(text);
 }
 
-QString panelText(const QStatusBar* bar, const QString& key) {
-    const QLabel* p = statusPanel(bar, key);
-    return p ? p->text() : QString();
-}
-
 }  // namespace kit

@@ -17,6 +17,5 @@ QLabel* addStatusPanel(QStatusBar* bar, const QString& key, PanelSize size, int 
 QLabel* statusPanel(const QStatusBar* bar, const QString& key);
 // Sets the text of the panel with `key` (nothing when there is no such panel).
 void setPanelText(QStatusBar* bar, const QString& key, const QString& text);
-QString panelText(const QStatusBar* bar, const QString& key);
 
 }  // namespace kit

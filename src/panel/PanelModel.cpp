@@ -6,7 +6,6 @@ void setSwitchOf(rules::Switches& s, int column, bool on) {
     if (column == 1) s.ingoing = on;
     if (column == 2) s.outgoing = on;
 }
-bool switchOf(const rules::Switches& s, int column) { return column == 1 ? s.ingoing : s.outgoing; }
 }  // namespace
 
 bool PanelModel::isLoaded(const QString& dn) const {
@@ -71,11 +70,6 @@ void PanelModel::setBoth(bool on) {
     emit changed();
 }
 
-void PanelModel::unstageBoth() {
-    both_.reset();
-    emit changed();
-}
-
 void PanelModel::setInstallCom(bool staged) {
     installCom_ = staged;
     emit changed();
@@ -104,13 +98,6 @@ void PanelModel::clearUsers() {
 const UserRow* PanelModel::user(const QString& mail) const {
     const auto it = byMail_.constFind(mail.toLower());
     return it == byMail_.constEnd() ? nullptr : &users_[*it];
-}
-
-const UserRow* PanelModel::toggleSwitch(const QString& mail, int column) {
-    const auto it = byMail_.constFind(mail.toLower());
-    if (it == byMail_.constEnd()) return nullptr;
-    setSwitch(*it, column, !switchOf(users_[*it].switches, column));
-    return &users_[*it];
 }
 
 void PanelModel::setSwitch(size_t index, int column, bool on) {

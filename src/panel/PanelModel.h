@@ -92,7 +92,6 @@ public:
     // "Deliver messages to both ...": nothing while not staged.
     const std::optional<bool>& both() const { return both_; }
     void setBoth(bool on);
-    void unstageBoth();
 
     // The staged COM+ actions ("Install COM+ object", "Uninstall COM+ object").
     // Each box stages and unstages only its own action.
@@ -107,10 +106,8 @@ public:
     void clearUsers();
     // The row with that address (compared without regard to case), or nullptr.
     const UserRow* user(const QString& mail) const;
-    // Flips one switch of a row (1 ingoing, 2 outgoing) and stages the row.
-    // Answers the row, or nullptr when there is none.
-    const UserRow* toggleSwitch(const QString& mail, int column);
-    // Sets one switch of a row (by its index in users()) and stages the row.
+    // Sets one switch (1 ingoing, 2 outgoing) of a row (by its index in users())
+    // and stages the row.
     void setSwitch(size_t index, int column, bool on);
     // Sets one switch of every row and stages them all.
     void setAllSwitches(int column, bool on);

@@ -69,7 +69,6 @@ QTreeWidgetItem* newItem(const PickerRow& row) {
     item->setText(0, row.name);
     users::setItemKey(item, row.key);
     users::setSmallIcon(item, row.icon);
-    if (!row.tag.isEmpty()) users::setItemTag(item, row.tag);
     for (int i = 0; i < row.subItems.size(); ++i) item->setText(i + 1, row.subItems.at(i));
     return item;
 }

@@ -47,7 +47,7 @@ std::optional<PickerRow> journalMailboxRow(const RecordFields& record, const Nam
         QString address;
         forward = nameWithAddress(lookup(recipient, address), address);
     }
-    return PickerRow{mail, text(record(QStringLiteral("name"))), icon, icon,
+    return PickerRow{mail, text(record(QStringLiteral("name"))), icon,
                      {text(record(QStringLiteral("distinguishedName"))), mail, forward}};
 }
 
@@ -67,8 +67,7 @@ std::optional<PickerRow> recipientRow(const RecordFields& record, const QString&
                                        record(QStringLiteral("userAccountControl")),
                                        record(QStringLiteral("mAPIRecipient")));
     const QString mail = text(record(QStringLiteral("mail")));
-    return PickerRow{mail, text(record(QStringLiteral("name"))), kind,
-                     kind == QStringLiteral("pf") ? kind : QString(), {dn, mail}};
+    return PickerRow{mail, text(record(QStringLiteral("name"))), kind, {dn, mail}};
 }
 
 }  // namespace pickers

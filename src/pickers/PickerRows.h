@@ -17,12 +17,11 @@ using RecordFields = std::function<QVariant(const QString& attribute)>;
 // the second argument (engine::GetNameByDN in the program).
 using NameLookup = std::function<QString(const QString& dn, QString& mail)>;
 
-// A list row: Key, Text, SmallIcon, Tag and the sub-item texts from column 2 on.
+// A list row: Key, Text, SmallIcon and the sub-item texts from column 2 on.
 struct PickerRow {
     QString key;
     QString name;
     QString icon;
-    QString tag;
     QStringList subItems;
 };
 

@@ -4,10 +4,6 @@
 #include "platform/NameOrder.h"
 
 namespace users {
-namespace {
-enum Role { TagRole = ImageKeyRole + 1 };
-}
-
 bool ListItem::operator<(const QTreeWidgetItem& other) const {
     // QTreeWidget::sortItems() records the column as the header's sort section
     // before it sorts.
@@ -16,11 +12,9 @@ bool ListItem::operator<(const QTreeWidgetItem& other) const {
 }
 
 QString itemKey(const QTreeWidgetItem* item) { return item->data(0, KeyRole).toString(); }
-QString itemTag(const QTreeWidgetItem* item) { return item->data(0, TagRole).toString(); }
 QString smallIcon(const QTreeWidgetItem* item) { return item->data(0, ImageKeyRole).toString(); }
 
 void setItemKey(QTreeWidgetItem* item, const QString& key) { item->setData(0, KeyRole, key); }
-void setItemTag(QTreeWidgetItem* item, const QString& tag) { item->setData(0, TagRole, tag); }
 
 void setSmallIcon(QTreeWidgetItem* item, const QString& imageKey) {
     item->setData(0, ImageKeyRole, imageKey);

@@ -19,11 +19,9 @@ public:
 };
 
 QString itemKey(const QTreeWidgetItem* item);
-QString itemTag(const QTreeWidgetItem* item);
 QString smallIcon(const QTreeWidgetItem* item);
 
 void setItemKey(QTreeWidgetItem* item, const QString& key);
-void setItemTag(QTreeWidgetItem* item, const QString& tag);
 void setSmallIcon(QTreeWidgetItem* item, const QString& imageKey);
 
 // The row with a key, compared without regard to case; nullptr when none.

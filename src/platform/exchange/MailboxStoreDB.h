@@ -18,7 +18,6 @@ public:
     // Staged changes of an attribute, written by Save().
     void setField(const QString& attribute, const QString& value);
     void deleteField(const QString& attribute);
-    bool hasPendingChanges() const { return !pending_.empty(); }
 
     // Writes the staged changes in one modification; throws ComError when the
     // directory refuses it (nothing is written then). Afterwards Fields() shows

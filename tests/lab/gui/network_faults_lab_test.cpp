@@ -131,8 +131,9 @@ TEST_F(NetworkFaultsLab, DcGoneDuringAnApplyNamesEveryUserNotWrittenAndClaimsNoW
     ASSERT_NE(store, nullptr);
     tree::NodeClick(form->storeLoad(), store);
     for (const QString& mail : mails) {
-        ASSERT_NE(form->panel().user(mail), nullptr) << mail.toStdString();
-        form->panel().toggleSwitch(mail, 1);
+        const panel::UserRow* row = form->panel().user(mail);
+        ASSERT_NE(row, nullptr) << mail.toStdString();
+        form->panel().setSwitch(static_cast<size_t>(row - form->panel().users().data()), 1, !row->switches.ingoing);
     }
     form->ui().txtErr->clear();
 

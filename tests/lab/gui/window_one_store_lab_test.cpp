@@ -156,8 +156,9 @@ protected:
     void stageUser(const QString& mail, bool in, bool out) {
         const panel::UserRow* row = panel().user(mail);
         ASSERT_NE(row, nullptr) << mail.toStdString();
-        if (row->switches.ingoing != in) panel().toggleSwitch(mail, 1);
-        if (row->switches.outgoing != out) panel().toggleSwitch(mail, 2);
+        const size_t i = static_cast<size_t>(row - panel().users().data());
+        if (row->switches.ingoing != in) panel().setSwitch(i, 1, in);
+        if (row->switches.outgoing != out) panel().setSwitch(i, 2, out);
     }
 };
 

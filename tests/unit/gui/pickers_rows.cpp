@@ -32,7 +32,7 @@ const NameLookup kNotFound = [](const QString&, QString&) { return QString(); };
 
 }  // namespace
 
-// Which records each picker offers, with which icon and tag, is compared with
+// Which records each picker offers, with which icon, is compared with
 // ldapsearch by the pickers' lab tests (system mailboxes in any letter case,
 // disabled accounts, every kind of recipient). Here: what the lab cannot show.
 TEST(PickerRows, ForwardToIsTheRecipientsNameWithItsAddressWhenItHasOne) {
