@@ -265,10 +265,10 @@ ReadReport readReport(const QByteArray& mime) {
     const qsizetype toAt = to.lastIndexOf(QLatin1Char('@'));
     if (toAt < 0 || from.compare(QStringLiteral("postmaster") + to.mid(toAt), Qt::CaseInsensitive) != 0)
         return notReport(QStringLiteral("it does not come from the journaling agent"));
-    // The content type is that of the headers alone (a message without a body
-    // part answers text/plain).
-    Ref<GMimeObject> head(parsePart(mime.left(bodyStart), false));
-    GMimeContentType* type = head.p ? g_mime_object_get_content_type(head.p) : nullptr;
+    // The content type is that of the message's body part, which the parser
+    // builds from the same headers (text/plain when they name none).
+    GMimeObject* body = g_mime_message_get_mime_part(message);
+    GMimeContentType* type = body ? g_mime_object_get_content_type(body) : nullptr;
     const char* boundary = type ? g_mime_content_type_get_parameter(type, "boundary") : nullptr;
     if (!type || !g_mime_content_type_is_type(type, "multipart", "mixed") || !boundary || !*boundary)
         return unreadable(QStringLiteral("the report is not multipart/mixed"));

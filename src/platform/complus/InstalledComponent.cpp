@@ -2,6 +2,7 @@
 
 #include "platform/ComError.h"
 #include "platform/complus/Catalog.h"
+#include "platform/complus/PrivateFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -32,14 +33,40 @@ QString libraryOf(Catalog& catalog, const QString& progId) {
     return QString();
 }
 
-}  // namespace
+// The library of a class as one content of the catalog file names it, so that a
+// store raising an event for every save reads the catalog only when it changed.
+struct Answer {
+    QByteArray version;
+    QString file;
+};
 
-std::shared_ptr<ComponentModule> loadInstalledComponent(const QString& catalogPath, const QString& progId) {
+QString cachedLibraryOf(const QString& catalogPath, const QString& progId) {
+    static std::mutex lock;
+    static QHash<QString, Answer> answers;
+    const QString key = catalogPath + QLatin1Char('\n') + progId.toLower();
+    // Read before the catalog: a write in between leaves an answer filed under
+    // the older version, which is then never used.
+    const QByteArray version = privateFileVersion(catalogPath);
+    {
+        const std::lock_guard guard(lock);
+        const auto it = answers.constFind(key);
+        if (it != answers.constEnd() && it->version == version) return it->file;
+    }
     QString file;
     {
         Catalog catalog(catalogPath, Catalog::Access::ReadOnly);
         file = libraryOf(catalog, progId);
     }
+    const std::lock_guard guard(lock);
+    if (answers.size() > 64) answers.clear();
+    answers.insert(key, Answer{version, file});
+    return file;
+}
+
+}  // namespace
+
+std::shared_ptr<ComponentModule> loadInstalledComponent(const QString& catalogPath, const QString& progId) {
+    const QString file = cachedLibraryOf(catalogPath, progId);
     if (file.isEmpty()) return nullptr;
 
     static std::mutex lock;

@@ -37,16 +37,27 @@ void judge(const struct stat& st, const QString& path, bool rootMayOwn) {
 
 }  // namespace
 
-void checkPrivateFileForReading(const QString& path) {
+void checkPrivateFileForReading(const QString& path) { privateFileVersion(path); }
+
+QByteArray privateFileVersion(const QString& path) {
     if (path.isEmpty()) throw ComError(hr::InvalidArg, QStringLiteral("The catalog path is empty"));
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const int fd = ::open(QFile::encodeName(absolute).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) raiseErrno(errno, QStringLiteral("Cannot read the catalog"), absolute);
     struct stat st {};
-    const int error = ::fstat(fd, &st) != 0 ? errno : 0;
+    int error = ::fstat(fd, &st) != 0 ? errno : 0;
+    char header[100] = {};
+    if (error == 0 && S_ISREG(st.st_mode) && ::pread(fd, header, sizeof header, 0) < 0) error = errno;
     ::close(fd);
     if (error != 0) raiseErrno(error, QStringLiteral("Cannot read the catalog"), absolute);
     judge(st, absolute, true);
+    QByteArray version;
+    for (const long long v : {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
+                              static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+                              static_cast<long long>(st.st_mtim.tv_nsec), static_cast<long long>(st.st_ctim.tv_sec),
+                              static_cast<long long>(st.st_ctim.tv_nsec)})
+        version += QByteArray::number(v) + ' ';
+    return version + QByteArray(header, sizeof header).toHex();
 }
 
 void preparePrivateFile(const QString& path) {

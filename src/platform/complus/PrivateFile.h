@@ -7,6 +7,7 @@
 // access to it, as the password file of the directory sign-in is.
 // Throws ComError (AccessDenied for permission failures and refusals).
 
+#include <QByteArray>
 #include <QString>
 
 namespace platform::complus {
@@ -15,5 +16,10 @@ void preparePrivateFile(const QString& path);
 
 // Checks an existing file for reading only; nothing is created.
 void checkPrivateFileForReading(const QString& path);
+
+// Checks it as above and answers what tells one content of it from another: the
+// file's identity, size and times, and SQLite's header, whose change counter
+// every committed write moves on. Equal answers mean the same content.
+QByteArray privateFileVersion(const QString& path);
 
 }  // namespace platform::complus

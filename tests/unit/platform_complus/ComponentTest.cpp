@@ -109,3 +109,23 @@ TEST_F(CatalogComponents, ALibraryReplacedOnDiskIsReadAfreshAndTheEventServiceOn
     EXPECT_NE(errorOf([&] { loadInstalledComponent(t.dir.filePath("none.db"), QStringLiteral("Tavimor.TavimorCls")); }), 0);
     EXPECT_FALSE(QFileInfo::exists(t.dir.filePath("none.db")));
 }
+
+// The event service keeps the catalog's answer between saves: a class removed,
+// installed again, or a catalog opened to others is seen at the next save.
+TEST_F(CatalogComponents, TheEventServiceSeesEveryChangeOfTheCatalog) {
+    const QString cls = QStringLiteral("Tavimor.TavimorCls");
+    const QString appId = addApp(catalog, QStringLiteral("Tavimor"));
+    EXPECT_EQ(loadInstalledComponent(t.path(), cls), nullptr);
+    catalog.InstallComponent(appId, sinkLibrary(), QString(), QString());
+    EXPECT_NE(loadInstalledComponent(t.path(), cls), nullptr);
+    for (int round = 0; round < 3; ++round) {  // changes quicker than the clock ticks
+        CatalogCollection components = componentsOf(catalog, appId);
+        components.Remove(0);
+        components.SaveChanges();
+        EXPECT_EQ(loadInstalledComponent(t.path(), cls), nullptr) << round;
+        catalog.InstallComponent(appId, sinkLibrary(), QString(), QString());
+        EXPECT_NE(loadInstalledComponent(t.path(), cls), nullptr) << round;
+    }
+    ASSERT_TRUE(QFile::setPermissions(t.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    EXPECT_EQ(errorOf([&] { loadInstalledComponent(t.path(), cls); }), platform::hr::AccessDenied);
+}

@@ -93,6 +93,8 @@ TEST_F(Journaler, ForgedOddAndForeignItemsAreNeverDropped) {
         {"repeated sender", handMade("Sender: alice@tavimor.lab\r\n" + ok + "\r\nSender: stranger@example.org"), "repeats the field Sender"},
         {"foreign line", handMade("Sender: stranger@example.org\r\n" + ok + "\r\nX-Note: 1"), "outside its layout"},
         {"bad encoded word", handMade("Sender: =?utf-8?b?***?=\r\n" + ok), "names no single address"},
+        {"not multipart", handMade("Sender: stranger@example.org\r\n" + ok).replace("multipart/mixed", "text/plain"), "not multipart/mixed"},
+        {"no boundary", handMade("Sender: stranger@example.org\r\n" + ok).replace("; boundary=\"b1\"", ""), "not multipart/mixed"},
         {"no original", handMade("Sender: stranger@example.org\r\n" + ok).replace("message/rfc822", "text/plain"), "not message/rfc822"},
         // addresses read as RFC 5322 addresses, not split on commas
         {"comma name", handMade("Sender: \"Doe, Alice\" <alice@tavimor.lab>\r\n" + ok), "sender alice@tavimor.lab"},
