@@ -250,6 +250,18 @@ QByteArray buildReport(const Envelope& envelope, const QByteArray& original, con
     return toText(GMIME_OBJECT(report.p));
 }
 
+OriginalHeaders originalHeaders(const QByteArray& message) {
+    initMime();
+    OriginalHeaders out;
+    const qsizetype end = headerEnd(message, 0);
+    Ref<GMimeObject> top(parsePart(end < 0 ? message : message.left(end), true));
+    if (!top.p || !GMIME_IS_MESSAGE(top.p)) return out;
+    GMimeMessage* m = GMIME_MESSAGE(top.p);
+    if (const char* s = g_mime_message_get_subject(m)) out.subject = QString::fromUtf8(s);
+    if (const char* id = g_mime_message_get_message_id(m)) out.messageId = QStringLiteral("<%1>").arg(QString::fromUtf8(id));
+    return out;
+}
+
 ReadReport readReport(const QByteArray& mime) {
     initMime();
     // The headers: the report's mark, its author and its structure.

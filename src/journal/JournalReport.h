@@ -53,6 +53,13 @@ struct Envelope {
 QByteArray composeMessage(const QString& from, const QStringList& to, const QStringList& cc,
                           const QString& subject, const QString& messageId, const QString& body);
 
+// The subject and Message-ID of a message as its author wrote them (decoded;
+// "" when absent), read from its header block alone.
+struct OriginalHeaders {
+    QString subject, messageId;
+};
+OriginalHeaders originalHeaders(const QByteArray& message);
+
 // The MIME text of a report for `original` addressed to `journalAddress`.
 QByteArray buildReport(const Envelope& envelope, const QByteArray& original, const QString& journalAddress);
 

@@ -113,31 +113,44 @@ SavedReport Deliverer::saveInto(const QString& folderUrl, const QString& journal
     return out;
 }
 
-std::vector<SavedReport> Deliverer::deliver(const Message& m) {
-    journal::Envelope e;
-    e.sender = m.from;
-    e.subject = m.subject;
-    e.messageId = QStringLiteral("<%1@%2>").arg(QUuid::createUuid().toString(QUuid::WithoutBraces), env_.domainFolder());
-
+std::vector<SavedReport> Deliverer::journal(journal::Envelope& e, const QStringList* const (&recipients)[3],
+                                            const QByteArray& original) {
     QStringList journals;
     auto note = [&](const QString& homeMdb) {
         const QString j = journalOf(homeMdb);
         if (!j.isEmpty() && !journals.contains(j, Qt::CaseInsensitive)) journals << j;
     };
-    if (const auto sender = rc::byAddress(m.from)) note(sender->homeMdb);
-    const std::pair<const QStringList*, QStringList*> lists[] = {{&m.to, &e.to}, {&m.cc, &e.cc}, {&m.bcc, &e.bcc}};
-    for (const auto& [in, out] : lists)
-        for (const QString& a : *in)
+    if (const auto sender = rc::byAddress(e.sender)) note(sender->homeMdb);
+    QStringList* const lists[] = {&e.to, &e.cc, &e.bcc};
+    for (int i = 0; i < 3; ++i)
+        for (const QString& a : *recipients[i])
             for (const Party& p : expand(a)) {
-                *out << p.entry;
+                *lists[i] << p.entry;
                 note(p.homeMdb);
             }
-
-    const QByteArray original = journal::composeMessage(m.from, m.to, m.cc, m.subject, e.messageId,
-                                                        QStringLiteral("Delivered by tavimor-store.\n"));
     std::vector<SavedReport> saved;
     for (const QString& j : journals) saved.push_back(save(j, original, e));
     return saved;
+}
+
+std::vector<SavedReport> Deliverer::deliver(const Message& m) {
+    journal::Envelope e;
+    e.sender = m.from;
+    e.subject = m.subject;
+    e.messageId = QStringLiteral("<%1@%2>").arg(QUuid::createUuid().toString(QUuid::WithoutBraces), env_.domainFolder());
+    const QByteArray original = journal::composeMessage(m.from, m.to, m.cc, m.subject, e.messageId,
+                                                        QStringLiteral("Delivered by tavimor-store.\n"));
+    return journal(e, {&m.to, &m.cc, &m.bcc}, original);
+}
+
+std::vector<SavedReport> Deliverer::deliver(const RawMessage& m) {
+    journal::Envelope e;
+    e.sender = m.sender;
+    const journal::OriginalHeaders h = journal::originalHeaders(m.data);
+    e.subject = h.subject;
+    e.messageId = h.messageId;
+    const QStringList none;
+    return journal(e, {&m.recipients, &none, &none}, m.data);
 }
 
 }  // namespace storetool

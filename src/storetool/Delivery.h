@@ -25,6 +25,14 @@ struct Message {
     QString subject;
 };
 
+// A message as a mail transfer agent hands it over: the envelope sender, every
+// envelope recipient, and the message itself, unchanged.
+struct RawMessage {
+    QString sender;
+    QStringList recipients;
+    QByteArray data;
+};
+
 struct SavedReport {
     QString journalDn;   // the journal recipient
     QString folderUrl;   // its journal folder ("" when it has none)
@@ -41,6 +49,9 @@ public:
     // Delivers one message: one report per journaled store a party is homed on.
     // Throws ComError when the directory cannot answer.
     std::vector<SavedReport> deliver(const Message& message);
+    // Delivers a real message: the parties are its envelope's, never its
+    // headers'; the report embeds the message.
+    std::vector<SavedReport> deliver(const RawMessage& message);
 
     // Saves one report for `original` into a journal folder on the tool's store
     // connection. Throws ComError on a store failure other than the sink's cancel.
@@ -55,6 +66,10 @@ private:
     std::vector<Party> expand(const QString& address);
     QString journalOf(const QString& homeMdb);
     QString folderOf(const QString& journalDn, QString& journalMail);
+    // Expands the recipients into `e`'s lists and saves one report of
+    // `original` per journaled store a party is homed on.
+    std::vector<SavedReport> journal(journal::Envelope& e, const QStringList* const (&recipients)[3],
+                                     const QByteArray& original);
     SavedReport save(const QString& journalDn, const QByteArray& original, const journal::Envelope& envelope);
 
     StoreEnvironment& env_;
