@@ -93,7 +93,7 @@ void InstallForm::buildUserListColumns() {
     list->header()->setStretchLastSection(true);
     list->setColumnWidth(0, twipsToPixels(3500));
     list->setColumnWidth(1, twipsToPixels(1700));
-    list->setColumnWidth(2, std::max(0, twipsToPixels(list->width() * 15 - 5260)));
+    // The last column takes the rest of the list's width (the header stretches it).
 }
 
 void InstallForm::selectRememberedUser() {
