@@ -254,7 +254,7 @@ TEST_F(Journaling, NestedGroupsSharedAddressesAndUsersOfOtherDomainsCountAndKept
     markers(parties[3], "");
     EXPECT_TRUE(save({"someone@example.org"}, parties[3]));
 
-    for (const QString& contact : {"CN=Ann O'Connor,OU=Contacts,", "CN=External Partner,OU=Contacts,"}) {
+    for (const char* contact : {"CN=Ann O'Connor,OU=Contacts,", "CN=External Partner,OU=Contacts,"}) {
         const QString dn = contact + testing_support::labBase();
         attributes.write(dn, "proxyAddresses", ldapsearchValues("(objectClass=*)", "proxyAddresses", dn) << "smtp:" + parties[2]);
     }
