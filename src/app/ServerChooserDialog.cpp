@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace app {
 
@@ -32,7 +33,20 @@ ServerChooserDialog::ServerChooserDialog(const QStringList& servers, const QStri
     const auto follow = [this] { buttons->button(QDialogButtonBox::Ok)->setEnabled(serverList->currentItem()); };
     connect(serverList, &QListWidget::currentItemChanged, this, follow);
     follow();
-    resize(420, 300);
+    serverList->setFocus();
+    fitRows(static_cast<int>(servers.size()));
+}
+
+// The list as tall as its servers (3 to 12 rows), the dialog wide enough for the
+// reason to wrap into a few lines; resizing the dialog grows the list.
+void ServerChooserDialog::fitRows(int count) {
+    const int row = std::max(serverList->sizeHintForRow(0), fontMetrics().height() + 2);
+    const int frame = 2 * serverList->frameWidth();
+    serverList->setFixedHeight(row * std::clamp(count, 3, 12) + frame);
+    setMinimumWidth(420);
+    adjustSize();
+    serverList->setMinimumHeight(row * 3 + frame);
+    serverList->setMaximumHeight(QWIDGETSIZE_MAX);
 }
 
 QString ServerChooserDialog::selectedServer() const {

@@ -24,6 +24,9 @@ public:
     QLabel* reasonLabel;
     QListWidget* serverList;
     QDialogButtonBox* buttons;
+
+private:
+    void fitRows(int count);
 };
 
 // Shows the dialog, modal over `parent`.

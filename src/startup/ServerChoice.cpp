@@ -74,9 +74,10 @@ ServerDecision decideServer(const QString& wanted, bool named, const QStringList
     }
     d.action = Action::Choose;
     const QString label = shown(platform::exchange::serverLabel(wanted));
-    d.reason = named ? QStringLiteral("The server '%1' asked for is not an Exchange server of the organisation.").arg(label)
+    d.reason = named ? QStringLiteral("The server %1 named by --server or TAVIMOR_SERVER is not an Exchange server "
+                                    "of the organisation.").arg(label)
                      : QStringLiteral("This computer (%1) is not an Exchange server of the organisation.").arg(label);
-    d.message = d.reason + QStringLiteral(" Its Exchange servers: ") + shown(servers.join(QStringLiteral(", "))) + u'.';
+    d.message = d.reason + QStringLiteral(" The organisation's Exchange servers: ") + shown(servers.join(QStringLiteral(", "))) + u'.';
     return d;
 }
 
