@@ -22,8 +22,8 @@ TEST(ServerChoice, TheOptionComesBeforeTheEnvironmentBeforeThisComputer) {
 TEST(ServerChoice, NamesMatchShortOrDnsInAnyCaseAsTheOrganisationSpellsThem) {
     const QStringList servers{"EVS01", "Exch-02"};
     const struct { const char* name; const char* match; } cases[] = {
-        {"evs01", "EVS01"},         {"EXCH-02.corp.example", "Exch-02"}, {" exch-02 ", "Exch-02"},
-        {"exch", ""},               {"evs01x.corp.example", ""},         {"", ""}, {".corp.example", ""}};
+        {"evs01", "EVS01"}, {"EXCH-02.corp.example", "Exch-02"}, {"exch", ""}, {"evs01x.corp.example", ""},
+        {"", ""},           {".corp.example", ""}};
     for (const auto& c : cases) EXPECT_EQ(matchServer(c.name, servers), c.match) << c.name;
 }
 
