@@ -28,6 +28,14 @@ struct CommandLine {
             QStringLiteral("Chooses per user which mail an Exchange mailbox store journals."));
         parser.addOptions({help, version, server});
     }
+    // What is wrong with options that parsed, "" when nothing.
+    QString misuse() const {
+        if (!parser.positionalArguments().isEmpty())
+            return QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        if (parser.isSet(server) && parser.value(server).trimmed().isEmpty())
+            return QStringLiteral("--server needs a server's name.");
+        return {};
+    }
 };
 
 QStringList argumentList(int argc, char** argv) {
@@ -67,15 +75,13 @@ int main(int argc, char** argv) {
     CommandLine line;
     const bool understood = line.parser.parse(argumentList(argc, argv));
     if (line.parser.isSet(line.help) || line.parser.isSet(line.version)) return answerAndExit(line);
+    if (understood && !line.misuse().isEmpty()) return usageError(line.misuse());
 
     QApplication application(argc, argv);
     // The application object has taken the window system's own options (-platform,
     // -display, ...) off the command line; whatever else is left must be ours.
     if (!understood && !line.parser.parse(QApplication::arguments())) return usageError(line.parser.errorText());
-    if (!line.parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument '%1'.").arg(line.parser.positionalArguments().first()));
-    if (line.parser.isSet(line.server) && line.parser.value(line.server).trimmed().isEmpty())
-        return usageError(QStringLiteral("--server needs a server's name."));
+    if (!line.misuse().isEmpty()) return usageError(line.misuse());
 
     QApplication::setApplicationName(QStringLiteral("Tavimor"));
     // The desktop entry and icon the package installs, for the task bar and the window.
