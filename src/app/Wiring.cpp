@@ -2,6 +2,7 @@
 
 #include "app/InstallForm.h"
 #include "startup/IdentityDefaults.h"
+#include "app/WindowServer.h"
 #include "startup/ServerChoice.h"
 #include "startup/StartupDiscovery.h"
 #include "complus/ComPlus.h"
@@ -20,42 +21,6 @@
 #include <memory>
 
 namespace app {
-namespace {
-
-struct WindowServer {
-    ServerSelection selection;
-    bool settled = false;  // known to be one of the organisation's servers
-};
-
-// Whether the tree may be built: the server is one of the organisation's, or one
-// of them is chosen now. Otherwise the error log says why.
-bool settleServer(InstallForm& f, WindowServer& server) {
-    if (server.settled) return true;
-    using Action = startup::ServerDecision::Action;
-    QString problem;
-    const QStringList servers = startup::organisationServers(&problem);
-    const startup::ServerDecision d =
-        startup::decideServer(f.state().ComputerName, !server.selection.requested.isEmpty(), servers, problem);
-    // A directory that cannot be asked fails the tree's build, which says so.
-    if (d.action == Action::Unchecked) return true;
-    if (d.action == Action::Use) return server.settled = true;
-    std::optional<QString> chosen;
-    if (d.action == Action::Choose && server.selection.chooser) chosen = server.selection.chooser->choose(d.servers, d.reason);
-    if (chosen && !chosen->isEmpty()) {
-        startup::useServer(f.globals(), f.state(), *chosen);
-        return server.settled = true;
-    }
-    f.errorLog().logWithoutContext(
-        platform::hr::NoSuchObject,
-        d.action == Action::Choose ? d.message + QStringLiteral(" No server was chosen: Refresh offers them again; "
-                                                                "--server NAME or TAVIMOR_SERVER names one.")
-                                   : d.message);
-    f.errorLog().show();
-    return false;
-}
-
-}  // namespace
-
 void wireSubsystems(InstallForm& form, ServerSelection selection) {
     InstallForm::Hooks& h = form.hooks();
     const auto server = std::make_shared<WindowServer>(WindowServer{std::move(selection)});
