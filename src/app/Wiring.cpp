@@ -2,6 +2,8 @@
 
 #include "app/InstallForm.h"
 #include "startup/IdentityDefaults.h"
+#include "app/WindowServer.h"
+#include "startup/ServerChoice.h"
 #include "startup/StartupDiscovery.h"
 #include "complus/ComPlus.h"
 #include "engine/StoreTree.h"
@@ -16,13 +18,16 @@
 #include "users/ListSort.h"
 
 #include <QPointer>
+#include <memory>
 
 namespace app {
-void wireSubsystems(InstallForm& form) {
+void wireSubsystems(InstallForm& form, ServerSelection selection) {
     InstallForm::Hooks& h = form.hooks();
-    h.startupDiscovery = [](InstallForm& f) {
+    const auto server = std::make_shared<WindowServer>(WindowServer{std::move(selection)});
+    h.startupDiscovery = [server](InstallForm& f) {
         startup::DirectoryFacts facts;
         startup::RunStartupDiscovery(f.globals(), f.state(), f.probes(), facts);
+        startup::useServer(f.globals(), f.state(), server->selection.requested);
         // The store connection exists from start-up on; each store call opens it.
         f.globals().conExOLEDB = std::make_shared<platform::store::StoreConnection>();
     };
@@ -31,7 +36,9 @@ void wireSubsystems(InstallForm& form) {
         return comPlus.CheckComPlusApp(QString::fromLatin1(state::kAppName), identity);
     };
     h.proposeIdentity = [](InstallForm& f) { return startup::FillIdentityField(f.globals(), f.probes()); };
-    h.getMailboxStores = [](InstallForm& f) { tree::GetMailboxStores(f.storeLoad()); };
+    h.getMailboxStores = [server](InstallForm& f) {
+        if (settleServer(f, *server)) tree::GetMailboxStores(f.storeLoad());
+    };
     h.nodeClick = [](InstallForm& f, QTreeWidgetItem* node) { tree::NodeClick(f.storeLoad(), node); };
     h.applyChanges = [](InstallForm& f, QTreeWidgetItem* node) {
         return static_cast<int>(engine::ProcessMailboxStore(f.storeLoad(), node, true));

@@ -1,5 +1,9 @@
 #include "platform/exchange/ExchangeServer.h"
 
+#include "platform/NameOrder.h"
+
+#include <algorithm>
+
 namespace platform::exchange {
 
 using directory::Row;
@@ -19,6 +23,10 @@ QString configurationNamingContext(const QString& serverPath) {
         throw ComError(hr::NoSuchObject, QStringLiteral("The directory has no configuration partition."));
     return nc;
 }
+
+QString exchangeServices(const QString& serverPath) {
+    return QStringLiteral("CN=Microsoft Exchange,CN=Services,") + configurationNamingContext(serverPath);
+}
 }  // namespace
 
 ExchangeServer ExchangeServer::open(const QString& name, const QString& serverPath) {
@@ -28,7 +36,7 @@ ExchangeServer ExchangeServer::open(const QString& name, const QString& serverPa
                         QStringLiteral("The Exchange server '%1' was not found in the directory.").arg(name));
     };
     if (label.isEmpty()) throw notFound();
-    const QString base = QStringLiteral("CN=Microsoft Exchange,CN=Services,") + configurationNamingContext(serverPath);
+    const QString base = exchangeServices(serverPath);
     std::vector<Row> rows;
     try {
         rows = directory::search(serverPath, base, Scope::Subtree,
@@ -44,6 +52,27 @@ ExchangeServer ExchangeServer::open(const QString& name, const QString& serverPa
     ExchangeServer server;
     server.adopt(serverPath, rows.front());
     return server;
+}
+
+QStringList organisationServerNames(const QString& serverPath) {
+    std::vector<Row> rows;
+    try {
+        rows = directory::search(serverPath, exchangeServices(serverPath), Scope::Subtree,
+                                 QStringLiteral("(objectClass=msExchExchangeServer)"),
+                                 {QStringLiteral("name"), QStringLiteral("cn")});
+    } catch (const ComError& e) {
+        if (e.number() == hr::NoSuchObject) return {};  // no Exchange organisation at all
+        throw;
+    }
+    QStringList names;
+    for (const Row& r : rows) {
+        const QString name = valueText(r.value(QStringLiteral("name")));
+        names << (name.isEmpty() ? valueText(r.value(QStringLiteral("cn"))) : name);
+    }
+    names.removeAll(QString());
+    std::stable_sort(names.begin(), names.end(),
+                     [](const QString& a, const QString& b) { return compareNames(a, b) < 0; });
+    return names;
 }
 
 QString ExchangeServer::ExchangeVersion() const { return fieldText(QStringLiteral("serialNumber")); }

@@ -25,6 +25,11 @@ public:
 
 };
 
+// The names of the organisation's Exchange servers (each server object's name),
+// in the order of compareNames; empty when the directory holds no Exchange
+// organisation. Throws ComError when the directory cannot be read.
+QStringList organisationServerNames(const QString& serverPath = {});
+
 // The name under which the directory knows a server: the first label of an FQDN,
 // blanks trimmed.
 QString serverLabel(const QString& name);

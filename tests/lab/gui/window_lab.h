@@ -30,7 +30,7 @@ protected:
         probes.libraryDir = build;
         probes.files.insert(build + "/Tavimor.so");
         form = std::make_unique<app::InstallForm>(probes, prompt);
-        app::wireSubsystems(*form);
+        app::wireSubsystems(*form, server);
     }
     void TearDown() override {
         if (form) {
@@ -57,6 +57,7 @@ protected:
     EnvScope environment;  // put back after the derived tests' own changes
     FakeProbes probes;
     state::ScriptedPrompt prompt;
+    app::ServerSelection server;  // what --server and the chooser give; set before SetUp
     std::unique_ptr<app::InstallForm> form;
     QStringList registered;
     AttributeKeeper attributes;
