@@ -138,12 +138,22 @@ std::vector<SavedReport> Deliverer::deliver(const Message& m) {
 
 std::vector<SavedReport> Deliverer::deliver(const RawMessage& m) {
     journal::Envelope e;
-    e.sender = m.sender;
+    // The null reverse path (a bounce) names the store's mail daemon, an
+    // address no user has, so the recipients alone decide.
+    e.sender = m.sender.isEmpty() || m.sender == QLatin1String("<>")
+                   ? QStringLiteral("MAILER-DAEMON@") + env_.domainFolder()
+                   : m.sender;
     const journal::OriginalHeaders h = journal::originalHeaders(m.data);
     e.subject = h.subject;
     e.messageId = h.messageId;
-    const QStringList none;
-    return journal(e, {&m.recipients, &none, &none}, m.data);
+    // The envelope decides who the parties are; the headers only say how each
+    // is shown: To or Cc as the message names it, Bcc when it does not.
+    QStringList to, cc, bcc;
+    for (const QString& r : m.recipients)
+        (h.to.contains(r, Qt::CaseInsensitive) ? to : h.cc.contains(r, Qt::CaseInsensitive) ? cc : bcc) << r;
+    return journal(e, {&to, &cc, &bcc}, m.data);
 }
+
+QByteArray Deliverer::headersAndNote(const QByteArray& head, qint64 size) { return journal::headersAndNote(head, size); }
 
 }  // namespace storetool
