@@ -75,4 +75,12 @@ TEST(JournalReportOriginal, IsEmbeddedByteForByteAndStoredExactly) {
     }
 }
 
+TEST(JournalReportOriginal, AnOversizeMessageLeavesItsHeadersAndANote) {
+    const QByteArray head = "Subject: big\r\nContent-Type: multipart/mixed;\r\n\tboundary=\"b\"\r\nTo: a@x\r\n\r\n--b\r\n";
+    const QByteArray standIn = journal::headersAndNote(head, 99999999);
+    EXPECT_EQ(journal::originalHeaders(standIn).to, QStringList{"a@x"});
+    EXPECT_TRUE(standIn.startsWith("Subject: big\r\nTo: a@x\r\nMIME-Version")) << standIn.constData();
+    EXPECT_TRUE(standIn.contains("99999999 bytes") && !standIn.contains("boundary")) << standIn.constData();
+}
+
 }  // namespace
