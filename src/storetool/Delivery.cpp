@@ -137,20 +137,25 @@ std::vector<SavedReport> Deliverer::deliver(const Message& m) {
 }
 
 std::vector<SavedReport> Deliverer::deliver(const RawMessage& m) {
+    // Addresses as an MTA may write them: "a@x" or "<a@x>".
+    auto bare = [](QString a) {
+        a = a.trimmed();
+        return a.startsWith(QLatin1Char('<')) && a.endsWith(QLatin1Char('>')) ? a.mid(1, a.size() - 2).trimmed() : a;
+    };
     journal::Envelope e;
     // The null reverse path (a bounce) names the store's mail daemon, an
     // address no user has, so the recipients alone decide.
-    e.sender = m.sender.isEmpty() || m.sender == QLatin1String("<>")
-                   ? QStringLiteral("MAILER-DAEMON@") + env_.domainFolder()
-                   : m.sender;
+    e.sender = bare(m.sender).isEmpty() ? QStringLiteral("MAILER-DAEMON@") + env_.domainFolder() : bare(m.sender);
     const journal::OriginalHeaders h = journal::originalHeaders(m.data);
     e.subject = h.subject;
     e.messageId = h.messageId;
     // The envelope decides who the parties are; the headers only say how each
     // is shown: To or Cc as the message names it, Bcc when it does not.
     QStringList to, cc, bcc;
-    for (const QString& r : m.recipients)
-        (h.to.contains(r, Qt::CaseInsensitive) ? to : h.cc.contains(r, Qt::CaseInsensitive) ? cc : bcc) << r;
+    for (const QString& recipient : m.recipients) {
+        const QString r = bare(recipient);
+        if (!r.isEmpty()) (h.to.contains(r, Qt::CaseInsensitive) ? to : h.cc.contains(r, Qt::CaseInsensitive) ? cc : bcc) << r;
+    }
     return journal(e, {&to, &cc, &bcc}, m.data);
 }
 
