@@ -151,8 +151,13 @@ ExportResult exportToMaildir(const QString& folderUrl, const QString& dir) {
         {
             Fd file(::openat(tmp.fd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (file.fd < 0) refuse(exits::CantCreate, QStringLiteral("%1 cannot be made: %2").arg(shown, systemError()));
-            writeAll(file.fd, mime, shown);
-            if (::fsync(file.fd) != 0) refuse(exits::IoError, QStringLiteral("%1: %2").arg(shown, systemError()));
+            try {
+                writeAll(file.fd, mime, shown);
+                if (::fsync(file.fd) != 0) refuse(exits::IoError, QStringLiteral("%1: %2").arg(shown, systemError()));
+            } catch (...) {
+                ::unlinkat(tmp.fd, name.constData(), 0);  // no half-written file stays in tmp/
+                throw;
+            }
         }
         const bool linked = ::linkat(tmp.fd, name.constData(), fresh.fd, name.constData(), 0) == 0;
         const int linkError = errno;
