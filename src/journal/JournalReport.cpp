@@ -124,6 +124,17 @@ QString singleMailbox(InternetAddressList* list) {
     return QString::fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(a)));
 }
 
+// The addresses of an address header, the members of its groups included.
+void mailboxesOf(InternetAddressList* list, QStringList& out) {
+    for (int i = 0; list && i < internet_address_list_length(list); ++i) {
+        InternetAddress* a = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_MAILBOX(a))
+            out << QString::fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(a)));
+        else if (INTERNET_ADDRESS_IS_GROUP(a))
+            mailboxesOf(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(a)), out);
+    }
+}
+
 ReadReport notReport(const QString& why) { return {ReadReport::NotReport, {}, why}; }
 ReadReport unreadable(const QString& why) { return {ReadReport::Unreadable, {}, why}; }
 
@@ -241,13 +252,22 @@ QByteArray buildReport(const Envelope& envelope, const QByteArray& original, con
     g_mime_text_part_set_text(text.p, lines.toUtf8().constData());
     g_mime_multipart_add(parts.p, GMIME_OBJECT(text.p));
 
-    Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(original.constData(), original.size()));
-    Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
-    Ref<GMimeMessage> inner(g_mime_parser_construct_message(parser.p, nullptr));
-    Ref<GMimeMessagePart> attached(g_mime_message_part_new_with_message("rfc822", inner.p));
+    // The original goes in as it came, byte for byte: GMime writes the report
+    // around a stand-in for it, and the stand-in (the last text of the report,
+    // since the original is the last part) is then replaced by its bytes. The
+    // boundary must not occur in the original.
+    static const QByteArray standIn = "tavimor-original-message";
+    Ref<GMimePart> attached(g_mime_part_new_with_type("message", "rfc822"));
+    Ref<GMimeStream> content(g_mime_stream_mem_new_with_buffer(standIn.constData(), standIn.size()));
+    Ref<GMimeDataWrapper> wrapper(g_mime_data_wrapper_new_with_stream(content.p, GMIME_CONTENT_ENCODING_DEFAULT));
+    g_mime_part_set_content(attached.p, wrapper.p);
     g_mime_multipart_add(parts.p, GMIME_OBJECT(attached.p));
     g_mime_message_set_mime_part(report.p, GMIME_OBJECT(parts.p));
-    return toText(GMIME_OBJECT(report.p));
+    while (original.contains(QByteArray("--") + g_mime_multipart_get_boundary(parts.p)))
+        g_mime_multipart_set_boundary(parts.p, nullptr);
+    QByteArray out = toText(GMIME_OBJECT(report.p));
+    const qsizetype at = out.lastIndexOf(standIn);
+    return out.replace(at, standIn.size(), original);
 }
 
 OriginalHeaders originalHeaders(const QByteArray& message) {
@@ -259,7 +279,34 @@ OriginalHeaders originalHeaders(const QByteArray& message) {
     GMimeMessage* m = GMIME_MESSAGE(top.p);
     if (const char* s = g_mime_message_get_subject(m)) out.subject = QString::fromUtf8(s);
     if (const char* id = g_mime_message_get_message_id(m)) out.messageId = QStringLiteral("<%1>").arg(QString::fromUtf8(id));
+    mailboxesOf(g_mime_message_get_to(m), out.to);
+    mailboxesOf(g_mime_message_get_cc(m), out.cc);
     return out;
+}
+
+QByteArray headersAndNote(const QByteArray& head, qint64 size) {
+    const qsizetype end = headerEnd(head, 0);
+    QByteArray out;
+    bool skipping = false;
+    // Whole lines only: a header block cut by the limit ends at its last line break.
+    const QByteArray block = end >= 0 ? head.left(end) : head.left(head.lastIndexOf('\n') + 1);
+    for (const QByteArray& line : block.split('\n')) {
+        if (line.isEmpty() || line == "\r") continue;
+        if (line[0] != ' ' && line[0] != '\t') {
+            const QByteArray name = line.left(line.indexOf(':')).trimmed().toLower();
+            skipping = name.startsWith("content-") || name == "mime-version";
+        }
+        if (!skipping) out += line + '\n';
+    }
+    out += "MIME-Version: 1.0\nContent-Type: text/plain; charset=us-ascii\n\n";
+    out += QByteArray("This message had ") + QByteArray::number(size) +
+           " bytes, more than the journal keeps; only its headers are kept.\n";
+    return out;
+}
+
+QByteArray mimeBytes(const QString& mimeText, const QString& mimeOctets) {
+    if (!mimeOctets.isEmpty()) return QByteArray::fromBase64(mimeOctets.toLatin1());
+    return mimeText.toUtf8();
 }
 
 ReadReport readReport(const QByteArray& mime) {
@@ -324,14 +371,19 @@ std::optional<Envelope> readEnvelope(const QByteArray& mime) {
 
 std::vector<ReportProperty> reportProperties(const Envelope& envelope, const QByteArray& mime) {
     constexpr int text = 8, boolean = 11;
-    return {
+    QString mimeText = QString::fromUtf8(mime);
+    mimeText.replace(QChar(0), QChar(0xFFFD));
+    std::vector<ReportProperty> props = {
         {QStringLiteral("DAV:contentclass"), text, QStringLiteral("urn:content-class:message")},
         {QStringLiteral("http://schemas.microsoft.com/exchange/outlookmessageclass"), text, QStringLiteral("IPM.Note")},
         {QStringLiteral("urn:schemas:httpmail:subject"), text, envelope.subject},
         {QStringLiteral("urn:schemas:mailheader:message-id"), text, envelope.messageId},
         {QStringLiteral("DAV:ishidden"), boolean, QStringLiteral("false")},
-        {kMimeProperty, text, QString::fromUtf8(mime)},
+        {kMimeProperty, text, mimeText},
     };
+    if (mime.contains('\0') || mimeText.toUtf8() != mime)
+        props.push_back({kMimeOctetsProperty, text, QString::fromLatin1(mime.toBase64())});
+    return props;
 }
 
 }  // namespace journal

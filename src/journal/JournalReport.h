@@ -38,6 +38,13 @@ namespace journal {
 
 // The property that holds an item's MIME text.
 inline const QString kMimeProperty = QStringLiteral("urn:schemas:tavimor:mime");
+// A report whose bytes are no UTF-8 text (an original in Latin-1 or binary)
+// keeps them exactly here too, in Base64; kMimeProperty then holds the text
+// with the bytes it cannot hold replaced (the headers and envelope are intact).
+inline const QString kMimeOctetsProperty = QStringLiteral("urn:schemas:tavimor:mime-octets");
+
+// The exact MIME bytes of a stored item from its two properties.
+QByteArray mimeBytes(const QString& mimeText, const QString& mimeOctets);
 
 struct Envelope {
     QString sender;
@@ -54,11 +61,19 @@ QByteArray composeMessage(const QString& from, const QStringList& to, const QStr
                           const QString& subject, const QString& messageId, const QString& body);
 
 // The subject and Message-ID of a message as its author wrote them (decoded;
-// "" when absent), read from its header block alone.
+// "" when absent), and the addresses of its To and Cc headers (groups' members
+// included), read from its header block alone.
 struct OriginalHeaders {
     QString subject, messageId;
+    QStringList to, cc;
 };
 OriginalHeaders originalHeaders(const QByteArray& message);
+
+// What is journaled in place of a message too large to keep: its header block
+// as it came (at most the first `head` bytes of the message; Content-* and
+// MIME-Version fields left out), then a plain-text note that the message had
+// `size` bytes and only its headers are kept.
+QByteArray headersAndNote(const QByteArray& head, qint64 size);
 
 // The MIME text of a report for `original` addressed to `journalAddress`.
 QByteArray buildReport(const Envelope& envelope, const QByteArray& original, const QString& journalAddress);

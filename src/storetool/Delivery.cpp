@@ -83,32 +83,25 @@ SavedReport Deliverer::saveInto(const QString& folderUrl, const QString& journal
     const QByteArray report = journal::buildReport(envelope, original, journalMail);
     out.itemUrl = folderUrl + QLatin1Char('/') + QUuid::createUuid().toString(QUuid::WithoutBraces) +
                   QStringLiteral(".eml");
-    // One connection for the run. The report is created, then saved with its
-    // properties; the store runs the sink before its write transaction, and
-    // writes the report and what the sink forwarded together (a cancelled save
-    // takes the created report back).
+    // One connection for the run. The report appears whole or not at all: the
+    // store makes the item with its properties in one write transaction, after
+    // the sink has run (a cancelled save writes nothing but what the sink
+    // forwarded).
     if (!connection_) {
         connection_ = std::make_unique<ps::StoreConnection>();
         connection_->open(folderUrl);
     }
     ps::StoreRecord rec;
-    rec.open(out.itemUrl, connection_.get(), ps::adMode::ReadWrite, ps::adCreate::CreateNonCollection);
+    rec.open(out.itemUrl, connection_.get(), ps::adMode::ReadWrite,
+             ps::adCreate::CreateNonCollection | ps::adCreate::CreateOnUpdate);
+    for (const journal::ReportProperty& p : journal::reportProperties(envelope, report))
+        rec.setField(p.name, platform::store::detail::coerce(p.value, p.type));
     try {
-        for (const journal::ReportProperty& p : journal::reportProperties(envelope, report))
-            rec.setField(p.name, platform::store::detail::coerce(p.value, p.type));
         rec.update();
         out.kept = true;
     } catch (const platform::ComError& e) {
-        if (e.number() == ps::err::EventCancelled) {
-            out.problem = QStringLiteral("the sink cancelled the save");
-            return out;
-        }
-        // Nothing half-made stays behind.
-        try {
-            if (rec.state() == ps::adState::Open) rec.deleteRecord();
-        } catch (const platform::ComError&) {
-        }
-        throw;
+        if (e.number() != ps::err::EventCancelled) throw;
+        out.problem = QStringLiteral("the sink cancelled the save");
     }
     return out;
 }
@@ -144,13 +137,28 @@ std::vector<SavedReport> Deliverer::deliver(const Message& m) {
 }
 
 std::vector<SavedReport> Deliverer::deliver(const RawMessage& m) {
+    // Addresses as an MTA may write them: "a@x" or "<a@x>".
+    auto bare = [](QString a) {
+        a = a.trimmed();
+        return a.startsWith(QLatin1Char('<')) && a.endsWith(QLatin1Char('>')) ? a.mid(1, a.size() - 2).trimmed() : a;
+    };
     journal::Envelope e;
-    e.sender = m.sender;
+    // The null reverse path (a bounce) names the store's mail daemon, an
+    // address no user has, so the recipients alone decide.
+    e.sender = bare(m.sender).isEmpty() ? QStringLiteral("MAILER-DAEMON@") + env_.domainFolder() : bare(m.sender);
     const journal::OriginalHeaders h = journal::originalHeaders(m.data);
     e.subject = h.subject;
     e.messageId = h.messageId;
-    const QStringList none;
-    return journal(e, {&m.recipients, &none, &none}, m.data);
+    // The envelope decides who the parties are; the headers only say how each
+    // is shown: To or Cc as the message names it, Bcc when it does not.
+    QStringList to, cc, bcc;
+    for (const QString& recipient : m.recipients) {
+        const QString r = bare(recipient);
+        if (!r.isEmpty()) (h.to.contains(r, Qt::CaseInsensitive) ? to : h.cc.contains(r, Qt::CaseInsensitive) ? cc : bcc) << r;
+    }
+    return journal(e, {&to, &cc, &bcc}, m.data);
 }
+
+QByteArray Deliverer::headersAndNote(const QByteArray& head, qint64 size) { return journal::headersAndNote(head, size); }
 
 }  // namespace storetool

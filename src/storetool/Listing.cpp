@@ -42,11 +42,15 @@ QStringList showItem(const QString& itemUrl) {
     ps::StoreRecord rec;
     rec.open(itemUrl);
     QStringList out;
-    QString mime;
+    QString mime, octets;
     for (const QString& name : rec.fieldNames()) {
         const QVariant v = rec.field(name);
         if (name.compare(journal::kMimeProperty, Qt::CaseInsensitive) == 0) {
             mime = v.toString();
+            continue;
+        }
+        if (name.compare(journal::kMimeOctetsProperty, Qt::CaseInsensitive) == 0) {
+            octets = v.toString();
             continue;
         }
         const QString text = v.isNull() ? QStringLiteral("(null)")
@@ -56,9 +60,16 @@ QStringList showItem(const QString& itemUrl) {
     }
     if (!mime.isEmpty()) {
         out << QString();
-        out << mime.split(QStringLiteral("\r\n")).join(QLatin1Char('\n')).split(QLatin1Char('\n'));
+        out << QString::fromUtf8(journal::mimeBytes(mime, octets)).split(QStringLiteral("\r\n")).join(QLatin1Char('\n')).split(QLatin1Char('\n'));
     }
     return out;
+}
+
+QByteArray itemMime(const QString& itemUrl) {
+    ps::StoreRecord rec;
+    rec.open(itemUrl);
+    auto text = [&](const QString& name) { return rec.hasField(name) ? rec.field(name).toString() : QString(); };
+    return journal::mimeBytes(text(journal::kMimeProperty), text(journal::kMimeOctetsProperty));
 }
 
 }  // namespace storetool

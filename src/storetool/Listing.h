@@ -14,4 +14,7 @@ QStringList listFolder(const QString& folderUrl);
 // follows after a blank line. Throws ComError.
 QStringList showItem(const QString& itemUrl);
 
+// The item's MIME text exactly as stored ("" when it has none). Throws ComError.
+QByteArray itemMime(const QString& itemUrl);
+
 }  // namespace storetool

@@ -17,14 +17,18 @@ std::function<void(const QString&)>& hook() {
     return h;
 }
 
-detail::Item createAt(detail::Database& db, const StoreUrl& u, bool folder) {
+detail::Item parentOf(detail::Database& db, const StoreUrl& u) {
     QStringList parentPath = u.segments;
     parentPath.removeLast();
     const auto parent = detail::findItem(db, parentPath);
     if (!parent || !parent->folder)
         err::raise(err::StoreNotFound,
                    QStringLiteral("The folder %1 does not exist").arg(u.withPath(parentPath)));
-    return detail::createItem(db, *parent, u.segments.last(), folder);
+    return *parent;
+}
+
+detail::Item createAt(detail::Database& db, const StoreUrl& u, bool folder) {
+    return detail::createItem(db, parentOf(db, u), u.segments.last(), folder);
 }
 }  // namespace
 
@@ -48,7 +52,7 @@ void StoreRecord::open(const QString& url, StoreConnection* activeConnection, in
     auto session = activeConnection ? activeConnection->session() : detail::Session::forUrl(u);
     session->check(u);
     detail::Database& db = *session->db;
-    bool created = false;
+    bool created = false, deferred = false;
 
     std::optional<detail::Item> item = detail::findItem(db, u.segments);
     if (createOptions == adCreate::FailIfNotExists) {
@@ -64,10 +68,16 @@ void StoreRecord::open(const QString& url, StoreConnection* activeConnection, in
                 err::raise(err::ItemExists, QStringLiteral("The root of the store cannot be replaced"));
             if (item && !overwrite)
                 err::raise(err::ItemExists, QStringLiteral("The item %1 exists already").arg(url));
-            detail::atomically(db, [&] {
-                if (item) detail::deleteItem(db, item->id);
-                item = createAt(db, u, folder);
-            });
+            deferred = (createOptions & adCreate::CreateOnUpdate) && !folder && !item;
+            if (deferred) {
+                parentOf(db, u);
+                item = detail::Item{0, u.segments.last(), u.segments, false};
+            } else {
+                detail::atomically(db, [&] {
+                    if (item) detail::deleteItem(db, item->id);
+                    item = createAt(db, u, folder);
+                });
+            }
             created = true;
         }
     }
@@ -77,6 +87,7 @@ void StoreRecord::open(const QString& url, StoreConnection* activeConnection, in
     mode_ = mode;
     pending_.clear();
     unsaved_ = created;
+    deferred_ = deferred;
 }
 
 void StoreRecord::close() {
@@ -84,6 +95,7 @@ void StoreRecord::close() {
     view_.reset();
     session_.reset();
     pending_.clear();
+    deferred_ = false;
 }
 
 int StoreRecord::state() const { return view_ ? adState::Open : adState::Closed; }
@@ -179,7 +191,7 @@ void StoreRecord::setLinkField(const QString& name, const QString& targetUrl) {
 void StoreRecord::update() {
     requireWritable();
     detail::Database& db = *session_->db;
-    const int64_t id = view_->item().id;
+    int64_t id = view_->item().id;
     // The save event comes first, with the item as it is about to be stored, and
     // outside the write transaction (unless the caller holds one); a cancelled
     // save writes nothing and takes back an item this record created. What the
@@ -192,9 +204,10 @@ void StoreRecord::update() {
         detail::writeSinkSaves(db, outcome.saves);
         if (outcome.verdict == detail::SaveVerdict::Abort) {
             aborted = true;
-            if (unsaved_) detail::deleteItem(db, id);
+            if (unsaved_ && !deferred_) detail::deleteItem(db, id);
             return;
         }
+        if (deferred_) id = createAt(db, StoreUrl::parse(url_), false).id;
         for (const Pending& p : pending_) {
             detail::writeProp(db, id, {p.name, p.type, p.value});
             detail::fieldWritten(p.name);
@@ -207,8 +220,9 @@ void StoreRecord::update() {
         err::raise(err::EventCancelled, gone ? QStringLiteral("An event sink cancelled the save of %1; the item was not stored").arg(url_)
                                              : QStringLiteral("An event sink cancelled the save of %1; the item is unchanged").arg(url_));
     }
-    unsaved_ = false;
+    unsaved_ = deferred_ = false;
     detail::Item item = view_->item();  // the view is rebuilt to read the saved fields
+    item.id = id;
     view_.emplace(db, std::move(item), StoreUrl::parse(url_));
 }
 
@@ -223,7 +237,7 @@ void StoreRecord::deleteRecord(const QString& url) {
     if (view_->item().path.isEmpty())
         err::raise(err::ReadOnly, QStringLiteral("The root of the store cannot be deleted"));
     detail::Database& db = *session_->db;
-    detail::atomically(db, [&] { detail::deleteItem(db, view_->item().id); });
+    if (!deferred_) detail::atomically(db, [&] { detail::deleteItem(db, view_->item().id); });
     close();
 }
 

@@ -30,6 +30,10 @@ constexpr int CreateNonCollection = 0;
 constexpr int CreateCollection = 0x2000;
 constexpr int OpenIfExists = 0x2000000;
 constexpr int CreateOverwrite = 0x4000000;
+// With CreateNonCollection: the new item is not made by open() but by the first
+// update(), together with its fields in one transaction, so it appears whole or
+// not at all (no reader, and no writer dying in between, sees it empty).
+constexpr int CreateOnUpdate = 0x10000000;
 }  // namespace adCreate
 
 namespace adOpen {
@@ -52,7 +56,8 @@ public:
     // createOptions: FailIfNotExists (the item must exist), or a combination of
     // CreateCollection (a folder), OpenIfExists and CreateOverwrite (an existing
     // item and everything below it is replaced). Creating needs a write mode and
-    // an existing parent folder. `options` is accepted and not used.
+    // an existing parent folder. CreateOnUpdate defers the creation to update().
+    // `options` is accepted and not used.
     void open(const QString& url, StoreConnection* activeConnection = nullptr, int mode = adMode::Read,
               int createOptions = adCreate::FailIfNotExists, int options = adOpen::Unspecified);
     void close();
@@ -104,6 +109,7 @@ private:
     int mode_ = adMode::Read;
     std::vector<Pending> pending_;
     bool unsaved_ = false;  // created by open() and not saved since
+    bool deferred_ = false; // CreateOnUpdate: not in the store until update()
 };
 
 }  // namespace platform::store
