@@ -140,7 +140,7 @@ TEST_F(Journaling, ExportToMaildirAndMboxReadsBackAndWritesNothingTwice) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(tmp.path() + "/fifo"), 0600), 0);
     ASSERT_TRUE(QDir(tmp.path()).mkdir("open"));
     ASSERT_EQ(::chmod(QFile::encodeName(tmp.path() + "/open"), 0777), 0);
-    for (const QStringList target : {QStringList{"--mbox", "link"}, {"--mbox", "fifo"}, {"--maildir", "link"}, {"--maildir", "open"}})
+    for (const QStringList& target : {QStringList{"--mbox", "link"}, {"--mbox", "fifo"}, {"--maildir", "link"}, {"--maildir", "open"}})
         EXPECT_EQ(run({"export", "mbx/journal.archive/Inbox", target[0], tmp.path() + "/" + target[1]}).status, 73)
             << target.join(' ').toStdString();
 }
