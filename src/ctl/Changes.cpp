@@ -276,7 +276,7 @@ int forward(Invocation& inv) {
 
 void complusOptions(QCommandLineParser& p) {
     p.addOption({QStringLiteral("store"),
-                 QStringLiteral("The store whose Change runs it (default: the store the window shows first); its "
+                 QStringLiteral("The store whose Change runs it (default: the tree's first store); its "
                                 "registration item is written again as Change writes it."),
                  QStringLiteral("STORE")});
 }
@@ -288,7 +288,7 @@ int complusCommand(Invocation& inv) {
     Session& s = inv.session();
     s.open(server(inv));
     QTreeWidgetItem* node = isSet(inv, "store") ? findStore(s.tree(), single(inv, "store"))
-                                                : engine::loadedNode(s.panel(), s.tree());
+                                                : storesOf(s.tree()).value(0).node;
     if (!node) throw Error(kRefused, QStringLiteral("the server shows no mailbox store to run Change on"));
     s.show(node);
     const bool installed = s.form().blnComPlusInstalled;

@@ -130,6 +130,11 @@ void Session::open(const QString& server) {
                                             .CheckComPlusApp(QString::fromLatin1(state::kAppName), identity);
         }))
         log_.logWithoutContext(run.number(), run.description());
+    // No store is remembered: the tree reads every store as it reads those it
+    // does not show (a name no store has), so that each node holds its mode
+    // and children. A store is shown once a command names it.
+    form_.strLastSelectedMailboxStore = QString(QChar(0));
+    form_.lastShownStoreDn.clear();
     tree::GetMailboxStores(*load_);
     if (!log_.text().isEmpty())
         throw Error(kUnreachable, QStringLiteral("the stores could not be read in full:\n") + logLines(log_.text()));
