@@ -8,12 +8,15 @@
 #include "engine/StoreTree.h"
 #include "kit/CaptionLabel.h"
 #include "platform/ComError.h"
+#include "platform/complus/Catalog.h"
 #include "platform/directory/Directory.h"
 #include "platform/directory/LdapLibrary.h"
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/store/StoreConnection.h"
 #include "startup/ServerChoice.h"
 #include "startup/StartupDiscovery.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -120,16 +123,27 @@ void Session::checkServer() {
     }
 }
 
+bool Session::comPlusInstalled() {
+    // The window's check, on a catalog opened for reading: a read writes
+    // nothing (the check would record the components' versions, and create a
+    // missing catalog). Change checks again, as the window's Change does.
+    using platform::complus::Catalog;
+    const QString path = Catalog::defaultPath();
+    if (!QFileInfo::exists(path)) return false;
+    state::MemoryErrorLog checkLog;
+    QString identity;
+    const bool installed =
+        complus::ComPlus(checkLog, g_, *probes_, [path] { return std::make_unique<Catalog>(path, Catalog::Access::ReadOnly); })
+            .CheckComPlusApp(QString::fromLatin1(state::kAppName), identity);
+    // Found, the refresh refused by the read-only catalog is no failure.
+    if (!installed && !checkLog.text().isEmpty()) log_.setText(checkLog.text() + log_.text());
+    return installed;
+}
+
 void Session::open(const QString& server) {
     openDirectory(server);
     checkServer();
-    platform::ResumeNext run;
-    QString identity;
-    if (!run([this, &identity] {
-            form_.blnComPlusInstalled = complus::ComPlus(log_, g_, *probes_)
-                                            .CheckComPlusApp(QString::fromLatin1(state::kAppName), identity);
-        }))
-        log_.logWithoutContext(run.number(), run.description());
+    form_.blnComPlusInstalled = comPlusInstalled();
     // No store is remembered: the tree reads every store as it reads those it
     // does not show (a name no store has), so that each node holds its mode
     // and children. A store is shown once a command names it.

@@ -65,6 +65,8 @@ private:
     // Throws Error(kRefused) naming the organisation's servers when the chosen
     // server is none of them.
     void checkServer();
+    // Whether the COM+ application is installed, read without writing the catalog.
+    bool comPlusInstalled();
 
     CtlPrompt& prompt_;
     std::unique_ptr<platform::system::SystemProbes> probes_;
