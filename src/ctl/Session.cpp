@@ -117,9 +117,11 @@ void Session::checkServer() {
         } catch (const platform::ComError& list) {
             known = QStringLiteral("(not listed: ") + list.description() + u')';
         }
+        if (known.isEmpty())
+            known = QStringLiteral("none that this account may read (no Exchange organisation, or no right to read it)");
         throw Error(kRefused, QStringLiteral("%1 is no Exchange server of the organisation. Its servers: %2. "
                                              "Name one with --server or TAVIMOR_SERVER.")
-                                  .arg(form_.ComputerName, known.isEmpty() ? QStringLiteral("none") : known));
+                                  .arg(form_.ComputerName, known));
     }
 }
 
