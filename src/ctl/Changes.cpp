@@ -45,7 +45,7 @@ std::optional<bool> onOffOption(const Invocation& inv, const char* option) {
 // Opens the session and shows the store the command names.
 Session& showStore(Invocation& inv, const QString& ref) {
     Session& s = inv.session();
-    s.open(server(inv));
+    s.open(server(inv), ref);
     s.show(findStore(s.tree(), ref));
     return s;
 }
@@ -286,7 +286,7 @@ int complusCommand(Invocation& inv) {
     if (action != QLatin1String("install") && action != QLatin1String("remove"))
         throw Error(kUsage, QStringLiteral("complus install or complus remove"));
     Session& s = inv.session();
-    s.open(server(inv));
+    s.open(server(inv), isSet(inv, "store") ? single(inv, "store") : QString());
     QTreeWidgetItem* node = isSet(inv, "store") ? findStore(s.tree(), single(inv, "store"))
                                                 : storesOf(s.tree()).value(0).node;
     if (!node) throw Error(kRefused, QStringLiteral("the server shows no mailbox store to run Change on"));

@@ -93,9 +93,17 @@ int runCommand(const Command& c, const QStringList& arguments, QTextStream& out,
                        if (!session) session = std::make_unique<Session>(prompt);
                        return *session;
                    }};
+    // Lists the directory cut short are named on stderr, whatever the command's end.
+    const auto noteCut = [&] {
+        if (session)
+            for (const QString& line : session->cut()) err << kProgram << ": warning: " << line << "\n";
+    };
     try {
-        return c.run(inv);
+        const int code = c.run(inv);
+        noteCut();
+        return code;
     } catch (const Error& e) {
+        noteCut();
         out.flush();
         err << kProgram << ": " << e.message() << "\n";
         return e.code();

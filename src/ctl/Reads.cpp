@@ -49,13 +49,13 @@ int stores(Invocation& inv) {
 int usersOfStore(Invocation& inv) {
     const Format format = formatOf(inv.parser);
     Session& s = inv.session();
-    s.open(server(inv));
+    s.open(server(inv), inv.args.at(0));
     QTreeWidgetItem* node = findStore(s.tree(), inv.args.at(0));
     s.show(node);
     std::vector<const panel::UserRow*> rows;
     for (const size_t i : s.usersInListOrder()) rows.push_back(&s.panel().users().at(i));
     inv.out << usersText(storeOf(node), rows, format);
-    return kSuccess;
+    return s.cut().isEmpty() ? kSuccess : kUnreachable;
 }
 
 // A storage group of the tree; recovery groups are left out, as the tree leaves them out.
@@ -88,16 +88,14 @@ int report(Invocation& inv) {
                 const QString dn = store.fieldText(QStringLiteral("distinguishedName"));
                 users::GetUsersWithMailboxes(fill, dn, rules::trimBlanks(store.fieldText(MailboxStoreDB::kJournalRecipient)),
                                              true);
-                if (!s.log().text().isEmpty())
-                    throw Error(kUnreachable, QStringLiteral("the users of %1 could not be read:\n%2")
-                                                  .arg(dn, Session::logText(s.log().text())));
+                s.takeLog(QStringLiteral("the users of %1 could not be read").arg(dn));
                 for (const panel::UserRow& user : model.users())
                     if (user.switches.anyOff()) rows.push_back({user, server.Name(), group->Name(), store.Name(), dn});
             }
         }
     }
     inv.out << reportText(rows, format);
-    return kSuccess;
+    return s.cut().isEmpty() ? kSuccess : kUnreachable;
 }
 
 }  // namespace

@@ -23,13 +23,17 @@
 namespace ctl {
 namespace {
 
-// The error log's entries, oldest first, one a line.
-QString logLines(const QString& text) {
+// A list cut short by the size limit (the window notes it in its log and lists what it read).
+constexpr int32_t kSizeLimitExceeded = static_cast<int32_t>(0x80072023);
+
+// The error log's entries, oldest first, each on one line.
+QStringList logEntries(const QString& text) {
     QStringList entries = text.split(QStringLiteral("\r\n\r\n"), Qt::SkipEmptyParts);
     std::reverse(entries.begin(), entries.end());
     for (QString& e : entries) e = oneLine(e);
-    return entries.join(u'\n');
+    return entries;
 }
+QString logLines(const QString& text) { return logEntries(text).join(u'\n'); }
 
 // Why the directory did not answer start-up: its own error, read again.
 QString directoryProblem() {
@@ -46,8 +50,6 @@ QString directoryProblem() {
 }
 
 }  // namespace
-
-QString Session::logText(const QString& text) { return logLines(text); }
 
 Session::Session(CtlPrompt& prompt) : prompt_(prompt), probes_(platform::system::makeHostProbes()) {
     // The window's controls, made and filled as the window's are, never shown
@@ -142,24 +144,48 @@ bool Session::comPlusInstalled() {
     return installed;
 }
 
-void Session::open(const QString& server) {
+Session::RememberedStore Session::rememberedStore(const QString& ref) {
+    const QString r = ref.trimmed();
+    if (r.isEmpty()) return {};
+    // A distinguished name: its first value, up to the first separator not escaped.
+    if (r.startsWith(QLatin1String("CN="), Qt::CaseInsensitive)) {
+        QString name;
+        for (qsizetype i = 3; i < r.size() && r[i] != u','; ++i) {
+            if (r[i] == u'\\' && i + 1 < r.size()) ++i;
+            name += r[i];
+        }
+        return {name, r};
+    }
+    // "Group/Store" or a store's name; a name holding "/" itself is read in full later.
+    return {r.section(u'/', -1), QString()};
+}
+
+void Session::open(const QString& server, const QString& storeRef) {
     openDirectory(server);
     checkServer();
     form_.blnComPlusInstalled = comPlusInstalled();
-    // No store is remembered: the tree reads every store as it reads those it
-    // does not show (a name no store has), so that each node holds its mode
-    // and children. A store is shown once a command names it.
-    form_.strLastSelectedMailboxStore = QString(QChar(0));
-    form_.lastShownStoreDn.clear();
+    // The store a command names is the one the tree shows (it is read once,
+    // into the panel); without one, the tree reads every store as it reads
+    // those it does not show (a name no store has), so that each node holds
+    // its mode and children.
+    const RememberedStore remembered = rememberedStore(storeRef);
+    form_.strLastSelectedMailboxStore = remembered.name.isEmpty() ? QString(QChar(0)) : remembered.name;
+    form_.lastShownStoreDn = remembered.dn;
     tree::GetMailboxStores(*load_);
-    if (!log_.text().isEmpty())
-        throw Error(kUnreachable, QStringLiteral("the stores could not be read in full:\n") + logLines(log_.text()));
+    takeLog(QStringLiteral("the stores could not be read"));
+}
+
+void Session::takeLog(const QString& what) {
+    const QString sizeLimit = QStringLiteral("ERROR: %1 ").arg(kSizeLimitExceeded);
+    QStringList failures;
+    for (const QString& entry : logEntries(log_.text())) (entry.contains(sizeLimit) ? cut_ : failures) << entry;
+    log_.setText(QString());
+    if (!failures.isEmpty()) throw Error(kUnreachable, what + QStringLiteral(":\n") + failures.join(u'\n'));
 }
 
 void Session::show(QTreeWidgetItem* node) {
     if (engine::loadedNode(panel_, tree()) != node) tree::NodeClick(*load_, node);
-    if (!log_.text().isEmpty())
-        throw Error(kUnreachable, QStringLiteral("the store could not be read in full:\n") + logLines(log_.text()));
+    takeLog(QStringLiteral("the store could not be read"));
 }
 
 std::vector<size_t> Session::usersInListOrder() const {

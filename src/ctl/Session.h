@@ -33,7 +33,9 @@ public:
     // groups and stores in the tree, each store's mode read. Throws Error:
     // kUnreachable when the directory cannot be read, kRefused when the server
     // is no Exchange server of the organisation.
-    void open(const QString& server);
+    // `storeRef` names the store the command works on, when it names one (read
+    // only once then).
+    void open(const QString& server, const QString& storeRef = QString());
     // Start-up alone: the directory and the server's name, no tree.
     void openDirectory(const QString& server);
 
@@ -58,13 +60,23 @@ public:
     // reported); what the run logged goes to `runLog`, oldest first, one a line.
     std::optional<engine::ChangeReport> change(QString& runLog);
 
-    // An error log's text as lines, oldest first.
-    static QString logText(const QString& text);
+    // Takes the entries the error log holds: lists cut short by the size
+    // limit go to cut(); any other entry is a failure to read, thrown as
+    // Error(kUnreachable) starting with `what`.
+    void takeLog(const QString& what);
+    // The lists cut short (what was read of them is used), one line each.
+    const QStringList& cut() const { return cut_; }
 
 private:
     // Throws Error(kRefused) naming the organisation's servers when the chosen
     // server is none of them.
     void checkServer();
+    // The name (and distinguished name) the tree shows first for a STORE argument.
+    struct RememberedStore {
+        QString name;
+        QString dn;
+    };
+    static RememberedStore rememberedStore(const QString& ref);
     // Whether the COM+ application is installed, read without writing the catalog.
     bool comPlusInstalled();
 
@@ -82,6 +94,7 @@ private:
     std::unique_ptr<engine::StoreLoad> load_;
     std::optional<engine::ChangeReport> report_;
     QString runLog_;
+    QStringList cut_;
 };
 
 }  // namespace ctl
