@@ -42,7 +42,7 @@ int stores(Invocation& inv) {
     const Format format = formatOf(inv.parser);
     Session& s = inv.session();
     s.open(server(inv));
-    inv.out << storesText(s.form().ComputerName, storesOf(s.tree()), format);
+    inv.out << storesText(s.serverName(), storesOf(s.tree()), format);
     return kSuccess;
 }
 

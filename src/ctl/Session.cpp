@@ -110,7 +110,7 @@ void Session::openDirectory(const QString& server) {
 
 void Session::checkServer() {
     try {
-        platform::exchange::ExchangeServer::open(form_.ComputerName);
+        serverName_ = platform::exchange::ExchangeServer::open(form_.ComputerName).Name();
     } catch (const platform::ComError& e) {
         if (e.number() != platform::hr::NoSuchObject) throw Error(kUnreachable, e.description());
         QString known;

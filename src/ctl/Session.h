@@ -39,6 +39,8 @@ public:
     // Start-up alone: the directory and the server's name, no tree.
     void openDirectory(const QString& server);
 
+    // The Exchange server's name, as the directory knows it (after open()).
+    const QString& serverName() const { return serverName_; }
     QTreeWidget* tree() const { return ui_.TreeView1; }
     panel::PanelModel& panel() { return panel_; }
     state::Globals& globals() { return g_; }
@@ -95,6 +97,7 @@ private:
     std::optional<engine::ChangeReport> report_;
     QString runLog_;
     QStringList cut_;
+    QString serverName_;
 };
 
 }  // namespace ctl
