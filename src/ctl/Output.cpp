@@ -19,8 +19,17 @@ QJsonObject userJson(const panel::UserRow& u) {
             {QStringLiteral("extensionAttribute10"), textOrNull(u.stored)}};
 }
 
-// A line of the text form: columns separated by two blanks, the last one free.
-QString padded(const QString& s, int width) { return s.leftJustified(width) + QStringLiteral("  "); }
+// A value of the text form on its line: a control character (a line end in a
+// name) is shown escaped, so that no value can start a line of its own.
+QString shown(const QString& s) {
+    QString out;
+    for (const QChar c : s)
+        out += c.unicode() < 0x20 || c.unicode() == 0x7f ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0')) : QString(c);
+    return out;
+}
+
+// A column of the text form: columns separated by two blanks, the last one free.
+QString padded(const QString& s, int width) { return shown(s).leftJustified(width) + QStringLiteral("  "); }
 
 }  // namespace
 
@@ -84,13 +93,13 @@ QString storesText(const QString& server, const QList<StoreView>& stores, Format
     QString current;
     bool first = true;
     for (const StoreView& s : stores) {
-        if (first || s.groupDn != current) out += s.group + u'\n';
+        if (first || s.groupDn != current) out += shown(s.group) + u'\n';
         first = false;
         current = s.groupDn;
         QString line = QStringLiteral("  ") + padded(s.name, 28) + padded(s.mode, 8);
-        if (!s.journalDn.isEmpty()) line += QStringLiteral("journal: ") + (s.journalName.isEmpty() ? s.journalDn : s.journalName);
+        if (!s.journalDn.isEmpty()) line += QStringLiteral("journal: ") + shown(s.journalName.isEmpty() ? s.journalDn : s.journalName);
         if (!s.forwarding.isEmpty())
-            line += QStringLiteral("  forward: ") + (s.forwardingName.isEmpty() ? s.forwarding : s.forwardingName) +
+            line += QStringLiteral("  forward: ") + shown(s.forwardingName.isEmpty() ? s.forwarding : s.forwardingName) +
                     QStringLiteral("  both: ") + onOff(s.both);
         out += line.trimmed().prepend(QStringLiteral("  ")) + u'\n';
     }
@@ -114,7 +123,7 @@ QString usersText(const StoreView& store, const std::vector<const panel::UserRow
     }
     for (const panel::UserRow* u : users)
         out += padded(u->mail, 36) + QStringLiteral("in ") + padded(onOff(u->switches.ingoing), 3) +
-               QStringLiteral("out ") + padded(onOff(u->switches.outgoing), 3) + u->name +
+               QStringLiteral("out ") + padded(onOff(u->switches.outgoing), 3) + shown(u->name) +
                (u->disabled ? QStringLiteral(" (disabled)") : QString()) + u'\n';
     return out;
 }
@@ -144,8 +153,8 @@ QString reportText(const QList<ReportRow>& rows, Format format) {
     }
     for (const ReportRow& r : rows)
         out += padded(r.user.mail, 36) + QStringLiteral("in ") + padded(onOff(r.user.switches.ingoing), 3) +
-               QStringLiteral("out ") + padded(onOff(r.user.switches.outgoing), 3) + r.server + u'/' + r.group + u'/' +
-               r.store + u'\n';
+               QStringLiteral("out ") + padded(onOff(r.user.switches.outgoing), 3) +
+               shown(r.server + u'/' + r.group + u'/' + r.store) + u'\n';
     return out;
 }
 
