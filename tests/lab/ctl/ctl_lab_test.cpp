@@ -247,6 +247,23 @@ TEST_F(CtlLab, JournalAndForwardWriteTheStoreAndStoresShowsThem) {
     EXPECT_EQ(r.code, 4);
 }
 
+TEST_F(CtlLab, ComplusInstallsAndRemovesTheApplicationThroughChange) {
+    const auto installed = [this] {
+        state::MemoryErrorLog log;
+        state::Globals g;
+        QString identity;
+        return complus::ComPlus(log, g, probes).CheckComPlusApp("Tavimor", identity);
+    };
+    Result r = ctl({"complus", "install", "--store", mailboxStore()});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("done: install COM+ application \"Tavimor\"\n")) << r.out.toStdString();
+    EXPECT_TRUE(installed());
+    EXPECT_EQ(ctl({"complus", "install", "--store", mailboxStore()}).out, "The COM+ application \"Tavimor\" is installed already.\n");
+    r = ctl({"complus", "remove", "--store", mailboxStore()});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_FALSE(installed());
+}
+
 TEST_F(CtlLab, ReportListsEveryExcludedUserWithServerAndStore) {
     QSet<QString> excluded;
     const QString filter = "(&(objectCategory=person)(homeMDB=*)(msExchMailboxGuid=*)(mail=*)(extensionAttribute10=*))";
@@ -288,6 +305,12 @@ TEST_F(CtlLab, NamesAndArgumentsItCannotUseEndWithUsageOrRefusal) {
     r = ctl({"stores", "--server", "nosuchserver"});
     EXPECT_EQ(r.code, 4);
     EXPECT_TRUE(r.err.contains("EVS01") && r.err.contains(labEnv("LAB_EXCHANGE_SERVER"))) << r.err.toStdString();
+    environment.set("TAVIMOR_SERVER", "nosuchserver");
+    EXPECT_EQ(ctl({"stores", "--server", ""}).code, 4);
+    EXPECT_TRUE(ctl({"--version"}).out.startsWith("tavimorctl "));
+    r = ctl({"set", "--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("Usage: tavimorctl set [options] STORE\n") && r.out.contains("--users-from")) << r.out.toStdString();
     // No directory: exit 3.
     environment.set("LDAPURI", "ldap://127.0.0.1:1");
     r = ctl({"stores"});
