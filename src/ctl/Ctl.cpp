@@ -93,10 +93,10 @@ int runCommand(const Command& c, const QStringList& arguments, QTextStream& out,
                        if (!session) session = std::make_unique<Session>(prompt);
                        return *session;
                    }};
-    // Lists the directory cut short are named on stderr, whatever the command's end.
+    // What the directory answered only in part is named on stderr, whatever the command's end.
     const auto noteCut = [&] {
         if (session)
-            for (const QString& line : session->cut()) err << kProgram << ": warning: " << line << "\n";
+            for (const QString& line : session->partial()) err << kProgram << ": warning: " << line << "\n";
     };
     try {
         const int code = c.run(inv);

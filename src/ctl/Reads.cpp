@@ -55,7 +55,7 @@ int usersOfStore(Invocation& inv) {
     std::vector<const panel::UserRow*> rows;
     for (const size_t i : s.usersInListOrder()) rows.push_back(&s.panel().users().at(i));
     inv.out << usersText(storeOf(node), rows, format);
-    return s.cut().isEmpty() ? kSuccess : kUnreachable;
+    return s.partial().isEmpty() ? kSuccess : kUnreachable;
 }
 
 // A storage group of the tree; recovery groups are left out, as the tree leaves them out.
@@ -95,7 +95,7 @@ int report(Invocation& inv) {
         }
     }
     inv.out << reportText(rows, format);
-    return s.cut().isEmpty() ? kSuccess : kUnreachable;
+    return s.partial().isEmpty() ? kSuccess : kUnreachable;
 }
 
 }  // namespace

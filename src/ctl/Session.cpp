@@ -83,9 +83,10 @@ Session::Session(CtlPrompt& prompt) : prompt_(prompt), probes_(platform::system:
     });
     // The list shows a load's users sorted by name; Change writes them in that order.
     QObject::connect(&panel_, &panel::PanelModel::usersLoaded, w, [this] { list_.order.sort(0); });
-    // What the directory layer notes on its own (a referral it would not follow).
+    // What the directory layer notes on its own (a referral it would not
+    // follow): the answer may lack what that server holds.
     platform::directory::setNoticeHandler([this](int32_t number, const QString& description) {
-        log_.logWithoutContext(number, description);
+        partial_ << QStringLiteral("ERROR: %1 %2").arg(number).arg(oneLine(description));
     });
 }
 
@@ -178,7 +179,7 @@ void Session::open(const QString& server, const QString& storeRef) {
 void Session::takeLog(const QString& what) {
     const QString sizeLimit = QStringLiteral("ERROR: %1 ").arg(kSizeLimitExceeded);
     QStringList failures;
-    for (const QString& entry : logEntries(log_.text())) (entry.contains(sizeLimit) ? cut_ : failures) << entry;
+    for (const QString& entry : logEntries(log_.text())) (entry.contains(sizeLimit) ? partial_ : failures) << entry;
     log_.setText(QString());
     if (!failures.isEmpty()) throw Error(kUnreachable, what + QStringLiteral(":\n") + failures.join(u'\n'));
 }

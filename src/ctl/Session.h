@@ -63,11 +63,12 @@ public:
     std::optional<engine::ChangeReport> change(QString& runLog);
 
     // Takes the entries the error log holds: lists cut short by the size
-    // limit go to cut(); any other entry is a failure to read, thrown as
+    // limit go to partial(); any other entry is a failure to read, thrown as
     // Error(kUnreachable) starting with `what`.
     void takeLog(const QString& what);
-    // The lists cut short (what was read of them is used), one line each.
-    const QStringList& cut() const { return cut_; }
+    // What was read only in part, one line each: lists cut short at the size
+    // limit (what was read of them is used), referrals not followed.
+    const QStringList& partial() const { return partial_; }
 
 private:
     // Throws Error(kRefused) naming the organisation's servers when the chosen
@@ -96,7 +97,7 @@ private:
     std::unique_ptr<engine::StoreLoad> load_;
     std::optional<engine::ChangeReport> report_;
     QString runLog_;
-    QStringList cut_;
+    QStringList partial_;
     QString serverName_;
 };
 
