@@ -15,6 +15,18 @@ if(TARGET tavimor-store)
   install(TARGETS tavimor-store RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   list(APPEND tavimor_installed tavimor-store)
 endif()
+if(TARGET tavimorctl)
+  install(TARGETS tavimorctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimorctl.bash-completion
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tavimorctl)
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/tavimorctl.1.in ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1 @ONLY)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1.gz
+                     COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1
+                     DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1)
+  add_custom_target(tavimorctl_manual DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  list(APPEND tavimor_installed tavimorctl tavimorctl_manual)
+endif()
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor.svg

@@ -15,8 +15,9 @@ namespace {
 
 class LiveServices : public StoreServices {
 public:
-    LiveServices(StoreLoad& s, platform::system::SystemProbes& probes, const users::UserListModels* list)
-        : s_(s), list_(list), targets_(liveTargets(s.g, s.log, s.prompt, probes)) {}
+    LiveServices(StoreLoad& s, platform::system::SystemProbes& probes, const users::UserListModels* list,
+                 std::function<void(const ChangeReport&)> onReport)
+        : s_(s), list_(list), targets_(liveTargets(s.g, s.log, s.prompt, probes)), onReport_(std::move(onReport)) {}
 
     bool checkRegItem(const QString& mailboxDn, QString* tag) override {
         store::RegistrationContext reg{s_.g, s_.log, [tag] { return tag ? *tag : QString(); },
@@ -34,6 +35,7 @@ public:
         const ChangeEnv env{s_.g, s_.form, s_.prompt, s_.log, s_.ui.txtIdent->text(), s_.ui.txtPwd->text()};
         const ChangeReport report = runChange(planChange(s_.panel, facts), facts, s_.panel, *targets_, env);
         result = report.result;
+        if (onReport_) onReport_(report);
         return report.started;
     }
 
@@ -41,13 +43,15 @@ private:
     StoreLoad& s_;
     const users::UserListModels* list_;
     std::unique_ptr<ChangeTargets> targets_;
+    std::function<void(const ChangeReport&)> onReport_;
 };
 
 }  // namespace
 
 std::shared_ptr<StoreServices> liveServices(StoreLoad& load, platform::system::SystemProbes& probes,
-                                            const users::UserListModels* list) {
-    return std::make_shared<LiveServices>(load, probes, list);
+                                            const users::UserListModels* list,
+                                            std::function<void(const ChangeReport&)> onReport) {
+    return std::make_shared<LiveServices>(load, probes, list, std::move(onReport));
 }
 
 ChangeFacts changeFacts(const StoreLoad& s, const users::UserListModels* list) {

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace platform::system {
@@ -19,6 +20,7 @@ struct UserListModels;
 namespace engine {
 
 struct StoreLoad;
+struct ChangeReport;
 
 class StoreServices {
 public:
@@ -37,9 +39,11 @@ public:
 // The real services of `load`: the store's registration item, the directory's
 // classification, and Change planned from the panel model and `facts` and run
 // against the catalog, the directory and the store. `list` gives the user
-// list's order (without it, the model's order).
+// list's order (without it, the model's order). `onReport`, when set, is told
+// what each Change did, step by step, before the store is loaded again.
 std::shared_ptr<StoreServices> liveServices(StoreLoad& load, platform::system::SystemProbes& probes,
-                                            const users::UserListModels* list);
+                                            const users::UserListModels* list,
+                                            std::function<void(const ChangeReport&)> onReport = {});
 
 // What a Change plan is made from besides the panel model: the user list's
 // staged rows as the administrator sees them, the other stores' tags, and
