@@ -2,7 +2,8 @@
 // The hosted application of the event sink: whether it exists, its removal, and
 // its installation with the sink library of the current directory. Each routine
 // opens its own catalog and releases it before returning; a failure ends the
-// routine and writes one entry without context to the error log.
+// routine and writes one entry without context to the error log. Each removal
+// and installation is kept in the audit trail, done or failed.
 
 #include "state/Forward.h"
 
@@ -40,7 +41,9 @@ public:
 
 private:
     template <typename Steps>
-    bool run(Steps&& steps);
+    bool run(Steps&& steps, QString* failure = nullptr);
+    // The audit trail's entry of a write of the application `appName`.
+    void audit(const QString& appName, const QString& before, const QString& after, bool done, const QString& failure);
 
     state::ErrorLog& log_;
     const state::Globals& globals_;

@@ -2,6 +2,8 @@
 #include "engine/ChangeRun.h"
 
 #include "complus/ComPlus.h"
+#include "platform/audit/Trail.h"
+#include "platform/directory/Directory.h"
 #include "platform/exchange/MailboxStoreDB.h"
 #include "state/Globals.h"
 #include "store/Registration.h"
@@ -48,6 +50,9 @@ public:
     void createRegItem(const QString& mailboxDn, const QString& forwarding, bool both) override {
         store::CreateRegItem(registration(), mailboxDn, forwarding, both);
     }
+
+    QString signedInAs() override { return platform::directory::signedInAs(g_.strLDAPRoot); }
+    QString audit(const platform::audit::Entry& entry) override { return platform::audit::record(entry); }
 
 private:
     complus::ComPlus comPlus() { return complus::ComPlus(log_, g_, probes_); }

@@ -133,6 +133,14 @@ struct Targets : ChangeTargets {
         calls << "Create(" + dn + "," + fwd + "," + (both ? "both" : "") + ")";
         items.insert(dn.toLower());
     }
+    int asked = 0;  // signedInAs
+    QStringList trail;  // the audit entries, as text
+    QString signedInAs() override { return ++asked, "dn:CN=Admin"; }
+    QString audit(const platform::audit::Entry& e) override {
+        trail << e.who + " " + e.action + " " + e.object + ": " + e.before + " -> " + e.after +
+                     (e.done ? " done" : " failed: " + e.error);
+        return {};
+    }
 };
 
 struct Change : ::testing::Test {
