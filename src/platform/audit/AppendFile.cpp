@@ -55,7 +55,11 @@ bool writeAll(int fd, const char* data, size_t size) {
 
 QString appendLine(const QString& path, const QByteArray& line, bool ownOnly) {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+    // Read access only serves to see how the file ends; a file this user may
+    // only write to is appended to all the same.
+    const int flags = O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+    int fd = ::open(name.constData(), O_RDWR | flags, 0600);
+    if (fd < 0 && errno == EACCES) fd = ::open(name.constData(), O_WRONLY | flags, 0600);
     if (fd < 0) {
         if (errno == ELOOP) return QStringLiteral("The audit file %1 is a symbolic link; refused.").arg(path);
         if (errno == ENXIO) return QStringLiteral("The audit file %1 is not a regular file; refused.").arg(path);

@@ -1,0 +1,201 @@
+// The audit trail: entries as JSON lines and text lines that no value can break
+// or forge, the append-only file refusing what is not a regular file, and the
+// trail read back through the command, from the files where no journal runs.
+#include "platform/audit/AppendFile.h"
+#include "platform/audit/AuditCommand.h"
+#include "platform/audit/Trail.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform::audit;
+
+namespace {
+
+Entry entry(const QString& object, const QString& before, const QString& after, const QDateTime& when = {}) {
+    Entry e;
+    e.when = when;
+    e.who = "dn:CN=Admin,CN=Users,DC=tavimor,DC=lab";
+    e.action = kMarker;
+    e.object = object;
+    e.before = before;
+    e.after = after;
+    e.done = true;
+    return e;
+}
+
+const QDateTime kNoon(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC);
+
+TEST(AuditEntry, HostileValuesStayInTheirFieldOnOneLine) {
+    const QString forged = "x\"}\n{\"id\":\"f\",\"action\":\"catalog\",\"result\":\"done\"";
+    const QString values[] = {forged, QString("a\\x0a\tb\r") + QChar(0) + QChar(0x1f) + QChar(0x7f),
+                              QString("Zoë ") + QChar(0x2028) + "ü 名", "###NoArcIn"};
+    for (const QString& v : values) {
+        SCOPED_TRACE(v.toStdString());
+        Entry e = entry(v, v, v, kNoon);
+        e.id = e.who = e.account = e.program = e.error = v;
+        e.done = false;
+        const QByteArray json = jsonLine(e);
+        EXPECT_FALSE(json.contains('\n') || json.contains('\r') || json.contains('\0'));
+        EXPECT_EQ(parseJsonLine(json), std::optional<Entry>(e));
+        const QString text = textLine(e);
+        for (const QChar c : text) EXPECT_TRUE(c.unicode() >= 0x20 && c.unicode() != 0x7f && c != QChar(0x2028));
+        EXPECT_EQ(text.count(u'"'), 2 * 8) << text.toStdString();  // eight quoted values, none ended early
+        EXPECT_EQ(unescaped(escaped(v)), v);
+    }
+    EXPECT_EQ(textLine(entry("a@x", "###NoArcIn", "", kNoon)),
+              "2026-12-07T12:00:00.000Z \"\" \"dn:CN=Admin,CN=Users,DC=tavimor,DC=lab\" \"\" \"marker\" \"a@x\": "
+              "\"###NoArcIn\" -> (none) done");
+    EXPECT_EQ(parseJsonLine("{\"action\":\"marker\",\"result\":\"maybe\",\"time\":\"2026-12-07T12:00:00Z\"}"),
+              std::nullopt);
+}
+
+class AuditFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        set("XDG_STATE_HOME", dir.filePath("state"));
+        set("TAVIMOR_AUDIT_FILE", {});
+    }
+    void TearDown() override {
+        for (auto it = saved.rbegin(); it != saved.rend(); ++it)
+            it->second.isNull() ? qunsetenv(it->first) : qputenv(it->first, it->second);
+    }
+    void set(const char* name, const QString& value) {
+        saved.emplace_back(name, qgetenv(name));
+        value.isNull() ? qunsetenv(name) : qputenv(name, value.toUtf8());
+    }
+    int command(const QStringList& args, QString& out, QString& err) {
+        out.clear(), err.clear();
+        QTextStream o(&out), e(&err);
+        const int rc = auditCommand(QStringList{"audit"} + args, o, e);
+        o.flush(), e.flush();
+        return rc;
+    }
+    QTemporaryDir dir;
+    std::vector<std::pair<const char*, QByteArray>> saved;
+};
+
+// The file is created 0600 and appended to; a symbolic link, a FIFO (with no
+// reader: the open must not wait) or a folder in its place is refused and left
+// as it is; a last line left unfinished is ended before the next.
+TEST_F(AuditFiles, TheFileIsAppendedToOnlyWhenItIsARegularFile) {
+    const QString file = dir.filePath("audit.jsonl");
+    ASSERT_EQ(appendLine(file, "one", false), "");
+    ASSERT_EQ(appendLine(file, "two", false), "");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("half");
+    f.close();
+    ASSERT_EQ(appendLine(file, "three", false), "");
+    QStringList lines;
+    EXPECT_TRUE(readLines(file, [&](QByteArrayView l) { lines << QString::fromUtf8(l); }, nullptr));
+    EXPECT_EQ(lines, (QStringList{"one", "two", "half", "three"}));
+
+    const QString link = dir.filePath("link"), fifo = dir.filePath("fifo"), folder = dir.filePath("folder");
+    ASSERT_EQ(::symlink(QFile::encodeName(file).constData(), QFile::encodeName(link).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const QString& path : {link, fifo, folder}) {
+        SCOPED_TRACE(path.toStdString());
+        const QString problem = appendLine(path, "forged", false);
+        EXPECT_TRUE(problem.contains(path) && (problem.contains("refused") || problem.contains("directory")))
+            << problem.toStdString();
+        QString why;
+        EXPECT_FALSE(readLines(path, [](QByteArrayView) {}, &why));
+        EXPECT_FALSE(why.isEmpty());
+    }
+    EXPECT_EQ(QFileInfo(file).size(), QByteArray("one\ntwo\nhalf\nthree\n").size());
+}
+
+// Where no journal runs (this machine and the CI machines have none) the entry
+// goes to the per-user file, or to TAVIMOR_AUDIT_FILE when that takes it; the
+// command reads both back, each entry once, oldest first, from --since on.
+TEST_F(AuditFiles, TheTrailIsKeptWithoutAJournalAndReadBackByTheCommand) {
+    if (::access("/run/systemd/journal/socket", F_OK) == 0) GTEST_SKIP() << "a journal runs here";
+    ASSERT_EQ(record(entry("old@x", "", "###NoArcOut", kNoon.addDays(-2))), "");
+    const QString own = fallbackFile();
+    EXPECT_EQ(own, dir.filePath("state/tavimor/audit.jsonl"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(own).path()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    ASSERT_EQ(::stat(QFile::encodeName(own).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    const QString named = dir.filePath("named.jsonl");
+    set("TAVIMOR_AUDIT_FILE", named);
+    Entry failed = entry("CN=S,DC=x", "CN=Old,DC=x", "CN=New,DC=x", kNoon);
+    failed.action = kJournalRecipient, failed.done = false, failed.error = "Insufficient access rights.";
+    ASSERT_EQ(record(failed), "");
+    ASSERT_EQ(record(entry("new@x", "###NoArcIn", "", kNoon.addSecs(60))), "");
+    // the same entry in both files is shown once
+    QFile copy(own);
+    QStringList lines;
+    readLines(named, [&](QByteArrayView l) { lines << QString::fromUtf8(l); }, nullptr);
+    ASSERT_EQ(lines.size(), 2);
+    ASSERT_TRUE(copy.open(QIODevice::Append));
+    copy.write(lines[0].toUtf8() + "\nnot json\n");
+    copy.close();
+
+    QString out, err;
+    ASSERT_EQ(command({"--since", "2026-12-07"}, out, err), kAuditOk) << err.toStdString();
+    QStringList shown = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(shown.size(), 2) << out.toStdString();
+    EXPECT_TRUE(shown[0].endsWith("\"journal-recipient\" \"CN=S,DC=x\": \"CN=Old,DC=x\" -> \"CN=New,DC=x\" failed "
+                                  "\"Insufficient access rights.\"")) << shown[0].toStdString();
+    EXPECT_TRUE(shown[1].contains("\"new@x\": \"###NoArcIn\" -> (none) done")) << shown[1].toStdString();
+
+    ASSERT_EQ(command({"--json"}, out, err), kAuditOk);
+    const QJsonArray all = QJsonDocument::fromJson(out.toUtf8()).array();
+    ASSERT_EQ(all.size(), 3) << out.toStdString();
+    EXPECT_EQ(all[0]["object"].toString(), "old@x");
+    EXPECT_EQ(all[1]["result"].toString(), "failed");
+    EXPECT_EQ(all[2]["time"].toString(), "2026-12-07T12:01:00.000Z");
+    EXPECT_EQ(all[0].toObject().keys(),
+              (QStringList{"account", "action", "after", "before", "error", "id", "object", "program", "result",
+                           "time", "who"}));
+
+    // a file that cannot be read: what could be read is shown, and the exit says so
+    ASSERT_TRUE(QFile::remove(named));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(named).constData(), 0600), 0);
+    EXPECT_EQ(command({}, out, err), kAuditUnreadable);
+    EXPECT_EQ(out.count('\n'), 2);  // the per-user file's two
+    EXPECT_TRUE(err.contains(named)) << err.toStdString();
+    // ... and an entry it refuses still goes to the per-user file
+    EXPECT_TRUE(record(entry("late@x", "", "x", kNoon.addDays(1))).contains("not a regular file"));
+    EXPECT_EQ(command({"--since", "2026-12-08T00:00:00Z"}, out, err), kAuditUnreadable);
+    EXPECT_TRUE(out.contains("\"late@x\"")) << out.toStdString();
+}
+
+TEST_F(AuditFiles, SinceAndUsage) {
+    const QDateTime now(QDate(2026, 12, 7), QTime(8, 30), Qt::UTC);
+    const struct { const char* text; QDateTime at; } times[] = {
+        {"2026-12-07", QDateTime(QDate(2026, 12, 7), QTime(0, 0), Qt::UTC)},
+        {"2026-12-07T06:15", QDateTime(QDate(2026, 12, 7), QTime(6, 15), Qt::UTC)},
+        {"2026-12-07T08:00:00+01:00", QDateTime(QDate(2026, 12, 7), QTime(7, 0), Qt::UTC)},
+        {"-90s", now.addSecs(-90)}, {"-1h", now.addSecs(-3600)}, {"-7d", now.addDays(-7)},
+        {"yesterday", {}}, {"-1w", {}}, {"2026-13-01", {}}, {"", {}},
+    };
+    for (const auto& t : times) EXPECT_EQ(parseSince(t.text, now).value_or(QDateTime()), t.at) << t.text;
+    QString out, err;
+    for (const QStringList& args : {QStringList{"--since", "soon"}, QStringList{"--bogus"}, QStringList{"extra"},
+                                    QStringList{"--since"}}) {
+        EXPECT_EQ(command(args, out, err), kAuditUsage) << args.join(' ').toStdString();
+        EXPECT_FALSE(err.isEmpty());
+        EXPECT_TRUE(out.isEmpty());
+    }
+    EXPECT_EQ(command({"--help"}, out, err), kAuditOk);
+    EXPECT_TRUE(out.contains("--since <TIME>"));
+}
+
+}  // namespace
