@@ -17,15 +17,14 @@ using namespace testing_support;
 
 namespace {
 
-class AuditWindowLab : public WindowLabTest {};
+using AuditWindowLab = WindowLabTest;
 
 TEST_F(AuditWindowLab, ChangeLeavesAnEntryForEachWriteWithBeforeAndAfter) {
     const QString storeName = "Mailbox Store (" + labEnv("LAB_EXCHANGE_SERVER") + ")";
     const QString store = storeDn("First Storage Group", storeName);
     const QString archive = "CN=Journal Archive,OU=Journal," + labBase();
-    const QString freeText = userDn("marker.freetext");
     attributes.keep(store, kJournalRecipient);
-    attributes.keep(freeText, "extensionAttribute10");
+    attributes.keep(userDn("marker.freetext"), "extensionAttribute10");
     registered << archive;
     const QString trail = catalogDir.filePath("audit.jsonl");
     environment.set("TAVIMOR_AUDIT_FILE", trail.toUtf8());
@@ -54,15 +53,13 @@ TEST_F(AuditWindowLab, ChangeLeavesAnEntryForEachWriteWithBeforeAndAfter) {
         byAction.insert(v["action"].toString() + ' ' + v["object"].toString(), v.toObject());
     const QJsonObject marker = byAction.value("marker " + mailOf("marker.freetext"));
     EXPECT_EQ(marker["before"].toString(), "free text###NoArcOut") << out.toStdString();
-    EXPECT_EQ(marker["after"].toString(), "free text###NoArcIn###NoArcOut");
-    EXPECT_EQ(marker["result"].toString(), "done");
+    EXPECT_EQ(marker["after"].toString() + marker["result"].toString(), "free text###NoArcIn###NoArcOutdone");
     EXPECT_EQ(marker["program"].toString(), "lab_gui");
     // the identity the directory answers "Who am I?" with for the bind
     EXPECT_TRUE(marker["who"].toString().contains("Administrator", Qt::CaseInsensitive)) << out.toStdString();
     const QJsonObject recipient = byAction.value("journal-recipient " + store);
     EXPECT_EQ(recipient["before"].toString(), "");
-    EXPECT_EQ(recipient["after"].toString().toLower(), archive.toLower());
-    EXPECT_EQ(recipient["result"].toString(), "done");
+    EXPECT_EQ((recipient["after"].toString() + recipient["result"].toString()).toLower(), archive.toLower() + "done");
     const QJsonObject catalog = byAction.value("catalog Tavimor");
     EXPECT_EQ(catalog["before"].toString(), "absent");
     EXPECT_TRUE(catalog["after"].toString().startsWith("installed, library ")) << out.toStdString();
