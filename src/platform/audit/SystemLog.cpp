@@ -45,7 +45,7 @@ QString journalField(sd_journal* j, const char* name) {
 bool sendToJournal(const Entry& e) {
     if (::access(kJournalSocket, F_OK) != 0) return false;
     std::vector<QByteArray> fields;
-    fields.push_back(field("MESSAGE", textLine(e)));
+    fields.push_back(QByteArray("MESSAGE=") + textLine(e).toUtf8());  // escaped already
     fields.push_back(QByteArray("SYSLOG_IDENTIFIER=") + kIdentifier);
     fields.push_back(QByteArray("PRIORITY=") + QByteArray::number(e.done ? LOG_NOTICE : LOG_WARNING));
     fields.push_back(QByteArray("SYSLOG_FACILITY=") + QByteArray::number(LOG_AUTHPRIV >> 3));

@@ -17,7 +17,7 @@
 namespace platform::audit {
 namespace {
 
-QString localAccount() {
+QString lookUpAccount() {
     const uid_t uid = ::geteuid();
     passwd entry{};
     passwd* found = nullptr;
@@ -25,6 +25,12 @@ QString localAccount() {
     if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
         return QString::fromLocal8Bit(found->pw_name);
     return QString::number(uid);
+}
+
+// Looked up once: a Change of many users writes one entry each.
+const QString& localAccount() {
+    static const QString account = lookUpAccount();
+    return account;
 }
 
 QString programName() { return QString::fromLocal8Bit(program_invocation_short_name); }
