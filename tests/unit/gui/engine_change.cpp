@@ -296,10 +296,6 @@ TEST_F(Change, UntickAfterAPickDropsThePick) {
     EXPECT_EQ(m.store().tag, "CN=Other");
 }
 
-}  // namespace
-
-namespace {
-
 // Every write of the run is kept in the audit trail with the plan's before and
 // after, done or failed; who the writes are made as is asked once; what is not
 // written (a mailbox without an item) leaves no entry.
