@@ -61,20 +61,13 @@ QStringList lines(const QString& path, QString* problem = nullptr) {
     return read;
 }
 
+// Each test has a folder of its own for the per-user file, and no named file.
 class AuditFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        set("XDG_STATE_HOME", dir.filePath("state"));
-        set("TAVIMOR_AUDIT_FILE", {});
-    }
-    void TearDown() override {
-        for (auto it = saved.rbegin(); it != saved.rend(); ++it)
-            it->second.isNull() ? qunsetenv(it->first) : qputenv(it->first, it->second);
-    }
-    void set(const char* name, const QString& value) {
-        saved.emplace_back(name, qgetenv(name));
-        qputenv(name, value.toUtf8());
+        qputenv("XDG_STATE_HOME", dir.filePath("state").toUtf8());
+        qunsetenv("TAVIMOR_AUDIT_FILE");
     }
     int command(const QStringList& args, QString& out, QString& err) {
         out.clear(), err.clear();
@@ -82,7 +75,6 @@ protected:
         return auditCommand(QStringList{"audit"} + args, o, e);
     }
     QTemporaryDir dir;
-    std::vector<std::pair<const char*, QByteArray>> saved;
 };
 
 // The file is created 0600 and appended to; a symbolic link, a FIFO (with no
@@ -122,7 +114,7 @@ TEST_F(AuditFiles, TheTrailIsKeptWithoutAJournalAndReadBackByTheCommand) {
     EXPECT_EQ(mode(QFileInfo(own).path()), 0700u);
     EXPECT_EQ(mode(own), 0600u);
     const QString named = dir.filePath("named.jsonl");
-    set("TAVIMOR_AUDIT_FILE", named);
+    qputenv("TAVIMOR_AUDIT_FILE", named.toUtf8());
     Entry failed = entry("CN=S,DC=x", "CN=Old,DC=x", "CN=New,DC=x", kNoon);
     failed.action = kJournalRecipient, failed.done = false, failed.error = "Insufficient access rights.";
     ASSERT_EQ(record(failed), "");
