@@ -92,7 +92,7 @@ bool ComPlus::CheckComPlusApp(const QString& appName, QString& identity) {
     return found;
 }
 
-void ComPlus::RemoveComPlusApp(const QString& appName) {
+QString ComPlus::RemoveComPlusApp(const QString& appName) {
     QString before, failure;
     const bool ok = run([&] {
         withApplication(openCatalog_, appName, [&](Catalog&, CatalogCollection& apps, int index) {
@@ -103,6 +103,7 @@ void ComPlus::RemoveComPlusApp(const QString& appName) {
     }, &failure);
     // Without such an application nothing was written.
     if (!before.isEmpty() || !ok) audit(appName, before, QStringLiteral("absent"), ok, failure);
+    return failure;
 }
 
 int16_t ComPlus::InstallComPlusApp(const QString& appName, const QString& identity, const QString& password,

@@ -32,8 +32,9 @@ public:
     // True when an application of that name exists (letter case ignored); then
     // `identity` receives its "Identity". Otherwise `identity` is left as it was.
     bool CheckComPlusApp(const QString& appName, QString& identity);
-    // Removes the first application of that name.
-    void RemoveComPlusApp(const QString& appName);
+    // Removes the first application of that name: "" when it was removed or
+    // there is none, else the failure (logged).
+    QString RemoveComPlusApp(const QString& appName);
     // Creates the application and installs the sink library into it: 1 on
     // success, -1 on failure (steps already done stay done).
     int16_t InstallComPlusApp(const QString& appName, const QString& identity, const QString& password,

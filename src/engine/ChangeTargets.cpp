@@ -2,6 +2,7 @@
 #include "engine/ChangeRun.h"
 
 #include "complus/ComPlus.h"
+#include "platform/ComError.h"
 #include "platform/audit/Trail.h"
 #include "platform/directory/Directory.h"
 #include "platform/exchange/MailboxStoreDB.h"
@@ -21,7 +22,11 @@ public:
     LiveTargets(state::Globals& g, state::ErrorLog& log, state::Prompt& prompt, platform::system::SystemProbes& probes)
         : g_(g), log_(log), prompt_(prompt), probes_(probes) {}
 
-    void removeComPlus() override { comPlus().RemoveComPlusApp(kApplication); }
+    // A removal that failed is a step not done (the catalog's routine logged why).
+    void removeComPlus() override {
+        if (const QString failure = comPlus().RemoveComPlusApp(kApplication); !failure.isEmpty())
+            throw platform::ComError(platform::hr::Fail, failure);
+    }
     int16_t installComPlus(const QString& identity, const QString& password) override {
         return comPlus().InstallComPlusApp(kApplication, identity, password, QString());
     }
