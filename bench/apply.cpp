@@ -40,6 +40,9 @@ struct DirectoryOnly : engine::ChangeTargets {
     bool regItemExists(const QString&) override { return false; }
     void removeRegItem(const QString&) override {}
     void createRegItem(const QString&, const QString&, bool) override {}
+    // The audit trail as the program keeps it: its cost is part of the apply.
+    QString signedInAs() override { return live->signedInAs(); }
+    QString audit(const platform::audit::Entry& entry) override { return live->audit(entry); }
     std::unique_ptr<engine::ChangeTargets> live;
 };
 

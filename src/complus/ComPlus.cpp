@@ -5,6 +5,8 @@
 #include "complus/SinkLibrary.h"
 #include "complus/WindowsVersion.h"
 #include "platform/ComError.h"
+#include "platform/audit/Trail.h"
+#include "platform/directory/Directory.h"
 #include "platform/complus/Catalog.h"
 #include "platform/system/SystemProbes.h"
 
@@ -46,18 +48,36 @@ ComPlus::ComPlus(state::ErrorLog& log, const state::Globals& globals, platform::
 // Runs the steps with one handler: the catalog objects the steps hold are
 // released while the failure unwinds, then one entry is written.
 template <typename Steps>
-bool ComPlus::run(Steps&& steps) {
+bool ComPlus::run(Steps&& steps, QString* failure) {
+    int32_t number = platform::hr::Fail;
+    QString description = QStringLiteral("Unspecified error");
     try {
         steps();
         return true;
     } catch (const platform::ComError& e) {
-        log_.logWithContext(QString(), e.number(), e.description());
+        number = e.number();
+        description = e.description();
     } catch (const std::exception& e) {
-        log_.logWithContext(QString(), platform::hr::Fail, QString::fromUtf8(e.what()));
+        description = QString::fromUtf8(e.what());
     } catch (...) {
-        log_.logWithContext(QString(), platform::hr::Fail, QStringLiteral("Unspecified error"));
     }
+    log_.logWithContext(QString(), number, description);
+    if (failure) *failure = description;
     return false;
+}
+
+void ComPlus::audit(const QString& appName, const QString& before, const QString& after, bool done,
+                    const QString& failure) {
+    platform::audit::Entry entry;
+    entry.who = globals_.strLDAPRoot.isEmpty() ? QString() : platform::directory::signedInAs(globals_.strLDAPRoot);
+    entry.action = QString::fromLatin1(platform::audit::kCatalog);
+    entry.object = appName;
+    entry.before = before;
+    entry.after = after;
+    entry.done = done;
+    entry.error = failure;
+    if (const QString problem = platform::audit::record(entry); !problem.isEmpty())
+        log_.logWithContext(QString(), platform::hr::Fail, QStringLiteral("The audit trail could not be kept: ") + problem);
 }
 
 bool ComPlus::CheckComPlusApp(const QString& appName, QString& identity) {
@@ -72,22 +92,30 @@ bool ComPlus::CheckComPlusApp(const QString& appName, QString& identity) {
     return found;
 }
 
-void ComPlus::RemoveComPlusApp(const QString& appName) {
-    run([&] {
-        withApplication(openCatalog_, appName, [](Catalog&, CatalogCollection& apps, int index) {
+QString ComPlus::RemoveComPlusApp(const QString& appName) {
+    QString before, failure;
+    const bool ok = run([&] {
+        withApplication(openCatalog_, appName, [&](Catalog&, CatalogCollection& apps, int index) {
+            before = QStringLiteral("installed, ID ") + apps.Item(index).Key();
             apps.Remove(index);
             apps.SaveChanges();
         });
-    });
+    }, &failure);
+    // Without such an application nothing was written.
+    if (!before.isEmpty() || !ok) audit(appName, before, QStringLiteral("absent"), ok, failure);
+    return failure;
 }
 
 int16_t ComPlus::InstallComPlusApp(const QString& appName, const QString& identity, const QString& password,
                                    const QString& constructorString) {
     const bool windows2000 = isWindows2000(globals_.strWindowsVersion);
+    const QString library = sinkLibraryPath(probes_.libraryFolder(), appName);
+    QString before, identityUsed, failure;
     const bool ok = run([&] {
         auto catalog = openCatalog_();
         CatalogCollection apps = catalog->GetCollection(kApplications);
         apps.Populate();
+        before = indexOfApplication(apps, appName) >= 0 ? QStringLiteral("installed") : QStringLiteral("absent");
         CatalogObject app = apps.Add();
         app.SetValue(QStringLiteral("Name"), appName);
         app.SetValue(QStringLiteral("ApplicationAccessChecksEnabled"), false);
@@ -96,14 +124,14 @@ int16_t ComPlus::InstallComPlusApp(const QString& appName, const QString& identi
         if (windows2000 && !account.isEmpty() && !secret.isEmpty()) {
             app.SetValue(QStringLiteral("Identity"), account);
             app.SetValue(QStringLiteral("Password"), secret);
+            identityUsed = account;
         }
         apps.SaveChanges();
 
         // The new application is addressed by its ID: another application of
         // the same name may still be in the catalog.
         const QString appId = app.Key();
-        catalog->InstallComponent(appId, sinkLibraryPath(probes_.libraryFolder(), appName), QString(),
-                                  QString());
+        catalog->InstallComponent(appId, library, QString(), QString());
         catalog->RefreshComponents();
         if (!windows2000)
             catalog->CreateServiceForApplication(appId, appName, QStringLiteral("SERVICE_AUTO_START"),
@@ -123,7 +151,12 @@ int16_t ComPlus::InstallComPlusApp(const QString& appName, const QString& identi
             components.SaveChanges();
             break;
         }
-    });
+    }, &failure);
+    // The account's name is kept, never its password.
+    audit(appName, before,
+          QStringLiteral("installed, library %1%2")
+              .arg(library, identityUsed.isEmpty() ? QString() : QStringLiteral(", identity ") + identityUsed),
+          ok, failure);
     return ok ? 1 : -1;
 }
 

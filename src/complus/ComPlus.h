@@ -2,7 +2,8 @@
 // The hosted application of the event sink: whether it exists, its removal, and
 // its installation with the sink library of the current directory. Each routine
 // opens its own catalog and releases it before returning; a failure ends the
-// routine and writes one entry without context to the error log.
+// routine and writes one entry without context to the error log. Each removal
+// and installation is kept in the audit trail, done or failed.
 
 #include "state/Forward.h"
 
@@ -31,8 +32,9 @@ public:
     // True when an application of that name exists (letter case ignored); then
     // `identity` receives its "Identity". Otherwise `identity` is left as it was.
     bool CheckComPlusApp(const QString& appName, QString& identity);
-    // Removes the first application of that name.
-    void RemoveComPlusApp(const QString& appName);
+    // Removes the first application of that name: "" when it was removed or
+    // there is none, else the failure (logged).
+    QString RemoveComPlusApp(const QString& appName);
     // Creates the application and installs the sink library into it: 1 on
     // success, -1 on failure (steps already done stay done).
     int16_t InstallComPlusApp(const QString& appName, const QString& identity, const QString& password,
@@ -40,7 +42,9 @@ public:
 
 private:
     template <typename Steps>
-    bool run(Steps&& steps);
+    bool run(Steps&& steps, QString* failure = nullptr);
+    // The audit trail's entry of a write of the application `appName`.
+    void audit(const QString& appName, const QString& before, const QString& after, bool done, const QString& failure);
 
     state::ErrorLog& log_;
     const state::Globals& globals_;

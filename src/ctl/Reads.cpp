@@ -1,4 +1,4 @@
-// The read commands: stores, users, report.
+// The read commands: stores, users, report, audit.
 
 #include "ctl/Commands.h"
 #include "ctl/Exit.h"
@@ -6,6 +6,7 @@
 #include "ctl/Session.h"
 #include "ctl/StoreView.h"
 #include "platform/ComError.h"
+#include "platform/audit/AuditCommand.h"
 #include "platform/exchange/ExchangeServer.h"
 #include "platform/exchange/MailboxStoreDB.h"
 #include "platform/exchange/StorageGroup.h"
@@ -26,6 +27,21 @@ void jsonOption(QCommandLineParser& p) { p.addOption({QStringLiteral("json"), QS
 void jsonOrCsvOptions(QCommandLineParser& p) {
     jsonOption(p);
     p.addOption({QStringLiteral("csv"), QStringLiteral("Print CSV, with a header line.")});
+}
+
+void auditOptions(QCommandLineParser& p) {
+    jsonOption(p);
+    p.addOption({QStringLiteral("since"),
+                  QStringLiteral("Entries from TIME on: ISO 8601 (UTC without a zone) or -N[smhd]."),
+                  QStringLiteral("TIME")});
+}
+
+// The trail is read by the audit layer, which needs no directory.
+int audit(Invocation& in) {
+    QStringList args{QStringLiteral("audit")};
+    if (in.parser.isSet(QStringLiteral("since"))) args << QStringLiteral("--since") << in.parser.value(QStringLiteral("since"));
+    if (in.parser.isSet(QStringLiteral("json"))) args << QStringLiteral("--json");
+    return platform::audit::auditCommand(args, in.out, in.err);
 }
 
 Format formatOf(const QCommandLineParser& p) {
@@ -113,6 +129,10 @@ std::vector<Command> readCommands() {
          QStringLiteral("Every user of the organisation who is excluded from journaling in either direction, with "
                         "server, storage group and store."),
          QString(), 0, 0, false, jsonOrCsvOptions, report},
+        {QStringLiteral("audit"), QString(),
+         QStringLiteral("The audit trail: every write the window and tavimorctl made, with who, when, the object, "
+                        "before -> after, and done or failed. Exit 1 when part of the trail could not be read."),
+         QString(), 0, 0, false, auditOptions, audit},
     };
 }
 

@@ -1,5 +1,6 @@
 #include "engine/ChangeRun.h"
 
+#include "engine/ChangeAudit.h"
 #include "platform/ComError.h"
 #include "state/ErrorLog.h"
 #include "state/Globals.h"
@@ -55,6 +56,21 @@ private:
     void outcome(const ChangeStep& s, const std::optional<Failure>& failure) {
         outcome(s, !failure, failure ? failure->description : QString());
     }
+    // A write's outcome, also kept in the audit trail.
+    void wrote(const ChangeStep& s, bool done, const QString& why = {}) {
+        outcome(s, done, why);
+        platform::audit::Entry entry = auditEntry(s, done, why);
+        if (!who_) who_ = t_.signedInAs();
+        entry.who = *who_;
+        const QString problem = t_.audit(entry);
+        if (!problem.isEmpty() && !auditFailed_)
+            env_.log.logWithContext(QString(), platform::hr::Fail,
+                                    QStringLiteral("The audit trail could not be kept: ") + problem);
+        auditFailed_ = auditFailed_ || !problem.isEmpty();
+    }
+    void wrote(const ChangeStep& s, const std::optional<Failure>& failure) {
+        wrote(s, !failure, failure ? failure->description : QString());
+    }
 
     void runStep(size_t i) {
         const ChangeStep& s = steps_[i];
@@ -84,7 +100,7 @@ private:
             return outcome(s, true);
         case Kind::RemoveOldRegistration: {
             const std::optional<bool> exists = regItemExists(s);
-            if (exists && *exists) return outcome(s, attempt([&] { t_.removeRegItem(s.target); }));
+            if (exists && *exists) return wrote(s, attempt([&] { t_.removeRegItem(s.target); }));
             if (exists) return outcome(s, false, QStringLiteral("it holds none"));
             return;
         }
@@ -98,7 +114,7 @@ private:
             if (!currentItemKnown(s)) return;
             if (!*exists_) return outcome(s, false, QStringLiteral("it holds none"));
             if (s.shared && !agreed_) return outcome(s, false, QStringLiteral("answered No"));
-            outcome(s, attempt([&] { t_.removeRegItem(s.target); }));
+            wrote(s, attempt([&] { t_.removeRegItem(s.target); }));
             exists_ = regItemExists(s);
             unreadable_ = !exists_;
             return;
@@ -110,7 +126,7 @@ private:
                 return outcome(s, false, QStringLiteral("the COM+ application is not installed"));
             if (!s.needed && !userUnwritten_)
                 return outcome(s, false, QStringLiteral("every listed user is fully journaled"));
-            return outcome(s, attempt([&] { t_.createRegItem(s.target, s.forwarding, s.both); }));
+            return wrote(s, attempt([&] { t_.createRegItem(s.target, s.forwarding, s.both); }));
         case Kind::Marker:
             return;
         }
@@ -122,7 +138,10 @@ private:
     void writeRecipient(size_t i) {
         const ChangeStep s = steps_[i];
         const auto failure = attempt([&] { t_.saveJournalRecipient(s.target, s.recipient); });
-        outcome(s, failure);
+        if (s.recipient.kind == JournalRecipientChange::Kind::Keep)
+            outcome(s, failure);  // nothing is written
+        else
+            wrote(s, failure);
         if (!failure) {
             m_.setTag(s.after);
             return;
@@ -152,16 +171,16 @@ private:
             answered = index + 1;
             if (!unreachable && a.result > 0) {
                 written << s.target;
-                return outcome(s, true);
+                return wrote(s, true);
             }
             notWritten << s.target;
             userUnwritten_ = true;
-            if (unreachable) return outcome(s, false, QStringLiteral("not tried: the directory is unreachable"));
+            if (unreachable) return wrote(s, false, QStringLiteral("not tried: the directory is unreachable"));
             const int32_t number = a.number != 0 ? a.number : platform::hr::Fail;
             const QString why = a.number != 0 ? a.description : QStringLiteral("Not written.");
             env_.log.logWithContext(s.target, number, why);
             unreachable = number == platform::hr::ServerDown;
-            outcome(s, false, why);
+            wrote(s, false, why);
         };
         const auto failure = attempt([&] { t_.writeMarkers(writes, answer); });
         for (size_t k = answered; k < writes.size(); ++k)
@@ -215,6 +234,8 @@ private:
     bool unreadable_ = false;     // ... could not be read
     bool agreed_ = false;         // Yes to the sharing question
     bool userUnwritten_ = false;  // some staged user was not written
+    std::optional<QString> who_;  // who the writes are made as, once asked
+    bool auditFailed_ = false;    // the trail could not keep an entry (said once)
 };
 
 }  // namespace

@@ -1,12 +1,14 @@
 #pragma once
 // Runs a change plan against the catalog, the store and the directory: the
 // steps in the plan's order, the questions where the plan asks them, each step
-// reported as done or not. Every failure of a target is a platform::ComError;
+// reported as done or not, and each write of the directory and the store kept
+// in the audit trail, done or failed. Every failure of a target is a platform::ComError;
 // a step that fails is skipped, and what depends on it follows what was written
 // (a store whose journal recipient was not written keeps its tag, a user whose
 // marker was not written keeps the registration item needed).
 
 #include "engine/ChangePlan.h"
+#include "platform/audit/Entry.h"
 #include "state/Forward.h"
 #include "users/AttributeWriter.h"
 
@@ -41,6 +43,11 @@ public:
     virtual bool regItemExists(const QString& mailboxDn) = 0;
     virtual void removeRegItem(const QString& mailboxDn) = 0;
     virtual void createRegItem(const QString& mailboxDn, const QString& forwarding, bool both) = 0;
+    // The audit trail of the writes above (the catalog keeps its own): who the
+    // directory says they are made as, asked once per run at its first write,
+    // and the entry of one write kept ("" when kept, else the problem).
+    virtual QString signedInAs() = 0;
+    virtual QString audit(const platform::audit::Entry& entry) = 0;
 };
 
 // The real targets; failures are logged to `log` where their routines log.

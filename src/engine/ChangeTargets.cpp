@@ -2,6 +2,9 @@
 #include "engine/ChangeRun.h"
 
 #include "complus/ComPlus.h"
+#include "platform/ComError.h"
+#include "platform/audit/Trail.h"
+#include "platform/directory/Directory.h"
 #include "platform/exchange/MailboxStoreDB.h"
 #include "state/Globals.h"
 #include "store/Registration.h"
@@ -19,7 +22,11 @@ public:
     LiveTargets(state::Globals& g, state::ErrorLog& log, state::Prompt& prompt, platform::system::SystemProbes& probes)
         : g_(g), log_(log), prompt_(prompt), probes_(probes) {}
 
-    void removeComPlus() override { comPlus().RemoveComPlusApp(kApplication); }
+    // A removal that failed is a step not done (the catalog's routine logged why).
+    void removeComPlus() override {
+        if (const QString failure = comPlus().RemoveComPlusApp(kApplication); !failure.isEmpty())
+            throw platform::ComError(platform::hr::Fail, failure);
+    }
     int16_t installComPlus(const QString& identity, const QString& password) override {
         return comPlus().InstallComPlusApp(kApplication, identity, password, QString());
     }
@@ -48,6 +55,9 @@ public:
     void createRegItem(const QString& mailboxDn, const QString& forwarding, bool both) override {
         store::CreateRegItem(registration(), mailboxDn, forwarding, both);
     }
+
+    QString signedInAs() override { return platform::directory::signedInAs(g_.strLDAPRoot); }
+    QString audit(const platform::audit::Entry& entry) override { return platform::audit::record(entry); }
 
 private:
     complus::ComPlus comPlus() { return complus::ComPlus(log_, g_, probes_); }

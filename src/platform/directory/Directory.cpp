@@ -267,6 +267,17 @@ Row signedInAccount() {
 
 }  // namespace
 
+QString signedInAs(const QString& serverPath) {
+    try {
+        const auto session = serverPath.isEmpty() ? Session::get(false, QString()) : sessionFor(parsePath(serverPath));
+        return session->whoAmI();
+    } catch (const ComError&) {
+        return {};
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 QString SystemInfo::userName() { return signedInAccount().value(QStringLiteral("distinguishedName")).toString(); }
 
 QString SystemInfo::logonName() { return signedInAccount().value(QStringLiteral("sAMAccountName")).toString(); }

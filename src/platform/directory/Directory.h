@@ -130,6 +130,12 @@ struct SystemInfo {
     static QString netbiosDomain();   // NetBIOS name of that domain
 };
 
+// Who the directory says the session of `serverPath` ("LDAP://host", "GC://host",
+// "" for this computer's domain controller) is signed in as: its "Who am I?"
+// answer ("dn:...", "u:DOMAIN\\user"), or the name it bound with when the server
+// has no such operation. "" when no session can be had. Never throws.
+QString signedInAs(const QString& serverPath);
+
 // Lower-level search for the layers that address directory objects by DN (the
 // Exchange management objects): base, scope and an LDAP filter. `serverPath` is
 // "LDAP://host", "GC://host" or "" for this computer's domain controller. Every

@@ -4,12 +4,14 @@
 #include "state/ErrorLog.h"
 #include "state/Globals.h"
 #include "complus/ComPlus.h"
+#include "platform/audit/Trail.h"
 #include "platform/complus/CatalogErrors.h"
 #include "support/FakeProbes.h"
 #include "support/TempCatalog.h"
 #include "platform/system/SystemProbes.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -192,8 +194,16 @@ TEST_F(ComPlusLab, AnUnusableCatalogMakesEveryRoutineLogAndFail) {
     QString identity = QStringLiteral("kept");
     EXPECT_FALSE(comPlus().CheckComPlusApp(kTavimor, identity));
     EXPECT_EQ(identity, QStringLiteral("kept"));
-    comPlus().RemoveComPlusApp(kTavimor);
+    QTemporaryDir dir;  // both failures in the audit trail
+    qputenv("TAVIMOR_AUDIT_FILE", dir.filePath("audit.jsonl").toUtf8());
+    const QDateTime start = QDateTime::currentDateTimeUtc();
+    EXPECT_FALSE(comPlus().RemoveComPlusApp(kTavimor).isEmpty());
     EXPECT_EQ(install(), -1);
+    QStringList trail;
+    for (const platform::audit::Entry& e : platform::audit::readTrail(start, nullptr))
+        if (e.object == kTavimor && !e.done && !e.error.isEmpty()) trail << e.action + " -> " + e.after;
+    qunsetenv("TAVIMOR_AUDIT_FILE");
+    EXPECT_EQ(trail, (QStringList{"catalog -> absent", "catalog -> installed, library " + sinkLibrary()}));
     const QString prefix = QStringLiteral("[") + state::timestamp() + QStringLiteral("]  - ERROR: -2147467259 ");
     EXPECT_EQ(log.text().count(prefix), 3);
     EXPECT_TRUE(log.text().startsWith(prefix));

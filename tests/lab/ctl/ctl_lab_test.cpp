@@ -146,12 +146,25 @@ TEST_F(CtlLab, SetThenUsersRoundTripsThroughTheDirectory) {
     csv.write("address,in,out\n" + mailOf("marker.none").toUtf8() + ",off,\n\"" + mailOf("marker.freetext").toUtf8() +
               "\",off,on\n# a comment\n" + mailOf("marker.both").toUtf8() + ",on,on\n");
     csv.close();
+    QTemporaryDir trail;
+    qputenv("TAVIMOR_AUDIT_FILE", QFile::encodeName(trail.filePath("audit.jsonl")));
     Result r = ctl({"set", "First Storage Group/" + mailboxStore(), "--users-from", csv.fileName(), "--user",
                     mailOf("marker.in"), "--in", "on"});
+    const Result audit = ctl({"audit", "--json", "--since", "-1h"});
+    qunsetenv("TAVIMOR_AUDIT_FILE");
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(marker("marker.none"), "###NoArcIn");
     EXPECT_EQ(marker("marker.freetext"), "free text###NoArcIn");
+    // Each write is in the audit trail with what it replaced, as tavimorctl's.
+    QStringList written;
+    for (const QJsonValue e : QJsonDocument::fromJson(audit.out.toUtf8()).array())
+        if (e["program"] == "tavimorctl" && e["action"] == "marker")
+            written << e["object"].toString() + ": " + e["before"].toString() + " -> " + e["after"].toString() + " " +
+                           e["result"].toString();
+    EXPECT_TRUE(written.contains(mailOf("marker.freetext") + ": free text###NoArcOut -> free text###NoArcIn done"))
+        << audit.out.toStdString() << audit.err.toStdString();
+    EXPECT_EQ(written.size(), 4) << written.join('\n').toStdString();
     EXPECT_EQ(marker("marker.both"), "(none)");
     EXPECT_EQ(marker("marker.in"), "(none)");
 

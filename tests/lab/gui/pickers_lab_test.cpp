@@ -2,8 +2,10 @@
 // users and recipients.
 #include "pickers/Pickers.h"
 #include "pickers/SelectRecipient.h"
+#include "platform/audit/Trail.h"
 #include "tree_lab_form.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -57,6 +59,10 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     attributes.keep(dn, "altRecipient");
     ASSERT_EQ(attributeAt(dn, "deliverAndRedirect"), "TRUE");
     ASSERT_NE(attributeAt(dn, "altRecipient"), std::nullopt);
+    QTemporaryDir dir;
+    EnvScope environment;
+    environment.set("TAVIMOR_AUDIT_FILE", dir.filePath("audit.jsonl").toUtf8());
+    const QDateTime start = QDateTime::currentDateTimeUtc();
     LabForm f;
     f.connectPanel();
     PickerMemory memory;
@@ -72,6 +78,10 @@ TEST(SelectMailboxLab, OkClearsTheChosenUsersForwardingRuleAndTakesTheUser) {
     EXPECT_EQ(f.prompt.asked.size(), 1u);  // the question, no denied write
     EXPECT_EQ(ldapsearchValues("(mailNickname=fwd.contact)", "deliverAndRedirect").value(0), "FALSE");
     EXPECT_TRUE(ldapsearchValues("(mailNickname=fwd.contact)", "altRecipient").isEmpty());
+    QStringList trail;  // both writes in the audit trail
+    for (const platform::audit::Entry& e : platform::audit::readTrail(start, nullptr))
+        if (e.object == mailOf("fwd.contact")) trail << e.action + ": " + e.after + (e.done ? " done" : " failed");
+    EXPECT_EQ(trail, (QStringList{"forwarding-rule: deliverAndRedirect false done", "forwarding-rule: altRecipient cleared done"}));
     EXPECT_EQ(f.ui.Label3->caption(), "Forward To Contact");
     EXPECT_EQ(f.panel.journal().value, dn);
 }

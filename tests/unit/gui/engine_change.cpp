@@ -133,6 +133,14 @@ struct Targets : ChangeTargets {
         calls << "Create(" + dn + "," + fwd + "," + (both ? "both" : "") + ")";
         items.insert(dn.toLower());
     }
+    int asked = 0;  // signedInAs
+    QStringList trail;  // the audit entries, as text
+    QString signedInAs() override { return ++asked, "dn:CN=Admin"; }
+    QString audit(const platform::audit::Entry& e) override {
+        trail << e.who + " " + e.action + " " + e.object + ": " + e.before + " -> " + e.after +
+                     (e.done ? " done" : " failed: " + e.error);
+        return {};
+    }
 };
 
 struct Change : ::testing::Test {
@@ -286,6 +294,31 @@ TEST_F(Change, UntickAfterAPickDropsThePick) {
     m.pickJournal("Other", "CN=Other");
     run();
     EXPECT_EQ(m.store().tag, "CN=Other");
+}
+
+// Every write of the run is kept in the audit trail with the plan's before and
+// after, done or failed; who the writes are made as is asked once; what is not
+// written (a mailbox without an item) leaves no entry.
+TEST_F(Change, EachWriteIsKeptInTheAuditTrail) {
+    store(oldDn + N + "ann@x", {row("a@x", "###NoArcIn", true, {true, true}), row("b@x", "", true, {true, false})});
+    facts.listOrder = {"a@x", "b@x"};
+    m.pickJournal("New Archive", newDn);
+    t.answers["b@x"] = {-1, platform::hr::AccessDenied, "Access is denied."};
+    run();
+    const QString who = "dn:CN=Admin ";
+    EXPECT_EQ(t.trail, (QStringList{who + "journal-recipient CN=S: " + oldDn + " -> " + newDn + " done",
+                                    who + "marker a@x: ###NoArcIn ->  done",
+                                    who + "marker b@x:  -> ###NoArcOut failed: Access is denied.",
+                                    who + "registration-item " + oldDn + ": present -> none done",
+                                    who + "registration-item " + newDn + ": none -> present, forwarding none, Both off done"}));
+    EXPECT_EQ(t.asked, 1);
+
+    t.trail.clear();
+    store(oldDn, {});
+    m.removeJournal();
+    t.saveFails = true;
+    run();
+    EXPECT_EQ(t.trail.value(0), who + "journal-recipient CN=S: " + oldDn + " ->  failed: denied");
 }
 
 }  // namespace
