@@ -1,6 +1,11 @@
 # Where an installed Tavimor lives (Debian's file-system layout), and the target
 # that builds everything the installation holds (scripts/package builds it and
 # installs into a staging folder).
+# The prefix is Debian's /usr unless one is given, so that GNUInstallDirs'
+# full paths are Debian's too (CMAKE_INSTALL_FULL_SYSCONFDIR is /etc).
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  set(CMAKE_INSTALL_PREFIX /usr CACHE PATH "Installation prefix" FORCE)
+endif()
 include(GNUInstallDirs)
 
 set(TAVIMOR_LIBRARY_DIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/tavimor)
@@ -19,26 +24,28 @@ if(TARGET tavimorctl)
   install(TARGETS tavimorctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimorctl.bash-completion
           DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tavimorctl)
-  configure_file(${CMAKE_SOURCE_DIR}/packaging/tavimorctl.1.in ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1 @ONLY)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1.gz
-                     COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1
-                     DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1)
-  add_custom_target(tavimorctl_manual DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1.gz)
-  install(FILES ${CMAKE_BINARY_DIR}/packaging/tavimorctl.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  list(APPEND tavimor_installed tavimorctl tavimorctl_manual)
+  list(APPEND tavimor_installed tavimorctl)
 endif()
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-# The manual page carries the project's version.
-configure_file(${CMAKE_SOURCE_DIR}/packaging/tavimor.1.in ${CMAKE_BINARY_DIR}/packaging/tavimor.1 @ONLY)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/tavimor.1.gz
-                   COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/packaging/tavimor.1
-                   DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimor.1)
-add_custom_target(tavimor_manual DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimor.1.gz)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/tavimor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Manual pages: every packaging/<name>.<section>.in, with the project's version
+# filled in (@PROJECT_VERSION@), gzipped into man<section>.
+file(GLOB tavimor_manual_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/packaging/*.[1-8].in)
+set(tavimor_manual_pages)
+foreach(source ${tavimor_manual_sources})
+  get_filename_component(page ${source} NAME)
+  string(REGEX REPLACE "\\.in$" "" page ${page})
+  string(REGEX REPLACE "^.*\\.([1-8])$" "\\1" section ${page})
+  set(page ${CMAKE_BINARY_DIR}/man/${page})
+  configure_file(${source} ${page} @ONLY)
+  add_custom_command(OUTPUT ${page}.gz COMMAND gzip -9nkf ${page} DEPENDS ${page})
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+  list(APPEND tavimor_manual_pages ${page}.gz)
+endforeach()
+add_custom_target(tavimor_manual DEPENDS ${tavimor_manual_pages})
 
 add_custom_target(tavimor_installation)
 add_dependencies(tavimor_installation ${tavimor_installed} tavimor_manual)
