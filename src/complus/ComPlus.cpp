@@ -10,6 +10,8 @@
 #include "platform/complus/Catalog.h"
 #include "platform/system/SystemProbes.h"
 
+#include <QFileInfo>
+
 namespace complus {
 
 using platform::complus::Catalog;
@@ -27,10 +29,11 @@ int indexOfApplication(const CatalogCollection& apps, const QString& appName) {
 }
 
 // Opens the catalog's applications and hands the first one of that name (letter
-// case aside) to `act`; nothing happens when there is none.
+// case aside) to `act`; nothing happens when there is none, or no catalog.
 template <typename Act>
 void withApplication(const ComPlus::CatalogFactory& openCatalog, const QString& appName, Act&& act) {
     auto catalog = openCatalog();
+    if (!catalog) return;
     CatalogCollection apps = catalog->GetCollection(kApplications);
     apps.Populate();
     const int index = indexOfApplication(apps, appName);
@@ -42,7 +45,13 @@ void withApplication(const ComPlus::CatalogFactory& openCatalog, const QString& 
 ComPlus::ComPlus(state::ErrorLog& log, const state::Globals& globals, platform::system::SystemProbes& probes,
                  CatalogFactory openCatalog)
     : log_(log), globals_(globals), probes_(probes), openCatalog_(std::move(openCatalog)) {
-    if (!openCatalog_) openCatalog_ = [] { return Catalog::open(); };
+    // Looking for the application, or removing it, never makes a catalog: where
+    // there is none, there is no application. Only an installation makes one.
+    openExisting_ = openCatalog_;
+    if (!openCatalog_) {
+        openCatalog_ = [] { return Catalog::open(); };
+        openExisting_ = [] { return QFileInfo::exists(Catalog::defaultPath()) ? Catalog::open() : nullptr; };
+    }
 }
 
 // Runs the steps with one handler: the catalog objects the steps hold are
@@ -83,7 +92,7 @@ void ComPlus::audit(const QString& appName, const QString& before, const QString
 bool ComPlus::CheckComPlusApp(const QString& appName, QString& identity) {
     bool found = false;
     run([&] {
-        withApplication(openCatalog_, appName, [&](Catalog& catalog, CatalogCollection& apps, int index) {
+        withApplication(openExisting_, appName, [&](Catalog& catalog, CatalogCollection& apps, int index) {
             found = true;
             identity = apps.Item(index).Value(QStringLiteral("Identity")).toString();
             catalog.RefreshComponents();
@@ -95,7 +104,7 @@ bool ComPlus::CheckComPlusApp(const QString& appName, QString& identity) {
 QString ComPlus::RemoveComPlusApp(const QString& appName) {
     QString before, failure;
     const bool ok = run([&] {
-        withApplication(openCatalog_, appName, [&](Catalog&, CatalogCollection& apps, int index) {
+        withApplication(openExisting_, appName, [&](Catalog&, CatalogCollection& apps, int index) {
             before = QStringLiteral("installed, ID ") + apps.Item(index).Key();
             apps.Remove(index);
             apps.SaveChanges();

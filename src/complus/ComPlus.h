@@ -50,6 +50,7 @@ private:
     const state::Globals& globals_;
     platform::system::SystemProbes& probes_;
     CatalogFactory openCatalog_;
+    CatalogFactory openExisting_;  // nullptr where there is no catalog
 };
 
 }  // namespace complus

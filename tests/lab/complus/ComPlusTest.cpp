@@ -208,3 +208,19 @@ TEST_F(ComPlusLab, AnUnusableCatalogMakesEveryRoutineLogAndFail) {
     EXPECT_EQ(log.text().count(prefix), 3);
     EXPECT_TRUE(log.text().startsWith(prefix));
 }
+
+TEST_F(ComPlusLab, LookingForOrRemovingTheApplicationNeverMakesACatalogAnInstallationDoes) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("catalog.db");
+    const QByteArray saved = qgetenv("TAVIMOR_COMPLUS_CATALOG");
+    qputenv("TAVIMOR_COMPLUS_CATALOG", QFile::encodeName(path));
+    ComPlus byDefault(log, globals, probes);
+    QString identity;
+    EXPECT_FALSE(byDefault.CheckComPlusApp(kTavimor, identity));
+    EXPECT_EQ(byDefault.RemoveComPlusApp(kTavimor), QString());
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(byDefault.InstallComPlusApp(kTavimor, {}, {}, {}), 1) << log.text().toStdString();
+    EXPECT_TRUE(byDefault.CheckComPlusApp(kTavimor, identity));
+    qputenv("TAVIMOR_COMPLUS_CATALOG", saved);
+    EXPECT_EQ(log.text(), QString());
+}
