@@ -28,5 +28,20 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/tavimor.1.gz
 add_custom_target(tavimor_manual DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimor.1.gz)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/tavimor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The milter, its systemd unit, its settings (/etc/default) and its manual page.
+if(TARGET tavimor-milter)
+  install(TARGETS tavimor-milter RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  list(APPEND tavimor_installed tavimor-milter tavimor_milter_manual)
+  # Debian 12 keeps units in /lib/systemd/system; /etc is never below the prefix.
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor-milter.service DESTINATION /lib/systemd/system)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor-milter.default DESTINATION /etc/default RENAME tavimor-milter)
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/tavimor-milter.8.in ${CMAKE_BINARY_DIR}/packaging/tavimor-milter.8 @ONLY)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/tavimor-milter.8.gz
+                     COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/packaging/tavimor-milter.8
+                     DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimor-milter.8)
+  add_custom_target(tavimor_milter_manual DEPENDS ${CMAKE_BINARY_DIR}/packaging/tavimor-milter.8.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/tavimor-milter.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8)
+endif()
+
 add_custom_target(tavimor_installation)
 add_dependencies(tavimor_installation ${tavimor_installed} tavimor_manual)

@@ -10,7 +10,8 @@
 #                    on 127.0.0.1:10029 (none there: Postfix answers 4xx)
 #
 # Mail is delivered to the Maildir $LAB_MAIL_SPOOL/mailboxes/delivered/, as the
-# user nobody, each copy with a Delivered-To: line naming its recipient. The unprivileged side cannot enter the lab's owner-only state, so
+# user nobody, each copy with a Delivered-To: line naming its recipient; mail for
+# the large lab's domain (the benchmark's) is discarded. The unprivileged side cannot enter the lab's owner-only state, so
 # it lives in $LAB_MAIL_SPOOL (/var/lib/tavimor-lab/mail): Postfix's data folder,
 # the mailboxes, and the
 # lab milter's copy of the lab's store, catalog, CA certificate and password file,
@@ -95,6 +96,8 @@ virtual_mailbox_limit = 0
 virtual_mailbox_domains = static:all
 virtual_mailbox_base = $LAB_MAIL_SPOOL/mailboxes
 virtual_mailbox_maps = static:delivered/
+# The large lab's mail (the benchmark's) is discarded once accepted.
+transport_maps = inline:{big.$LAB_DNS=discard:}
 virtual_uid_maps = static:$(id -u nobody)
 virtual_gid_maps = static:$(id -g nobody)
 # The milter decides before a message is accepted; unreachable, mail waits.
