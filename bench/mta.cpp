@@ -18,6 +18,7 @@
 #include "storetool/StoreEnvironment.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -40,13 +41,21 @@ int unavailable(const QString& why) {
 
 QString buildDir() { return QFileInfo(QFileInfo("/proc/self/exe").symLinkTarget()).path(); }
 
-// The peak resident set of a process, in megabytes.
+// The peak resident sets of a process and its children (the delivery
+// processes), added up, in megabytes.
 double peakMbOf(qint64 pid) {
+    double mb = 0;
     QFile f(QString("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return 0;
+    if (f.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("VmHWM:")) mb += line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    for (const QFileInfo& task : QDir(QString("/proc/%1/task").arg(pid)).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children(task.filePath() + "/children");
+        if (children.open(QIODevice::ReadOnly))
+            for (const QByteArray& child : children.readAll().split(' '))
+                if (!child.trimmed().isEmpty()) mb += peakMbOf(child.trimmed().toLongLong());
+    }
+    return mb;
 }
 
 // Seconds the clients took to have one block accepted on `port`; < 0 on a failure.

@@ -5,6 +5,7 @@
 // It uses the program's environment: TAVIMOR_STORE_ROOT, TAVIMOR_COMPLUS_CATALOG
 // and the directory variables (LDAPURI, LDAPBINDDN, TAVIMOR_BIND_PASSWORD_FILE).
 
+#include "milter/DeliveryProcess.h"
 #include "milter/DeliveryWorker.h"
 #include "milter/Milter.h"
 #include "milter/MilterLog.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <pthread.h>
 #include <sysexits.h>
@@ -31,7 +33,7 @@ milter::DeliveryWorker::Deliver openDelivery() {
     auto live = std::make_shared<Live>();
     live->env = storetool::StoreEnvironment::open(true);
     live->deliverer = std::make_unique<storetool::Deliverer>(*live->env);
-    return [live](const storetool::RawMessage& m) { return live->deliverer->deliver(m); };
+    return [live](const storetool::RawMessage& m) { return milter::verdictOf(live->deliverer->deliver(m)); };
 }
 
 // Before going to the background: the log, and whoever started it.
@@ -48,6 +50,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavimor-milter"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVIMOR_VERSION));
+    // A delivery process the milter started (DeliveryProcess.h).
+    if (argc == 2 && std::strcmp(argv[1], "--delivery-process") == 0) return milter::serveDeliveryProcess(openDelivery);
+    // Known while the program can still read its own link.
+    const QString program = QCoreApplication::applicationFilePath();
     QString problem;
     const std::optional<milter::Options> options = milter::parseOptions(app.arguments(), problem);
     if (!options) {
@@ -70,13 +76,17 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     int status;
     {
-        milter::DeliveryWorker worker(openDelivery);
+        const auto limit = std::chrono::seconds(options->timeoutSeconds);
+        milter::DeliveryWorker worker(options->workers == 1 ? milter::DeliveryWorker::Factory(openDelivery)
+                                                            : milter::deliveryProcesses(program, limit),
+                                      options->workers);
         milter::log(milter::Severity::Info,
-                    QStringLiteral("serving on %1 (time limit %2 s, size limit %3 MB, on failure: %4)")
+                    QStringLiteral("serving on %1 (%5 worker(s), time limit %2 s, size limit %3 MB, on failure: %4)")
                         .arg(options->socket)
                         .arg(options->timeoutSeconds)
                         .arg(options->maxSizeBytes / (1024 * 1024))
-                        .arg(options->acceptOnFailure ? QStringLiteral("accept unjournaled") : QStringLiteral("tempfail")));
+                        .arg(options->acceptOnFailure ? QStringLiteral("accept unjournaled") : QStringLiteral("tempfail"))
+                        .arg(options->workers));
         status = milter::serve(*options, worker);
     }
     milter::log(milter::Severity::Info, QStringLiteral("stopped"));

@@ -26,7 +26,27 @@ Verdict verdictOf(const std::vector<storetool::SavedReport>& reports) {
     return v;
 }
 
-DeliveryWorker::DeliveryWorker(Factory factory) : factory_(std::move(factory)), thread_([this] { run(); }) {}
+Verdict attempt(Delivery& d, const DeliveryWorker::Factory& factory, const storetool::RawMessage& message) {
+    const auto now = std::chrono::steady_clock::now();
+    try {
+        if (!d.deliver || now - d.made > std::chrono::minutes(1)) {
+            d.deliver = nullptr;
+            d.deliver = factory();
+            d.made = now;
+        }
+        return d.deliver(message);
+    } catch (const platform::ComError& e) {
+        d.deliver = nullptr;
+        return {false, e.description()};
+    } catch (const std::exception& e) {
+        d.deliver = nullptr;
+        return {false, QString::fromUtf8(e.what())};
+    }
+}
+
+DeliveryWorker::DeliveryWorker(Factory factory, int workers) : factory_(std::move(factory)) {
+    for (int i = 0; i < std::max(workers, 1); ++i) threads_.emplace_back([this] { run(); });
+}
 
 DeliveryWorker::~DeliveryWorker() {
     {
@@ -40,7 +60,7 @@ DeliveryWorker::~DeliveryWorker() {
         queue_.clear();
     }
     wake_.notify_all();
-    thread_.join();
+    for (std::thread& t : threads_) t.join();
 }
 
 Verdict DeliveryWorker::deliver(storetool::RawMessage message, std::chrono::milliseconds limit) {
@@ -58,7 +78,7 @@ Verdict DeliveryWorker::deliver(storetool::RawMessage message, std::chrono::mill
 }
 
 void DeliveryWorker::run() {
-    Deliver deliver;
+    Delivery delivery;
     for (;;) {
         std::shared_ptr<Job> job;
         {
@@ -70,17 +90,7 @@ void DeliveryWorker::run() {
             if (job->abandoned) continue;  // its sender got a temporary failure already
             job->begun = true;
         }
-        Verdict v;
-        try {
-            if (!deliver) deliver = factory_();
-            v = verdictOf(deliver(job->message));
-        } catch (const platform::ComError& e) {
-            v.problem = e.description();
-            deliver = nullptr;  // opened afresh for the next message
-        } catch (const std::exception& e) {
-            v.problem = QString::fromUtf8(e.what());
-            deliver = nullptr;
-        }
+        const Verdict v = attempt(delivery, factory_, job->message);
         std::lock_guard<std::mutex> lock(mutex_);
         if (job->abandoned)
             log(Severity::Warning, QStringLiteral("a message from <%1> finished after its time limit (%2); its sender "

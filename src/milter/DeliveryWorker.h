@@ -1,9 +1,10 @@
 #pragma once
-// Deliveries run on one thread of their own. libmilter calls back on a thread
-// per connection, but the directory layer's session cache and the store's
-// database connections belong to the thread that made them; so one worker owns
-// the store environment and the deliverer, takes messages from a queue in
-// order, and each callback waits for its answer for a bounded time.
+// Deliveries run on worker threads of their own. libmilter calls back on a
+// thread per connection, but the directory layer's session cache and the store's
+// database connections belong to the thread that made them; so each worker owns
+// its delivery (in this process only when there is one worker; several workers
+// each drive a delivery process, see DeliveryProcess.h), takes messages from one
+// queue in order, and each callback waits for its answer for a bounded time.
 
 #include "storetool/Delivery.h"
 
@@ -31,12 +32,13 @@ Verdict verdictOf(const std::vector<storetool::SavedReport>& reports);
 
 class DeliveryWorker {
 public:
-    using Deliver = std::function<std::vector<storetool::SavedReport>(const storetool::RawMessage&)>;
-    // Makes the delivery on the worker thread (opening the store and the
-    // directory); it is made again after a delivery threw.
+    using Deliver = std::function<Verdict(const storetool::RawMessage&)>;
+    // Makes a delivery on the worker thread (opening the store and the
+    // directory); it is made again after a delivery threw, and when it is older
+    // than a minute (the deliverer keeps the stores' journal recipients).
     using Factory = std::function<Deliver()>;
 
-    explicit DeliveryWorker(Factory factory);
+    DeliveryWorker(Factory factory, int workers);
     ~DeliveryWorker();  // finishes the message at hand, answers the others "stopping"
 
     // Delivers `message` on the worker; waits at most `limit`, queue included.
@@ -52,7 +54,17 @@ private:
     std::condition_variable wake_;
     std::deque<std::shared_ptr<Job>> queue_;
     bool stopping_ = false;
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
+
+// A delivery made when needed and kept for a minute at most.
+struct Delivery {
+    DeliveryWorker::Deliver deliver;
+    std::chrono::steady_clock::time_point made;
+};
+
+// Delivers `message` with `d` (made by `factory` first when needed); a failure is
+// the verdict's problem, and the delivery is made afresh for the next message.
+Verdict attempt(Delivery& d, const DeliveryWorker::Factory& factory, const storetool::RawMessage& message);
 
 }  // namespace milter

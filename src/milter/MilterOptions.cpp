@@ -53,7 +53,12 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString& probl
                                                       "message goes on unjournaled, and the log says so) "
                                                       "(TAVIMOR_MILTER_ON_FAILURE)."),
                                        QStringLiteral("tempfail|accept"));
-    p.addOptions({socket, foreground, user, timeout, maxSize, onFailure});
+    const QCommandLineOption workers(QStringLiteral("workers"),
+                                     QStringLiteral("Messages journaled at once, each by a delivery process of its "
+                                                    "own; 1 journals in the milter's process (TAVIMOR_MILTER_WORKERS, "
+                                                    "default 4)."),
+                                     QStringLiteral("N"));
+    p.addOptions({socket, foreground, user, timeout, maxSize, onFailure, workers});
     if (!p.parse(arguments)) {
         problem = p.errorText();
         return std::nullopt;
@@ -76,6 +81,8 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString& probl
     // milter_content_timeout): the answer has to come before.
     const auto seconds = number(t, 1, 290);
     const auto megabytes = number(m, 1, 1024);
+    const QString w = p.isSet(workers) ? p.value(workers) : fromEnv("TAVIMOR_MILTER_WORKERS", QStringLiteral("4"));
+    const auto workerCount = number(w, 1, 32);
     if (o.socket.isEmpty()) problem = QStringLiteral("no socket: give -p SOCKET or set TAVIMOR_MILTER_SOCKET");
     else if (!o.socket.startsWith(QLatin1String("inet:")) && !o.socket.startsWith(QLatin1String("unix:")) &&
              !o.socket.startsWith(QLatin1String("local:")) && !o.socket.startsWith(QLatin1String("inet6:")))
@@ -84,11 +91,13 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString& probl
     else if (!megabytes) problem = QStringLiteral("the size limit %1 is not a number of megabytes from 1 to 1024").arg(m);
     else if (f != QLatin1String("tempfail") && f != QLatin1String("accept"))
         problem = QStringLiteral("--on-failure takes tempfail or accept, not %1").arg(f);
+    else if (!workerCount) problem = QStringLiteral("the number of workers %1 is not from 1 to 32").arg(w);
     else if (o.user.isEmpty()) problem = QStringLiteral("the user name is empty");
     if (!problem.isEmpty()) return std::nullopt;
     o.timeoutSeconds = static_cast<int>(*seconds);
     o.maxSizeBytes = *megabytes * 1024 * 1024;
     o.acceptOnFailure = f == QLatin1String("accept");
+    o.workers = static_cast<int>(*workerCount);
     return o;
 }
 

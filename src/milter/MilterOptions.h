@@ -8,6 +8,7 @@
 //   --timeout SECONDS / TAVIMOR_MILTER_TIMEOUT        per message (60; below the MTA's milter timeouts)
 //   --max-size MB     / TAVIMOR_MILTER_MAX_SIZE_MB    above it only the headers are journaled (25)
 //   --on-failure tempfail|accept / TAVIMOR_MILTER_ON_FAILURE
+//   --workers N       / TAVIMOR_MILTER_WORKERS        deliveries at once (4; 1: in the milter's process)
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,7 @@ struct Options {
     int timeoutSeconds = 60;
     qint64 maxSizeBytes = 25LL * 1024 * 1024;
     bool acceptOnFailure = false;
+    int workers = 4;
 };
 
 // Exits the program for --help and --version; a usage problem is returned in

@@ -46,13 +46,13 @@ TEST(MilterWorker, AnAnswerTooLateIsATemporaryFailureAndAQueuedMessageIsNeverDel
     std::atomic<int> made = 0, delivered = 0;
     DeliveryWorker w([&]() -> DeliveryWorker::Deliver {
         ++made;
-        return [&](const storetool::RawMessage& m) -> std::vector<storetool::SavedReport> {
+        return [&](const storetool::RawMessage& m) {
             if (m.sender == "throws") throw std::runtime_error("store gone");
             if (m.sender == "slow") std::this_thread::sleep_for(400ms);
             ++delivered;
-            return {};
+            return Verdict{true, {}};
         };
-    });
+    }, 1);
     std::thread slow([&] { EXPECT_FALSE(w.deliver({"slow", {}, {}}, 200ms).stored); });
     std::this_thread::sleep_for(50ms);
     const Verdict queued = w.deliver({"queued", {}, {}}, 100ms);
