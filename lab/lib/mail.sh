@@ -50,7 +50,10 @@ lab_mail_milter_pid() {
   [ -r "$LAB_MAIL_MILTER_PIDFILE" ] || return 1
   pid=$(<"$LAB_MAIL_MILTER_PIDFILE")
   [[ $pid =~ ^[0-9]+$ ]] && [ -d "/proc/$pid" ] || return 1
-  [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$(readlink -f "$LAB_MILTER_BIN")" ] || return 1
+  # (a build since replaced the file: the link ends in " (deleted)")
+  local exe
+  exe=$(readlink "/proc/$pid/exe" 2>/dev/null) || return 1
+  [ "${exe% (deleted)}" = "$(readlink -f "$LAB_MILTER_BIN")" ] || return 1
   printf '%s' "$pid"
 }
 
