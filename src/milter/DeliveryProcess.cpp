@@ -96,7 +96,16 @@ public:
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         const QByteArray path = program.toLocal8Bit();
         char* argv[] = {const_cast<char*>(path.constData()), const_cast<char*>("--delivery-process"), nullptr};
-        const int r = ::posix_spawn(&pid_, path.constData(), &actions, nullptr, argv, environ);
+        // The worker thread blocks the stop signals (libmilter's thread takes
+        // them); the delivery process must not inherit that.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attributes, &none);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+        const int r = ::posix_spawn(&pid_, path.constData(), &actions, &attributes, argv, environ);
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
         ::close(in[0]), ::close(out[1]);
         toChild_ = in[1], fromChild_ = out[0];

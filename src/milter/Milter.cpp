@@ -97,6 +97,10 @@ sfsistat onEom(SMFICTX* ctx) {
                                    .arg(settings->maxSizeBytes));
     const Verdict v = deliveries->deliver({m.sender(), m.recipients(), m.message()},
                                           std::chrono::seconds(settings->timeoutSeconds));
+    if (v.stored && v.kept + v.dropped == 0) {
+        log(Severity::Info, QStringLiteral("%1: not journaled: no party is homed on a journaled store").arg(what));
+        return SMFIS_CONTINUE;
+    }
     if (v.stored) {
         log(Severity::Info, QStringLiteral("%1: journaled (%2 report(s) kept, %3 dropped by the rule)")
                                 .arg(what)
