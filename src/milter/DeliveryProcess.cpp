@@ -26,8 +26,8 @@ bool ready(int fd, short events, std::optional<Clock::time_point> deadline) {
     for (;;) {
         int wait = -1;
         if (deadline) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-            if (left <= 0) return false;
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+            if (left <= 0) return false;  // the deadline has passed
             wait = static_cast<int>(std::min<long long>(left, 60000));
         }
         pollfd p{fd, events, 0};
@@ -141,6 +141,7 @@ public:
         Verdict v;
         QDataStream in(answer);
         in >> v.stored >> v.problem >> v.kept >> v.dropped;
+        if (in.status() != QDataStream::Ok) throw std::runtime_error("the delivery process answered nonsense");
         return v;
     }
 
@@ -154,18 +155,25 @@ private:
 
 int serveDeliveryProcess(const DeliveryWorker::Factory& factory) {
     ::signal(SIGPIPE, SIG_IGN);
+    // The pipes move to descriptors of their own: whatever a library prints
+    // goes to standard error, never into an answer.
+    const int requests = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int answers = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (requests < 0 || answers < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return 1;
+    ::close(STDIN_FILENO);
     Delivery delivery;
     QByteArray request;
     // A message is at most the milter's size limit (1 GB) and its envelope.
-    while (readFrame(STDIN_FILENO, request, (qint64(1) << 30) + (64 << 20), std::nullopt)) {
+    while (readFrame(requests, request, (qint64(1) << 30) + (64 << 20), std::nullopt)) {
         storetool::RawMessage m;
         QDataStream in(request);
         in >> m.sender >> m.recipients >> m.data;
+        if (in.status() != QDataStream::Ok) return 1;
         const Verdict v = attempt(delivery, factory, m);
         QByteArray answer;
         QDataStream out(&answer, QIODevice::WriteOnly);
         out << v.stored << v.problem << v.kept << v.dropped;
-        if (!writeFrame(STDOUT_FILENO, answer, std::nullopt)) return 1;
+        if (!writeFrame(answers, answer, std::nullopt)) return 1;
     }
     return 0;
 }

@@ -1,11 +1,15 @@
 // The milter's parts without an MTA: the bounded message buffer, the verdict on
-// a delivery's reports, the delivery worker's time limit, and the options.
+// a delivery's reports, the delivery worker's and delivery processes' time
+// limits, and the options.
 
+#include "milter/DeliveryProcess.h"
 #include "milter/DeliveryWorker.h"
 #include "milter/MessageBuffer.h"
 #include "milter/MilterLog.h"
 #include "milter/MilterOptions.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <atomic>
 #include <thread>
@@ -82,4 +86,24 @@ TEST(MilterOptions, DefaultsFromTheEnvironmentAndRefusals) {
         EXPECT_FALSE(problem.isEmpty());
     }
     EXPECT_EQ(escaped("a\r\nb\\c\x1b"), "a\\x0d\\x0ab\\\\c\\x1b");
+}
+
+TEST(MilterDeliveryProcess, OneThatDoesNotAnswerInTimeOrEndsIsAFailureNotAWait) {
+    QTemporaryDir dir;
+    const struct { const char* script; const char* problem; } cases[] = {
+        {"#!/bin/sh\nexec sleep 30\n", "did not answer in time"},
+        {"#!/bin/sh\nexit 0\n", "ended"},
+    };
+    for (const auto& c : cases) {
+        QFile f(dir.filePath("child"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.script);
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const auto started = std::chrono::steady_clock::now();
+        Delivery d;
+        const Verdict v = attempt(d, deliveryProcesses(f.fileName(), 300ms), {"a@x", {"b@x"}, "Subject: x\r\n\r\nx\r\n"});
+        EXPECT_TRUE(v.problem.contains(c.problem)) << v.problem.toStdString();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);  // the process was ended, not waited for
+    }
 }
