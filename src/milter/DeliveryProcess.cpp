@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,11 +38,12 @@ bool ready(int fd, short events, std::optional<Clock::time_point> deadline) {
     }
 }
 
-// A frame: its length (8 bytes, big-endian), then that many bytes.
+// A frame: its length (8 bytes, big-endian), then that many bytes, over a
+// socket (a process that ended is an error, never SIGPIPE).
 bool writeAll(int fd, const char* data, qint64 size, std::optional<Clock::time_point> deadline) {
     while (size > 0) {
         if (!ready(fd, POLLOUT, deadline)) return false;
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(std::min<qint64>(size, 1 << 20)));
+        const ssize_t n = ::send(fd, data, static_cast<size_t>(std::min<qint64>(size, 1 << 20)), MSG_NOSIGNAL);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (n <= 0) return false;
         data += n, size -= n;
@@ -84,16 +86,13 @@ bool readFrame(int fd, QByteArray& payload, qint64 limit, std::optional<Clock::t
 class Child {
 public:
     Child(const QString& program, std::chrono::milliseconds limit) : limit_(limit) {
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0) throw std::runtime_error("no pipe for a delivery process");
-        if (::pipe2(out, O_CLOEXEC) != 0) {
-            ::close(in[0]), ::close(in[1]);
-            throw std::runtime_error("no pipe for a delivery process");
-        }
+        int pair[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+            throw std::runtime_error("no socket for a delivery process");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, pair[1], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, pair[1], STDOUT_FILENO);
         const QByteArray path = program.toLocal8Bit();
         char* argv[] = {const_cast<char*>(path.constData()), const_cast<char*>("--delivery-process"), nullptr};
         // The worker thread blocks the stop signals (libmilter's thread takes
@@ -107,17 +106,16 @@ public:
         const int r = ::posix_spawn(&pid_, path.constData(), &actions, &attributes, argv, environ);
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]), ::close(out[1]);
-        toChild_ = in[1], fromChild_ = out[0];
-        ::fcntl(toChild_, F_SETFL, O_NONBLOCK);
-        ::fcntl(fromChild_, F_SETFL, O_NONBLOCK);
+        ::close(pair[1]);
+        socket_ = pair[0];
+        ::fcntl(socket_, F_SETFL, O_NONBLOCK);
         if (r != 0) {
             pid_ = -1;
             throw std::runtime_error(std::string("cannot start a delivery process: ") + std::strerror(r));
         }
     }
     ~Child() {
-        ::close(toChild_), ::close(fromChild_);  // a waiting process sees the end of its input
+        ::close(socket_);  // a waiting process sees the end of its input
         if (pid_ <= 0) return;
         for (int i = 0; i < 50; ++i) {
             if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
@@ -135,7 +133,7 @@ public:
         QByteArray request, answer;
         QDataStream out(&request, QIODevice::WriteOnly);
         out << m.sender << m.recipients << m.data;
-        if (!writeFrame(toChild_, request, deadline) || !readFrame(fromChild_, answer, 1 << 20, deadline))
+        if (!writeFrame(socket_, request, deadline) || !readFrame(socket_, answer, 1 << 20, deadline))
             throw std::runtime_error(Clock::now() >= deadline ? "the delivery process did not answer in time"
                                                               : "the delivery process ended");
         Verdict v;
@@ -148,14 +146,14 @@ public:
 private:
     std::chrono::milliseconds limit_;
     pid_t pid_ = -1;
-    int toChild_ = -1, fromChild_ = -1;
+    int socket_ = -1;
 };
 
 }  // namespace
 
 int serveDeliveryProcess(const DeliveryWorker::Factory& factory) {
     ::signal(SIGPIPE, SIG_IGN);
-    // The pipes move to descriptors of their own: whatever a library prints
+    // The socket moves to descriptors of its own: whatever a library prints
     // goes to standard error, never into an answer.
     const int requests = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
     const int answers = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);

@@ -2,7 +2,7 @@
 // Deliveries in processes of their own, so that several run at once although the
 // directory and store layers each belong to one thread: every delivery process
 // (`tavimor-milter --delivery-process`) is single-threaded and owns its store and
-// directory connections; the milter hands it one message at a time over a pipe
+// directory connections; the milter hands it one message at a time over a socket
 // and reads back the verdict. The store is made for several writers (the sink
 // decides before the store's write transaction).
 
@@ -11,7 +11,7 @@
 namespace milter {
 
 // The delivery process's side: reads messages on standard input and answers each
-// verdict on standard output until the input ends; `factory` makes the delivery.
+// verdict on standard output (one socket) until the input ends; `factory` makes the delivery.
 int serveDeliveryProcess(const DeliveryWorker::Factory& factory);
 
 // The milter's side: a factory of deliveries, each of which starts `program` as a
