@@ -5,6 +5,8 @@
 
 #include <libmilter/mfapi.h>
 
+#include <QElapsedTimer>
+
 #include <memory>
 #include <optional>
 
@@ -95,17 +97,21 @@ sfsistat onEom(SMFICTX* ctx) {
         log(Severity::Warning, QStringLiteral("%1: above the limit of %2 bytes; journaling its headers and a note")
                                    .arg(what)
                                    .arg(settings->maxSizeBytes));
+    QElapsedTimer took;
+    took.start();
     const Verdict v = deliveries->deliver({m.sender(), m.recipients(), m.message()},
                                           std::chrono::seconds(settings->timeoutSeconds));
+    const QString time = QStringLiteral(" in %1 ms").arg(took.elapsed());
     if (v.stored && v.kept + v.dropped == 0) {
-        log(Severity::Info, QStringLiteral("%1: not journaled: no party is homed on a journaled store").arg(what));
+        log(Severity::Info, QStringLiteral("%1: not journaled: no party is homed on a journaled store (%2)").arg(what, time.mid(1)));
         return SMFIS_CONTINUE;
     }
     if (v.stored) {
-        log(Severity::Info, QStringLiteral("%1: journaled (%2 report(s) kept, %3 dropped by the rule)")
+        log(Severity::Info, QStringLiteral("%1: journaled%4 (%2 report(s) kept, %3 dropped by the rule)")
                                 .arg(what)
                                 .arg(v.kept)
-                                .arg(v.dropped));
+                                .arg(v.dropped)
+                                .arg(time));
         return SMFIS_CONTINUE;
     }
     if (settings->acceptOnFailure) {
