@@ -23,8 +23,6 @@ using testing_support::labEnv;
 
 namespace {
 
-const QString kMaildir = "/var/lib/tavimor-lab/mail/mailboxes/delivered/new";
-
 class MilterLab : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -92,7 +90,7 @@ protected:
     bool delivered(const QString& id, const QString& rcpt, int waitMs = 20000) {
         QElapsedTimer t;
         for (t.start();; QThread::msleep(200)) {
-            for (const QFileInfo& f : QDir(kMaildir).entryInfoList(QDir::Files)) {
+            for (const QFileInfo& f : QDir(labEnv("LAB_MAIL_MAILDIR") + "/new").entryInfoList(QDir::Files)) {
                 QFile file(f.filePath());
                 file.open(QIODevice::ReadOnly);
                 const QByteArray m = file.read(200000);
