@@ -93,6 +93,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, pair[1], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, pair[1], STDOUT_FILENO);
+        // Nothing else of the milter's: not its listening socket, not the MTA's connections.
+        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
         const QByteArray path = program.toLocal8Bit();
         char* argv[] = {const_cast<char*>(path.constData()), const_cast<char*>("--delivery-process"), nullptr};
         // The worker thread blocks the stop signals (libmilter's thread takes
