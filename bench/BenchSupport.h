@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <sys/resource.h>
 #include <vector>
 
@@ -71,5 +72,36 @@ inline void report(const char* name, double ours, double baseline) {
                 baseline > 0 ? ours / baseline : 0.0, peakMb());
     std::fflush(stdout);
 }
+
+// Sets a single-valued attribute for the life of the object, then puts it back.
+class Borrowed {
+public:
+    Borrowed(const QString& dn, const QString& attr, const QString& value) : dn_(dn), attr_(attr) {
+        const auto rows = platform::directory::search(QString(), dn, platform::directory::Scope::Base, "(objectClass=*)", {attr});
+        if (!rows.empty() && !rows.front().value(attr).isNull()) old_ = rows.front().value(attr).toString();
+        if (old_ && old_->compare(value, Qt::CaseInsensitive) == 0) return;
+        set(value);
+        changed_ = true;
+    }
+    ~Borrowed() {
+        if (!changed_) return;
+        try {
+            set(old_);
+        } catch (const platform::ComError& e) {
+            std::fprintf(stderr, "bench: could not put back %s: %s\n", qPrintable(attr_), e.what());
+        }
+    }
+
+private:
+    void set(const std::optional<QString>& v) {
+        auto o = platform::directory::DirectoryObject::bind("LDAP://" + dn_);
+        if (v) o.put(attr_, *v);
+        else o.putEx(platform::directory::DirectoryObject::ClearControl, attr_);
+        o.setInfo();
+    }
+    QString dn_, attr_;
+    std::optional<QString> old_;
+    bool changed_ = false;
+};
 
 }  // namespace bench

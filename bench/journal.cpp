@@ -42,37 +42,6 @@ int unavailable(const QString& why) {
 
 namespace dir = platform::directory;
 
-// Sets a single-valued attribute for the life of the object, then puts it back.
-class Borrowed {
-public:
-    Borrowed(const QString& dn, const QString& attr, const QString& value) : dn_(dn), attr_(attr) {
-        const auto rows = dir::search(QString(), dn, dir::Scope::Base, "(objectClass=*)", {attr});
-        if (!rows.empty() && !rows.front().value(attr).isNull()) old_ = rows.front().value(attr).toString();
-        if (old_ && old_->compare(value, Qt::CaseInsensitive) == 0) return;
-        set(value);
-        changed_ = true;
-    }
-    ~Borrowed() {
-        if (!changed_) return;
-        try {
-            set(old_);
-        } catch (const platform::ComError& e) {
-            std::fprintf(stderr, "journal: could not put back %s: %s\n", qPrintable(attr_), e.what());
-        }
-    }
-
-private:
-    void set(const std::optional<QString>& v) {
-        auto o = dir::DirectoryObject::bind("LDAP://" + dn_);
-        if (v) o.put(attr_, *v);
-        else o.putEx(dir::DirectoryObject::ClearControl, attr_);
-        o.setInfo();
-    }
-    QString dn_, attr_;
-    std::optional<QString> old_;
-    bool changed_ = false;
-};
-
 QString sinkLibrary() {
     return QFileInfo(QFileInfo("/proc/self/exe").symLinkTarget()).path() + "/Tavimor.so";
 }
@@ -162,7 +131,7 @@ int main(int argc, char** argv) {
             pool << r.value("mail").toString();
         }
         if (pool.size() < 10) return unavailable("too few users on " + store);
-        const Borrowed journaling(store, "msExchMessageJournalRecipient", journalDn);
+        const bench::Borrowed journaling(store, "msExchMessageJournalRecipient", journalDn);
 
         platform::store::createStore("tavimor.lab");
         {

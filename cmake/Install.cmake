@@ -47,5 +47,14 @@ foreach(source ${tavimor_manual_sources})
 endforeach()
 add_custom_target(tavimor_manual DEPENDS ${tavimor_manual_pages})
 
+# The milter, its systemd unit and its settings (/etc/default).
+if(TARGET tavimor-milter)
+  install(TARGETS tavimor-milter RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  list(APPEND tavimor_installed tavimor-milter)
+  # Debian 12 keeps units in /lib/systemd/system; /etc is never below the prefix.
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor-milter.service DESTINATION /lib/systemd/system)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor-milter.default DESTINATION /etc/default RENAME tavimor-milter)
+endif()
+
 add_custom_target(tavimor_installation)
 add_dependencies(tavimor_installation ${tavimor_installed} tavimor_manual)

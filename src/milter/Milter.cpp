@@ -1,0 +1,172 @@
+#include "milter/Milter.h"
+
+#include "milter/MessageBuffer.h"
+#include "milter/MilterLog.h"
+
+#include <libmilter/mfapi.h>
+
+#include <QElapsedTimer>
+
+#include <memory>
+#include <optional>
+
+namespace milter {
+
+namespace {
+
+const Options* settings = nullptr;
+DeliveryWorker* deliveries = nullptr;
+
+// What one connection carries: the message under way.
+struct Connection {
+    bool leadingSpace = false;
+    std::optional<MessageBuffer> message;
+};
+
+Connection* connectionOf(SMFICTX* ctx) {
+    auto* c = static_cast<Connection*>(smfi_getpriv(ctx));
+    if (!c) {
+        c = new Connection;
+        smfi_setpriv(ctx, c);
+    }
+    return c;
+}
+
+QString macro(SMFICTX* ctx, const char* name) {
+    const char* v = smfi_getsymval(ctx, const_cast<char*>(name));
+    return v ? QString::fromUtf8(v) : QString();
+}
+
+// A reply text the MTA passes on: printable, without libmilter's '%'.
+QByteArray replyText(const QString& text) {
+    QByteArray out;
+    for (const char c : text.toUtf8()) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7f) out += ' ';
+        else if (c == '%') out += "%%";
+        else out += c;
+    }
+    return out.left(400);
+}
+
+sfsistat onNegotiate(SMFICTX* ctx, unsigned long f0, unsigned long f1, unsigned long f2, unsigned long f3,
+                     unsigned long* pf0, unsigned long* pf1, unsigned long* pf2, unsigned long* pf3) {
+    *pf0 = 0;  // no changes to the message
+    *pf1 = f1 & SMFIP_HDR_LEADSPC;
+    *pf2 = *pf3 = 0;
+    connectionOf(ctx)->leadingSpace = (*pf1 & SMFIP_HDR_LEADSPC) != 0;
+    return SMFIS_CONTINUE;
+}
+
+sfsistat onEnvFrom(SMFICTX* ctx, char** argv) {
+    Connection* c = connectionOf(ctx);
+    c->message.emplace(settings->maxSizeBytes);
+    c->message->setSender(envelopeAddress(argv[0]));
+    return SMFIS_CONTINUE;
+}
+
+sfsistat onEnvRcpt(SMFICTX* ctx, char** argv) {
+    Connection* c = connectionOf(ctx);
+    if (c->message) c->message->addRecipient(envelopeAddress(argv[0]));
+    return SMFIS_CONTINUE;
+}
+
+sfsistat onHeader(SMFICTX* ctx, char* name, char* value) {
+    Connection* c = connectionOf(ctx);
+    if (c->message) c->message->addHeader(name, value, c->leadingSpace);
+    return SMFIS_CONTINUE;
+}
+
+sfsistat onBody(SMFICTX* ctx, unsigned char* data, size_t size) {
+    Connection* c = connectionOf(ctx);
+    if (c->message) c->message->addBody(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    return SMFIS_CONTINUE;
+}
+
+sfsistat onEom(SMFICTX* ctx) {
+    Connection* c = connectionOf(ctx);
+    if (!c->message) return SMFIS_CONTINUE;
+    const MessageBuffer m = std::move(*c->message);
+    c->message.reset();
+    const QString queueId = macro(ctx, "i");
+    const QString what = QStringLiteral("%1: from <%2>, %3 recipient(s), %4 bytes")
+                             .arg(escaped(queueId.isEmpty() ? QStringLiteral("-") : queueId), escaped(m.sender()))
+                             .arg(m.recipients().size())
+                             .arg(m.size());
+    if (m.oversize())
+        log(Severity::Warning, QStringLiteral("%1: above the limit of %2 bytes; journaling its headers and a note")
+                                   .arg(what)
+                                   .arg(settings->maxSizeBytes));
+    QElapsedTimer took;
+    took.start();
+    const Verdict v = deliveries->deliver({m.sender(), m.recipients(), m.message()},
+                                          std::chrono::seconds(settings->timeoutSeconds));
+    const QString time = QStringLiteral(" in %1 ms").arg(took.elapsed());
+    if (v.stored && v.kept + v.dropped == 0) {
+        log(Severity::Info, QStringLiteral("%1: not journaled: no party is homed on a journaled store (%2)").arg(what, time.mid(1)));
+        return SMFIS_CONTINUE;
+    }
+    if (v.stored) {
+        log(Severity::Info, QStringLiteral("%1: journaled%4 (%2 report(s) kept, %3 dropped by the rule)")
+                                .arg(what)
+                                .arg(v.kept)
+                                .arg(v.dropped)
+                                .arg(time));
+        return SMFIS_CONTINUE;
+    }
+    if (settings->acceptOnFailure) {
+        log(Severity::Error, QStringLiteral("%1: ACCEPTED UNJOURNALED (--on-failure accept): %2").arg(what, escaped(v.problem)));
+        return SMFIS_CONTINUE;
+    }
+    log(Severity::Error, QStringLiteral("%1: temporary failure answered: %2").arg(what, escaped(v.problem)));
+    QByteArray text = replyText(QStringLiteral("Journaling unavailable, try again later: ") + v.problem);
+    smfi_setreply(ctx, const_cast<char*>("451"), const_cast<char*>("4.3.0"), text.data());
+    return SMFIS_TEMPFAIL;
+}
+
+sfsistat onAbort(SMFICTX* ctx) {
+    connectionOf(ctx)->message.reset();
+    return SMFIS_CONTINUE;
+}
+
+sfsistat onClose(SMFICTX* ctx) {
+    delete static_cast<Connection*>(smfi_getpriv(ctx));
+    smfi_setpriv(ctx, nullptr);
+    return SMFIS_CONTINUE;
+}
+
+}  // namespace
+
+QString listen(const Options& options) {
+    settings = &options;
+    smfiDesc desc{};
+    desc.xxfi_name = const_cast<char*>("tavimor-milter");
+    desc.xxfi_version = SMFI_VERSION;
+    desc.xxfi_flags = SMFIF_NONE;
+    desc.xxfi_envfrom = onEnvFrom;
+    desc.xxfi_envrcpt = onEnvRcpt;
+    desc.xxfi_header = onHeader;
+    desc.xxfi_body = onBody;
+    desc.xxfi_eom = onEom;
+    desc.xxfi_abort = onAbort;
+    desc.xxfi_close = onClose;
+    desc.xxfi_negotiate = onNegotiate;
+    QByteArray socket = options.socket.toLocal8Bit();
+    if (smfi_setconn(socket.data()) != MI_SUCCESS) return QStringLiteral("libmilter refuses the socket %1").arg(options.socket);
+    // libmilter's own wait for the MTA, longer than the MTA's for us.
+    smfi_settimeout(options.timeoutSeconds + 600);
+    if (smfi_register(desc) != MI_SUCCESS) return QStringLiteral("libmilter refused the filter's registration");
+    if (smfi_opensocket(true) != MI_SUCCESS)
+        return QStringLiteral("cannot listen on %1 (in use, or no permission to create it)").arg(options.socket);
+    return QString();
+}
+
+int serve(const Options& options, DeliveryWorker& worker) {
+    settings = &options;
+    deliveries = &worker;
+    const int r = smfi_main();
+    deliveries = nullptr;
+    return r;
+}
+
+}  // namespace milter
