@@ -51,8 +51,8 @@ add_custom_target(tavimor_manual DEPENDS ${tavimor_manual_pages})
 if(TARGET tavimor-milter)
   install(TARGETS tavimor-milter RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   list(APPEND tavimor_installed tavimor-milter)
-  # Debian 12 keeps units in /lib/systemd/system; /etc is never below the prefix.
-  install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor-milter.service DESTINATION /lib/systemd/system)
+  # Absolute folders: /etc is never below the prefix; systemd reads units in /usr/lib.
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor-milter.service DESTINATION /usr/lib/systemd/system)
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavimor-milter.default DESTINATION /etc/default RENAME tavimor-milter)
 endif()
 

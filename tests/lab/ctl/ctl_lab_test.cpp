@@ -148,9 +148,10 @@ TEST_F(CtlLab, SetThenUsersRoundTripsThroughTheDirectory) {
     csv.close();
     QTemporaryDir trail;
     qputenv("TAVIMOR_AUDIT_FILE", QFile::encodeName(trail.filePath("audit.jsonl")));
+    const QString start = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     Result r = ctl({"set", "First Storage Group/" + mailboxStore(), "--users-from", csv.fileName(), "--user",
                     mailOf("marker.in"), "--in", "on"});
-    const Result audit = ctl({"audit", "--json", "--since", "-1h"});
+    const Result audit = ctl({"audit", "--json", "--since", start});
     qunsetenv("TAVIMOR_AUDIT_FILE");
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, "");
