@@ -3,9 +3,12 @@
 // groups are expanded, and one journal report goes into the journal folder of
 // every journaled store on which a party (the sender or a recipient) is homed.
 // Saving the report raises the store's save event, so the journal folder's sink
-// decides whether it stays.
+// decides whether it stays. A deliverer keeps what the directory told it (where
+// an address is homed, a store's journal recipient and folder) for its life, so
+// a long-lived user makes a new one now and then.
 
 #include "journal/JournalReport.h"
+#include "platform/store/EventDirectory.h"
 #include "storetool/StoreEnvironment.h"
 
 #include <QHash>
@@ -13,6 +16,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform::store { class StoreConnection; }
@@ -68,6 +72,8 @@ private:
         QString entry;    // the envelope entry ("a@x" or "a@x, Expanded: g@x")
         QString homeMdb;
     };
+    // The directory's object for an address, asked once in the deliverer's life.
+    std::optional<platform::store::recipients::Recipient> lookUp(const QString& address);
     std::vector<Party> expand(const QString& address);
     QString journalOf(const QString& homeMdb);
     QString folderOf(const QString& journalDn, QString& journalMail);
@@ -78,6 +84,7 @@ private:
     SavedReport save(const QString& journalDn, const QByteArray& original, const journal::Envelope& envelope);
 
     StoreEnvironment& env_;
+    QHash<QString, std::optional<platform::store::recipients::Recipient>> recipients_;  // address -> object
     QHash<QString, QString> journals_;                      // store DN -> journal DN ("" none)
     QHash<QString, std::pair<QString, QString>> folders_;   // journal DN -> (folder URL, mail)
     std::unique_ptr<platform::store::StoreConnection> connection_;
