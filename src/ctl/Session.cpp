@@ -205,9 +205,17 @@ std::optional<engine::ChangeReport> Session::change(QString& runLog) {
     report_.reset();
     runLog_.clear();
     log_.setText(QString());
-    engine::ProcessMailboxStore(*load_, engine::loadedNode(panel_, tree()), true);
+    // The window's Change writes, then reads the store back to show it; the
+    // command shows nothing after it, so it only writes.
+    platform::ResumeNext resume;
+    if (panel_.anyStaged()) {
+        int16_t result = 1;
+        resume([&] { load_->services->applyStagedChanges(result); });
+    }
     // A run that threw before it reported leaves its cause in the log.
     runLog = logLines(report_ ? runLog_ : log_.text());
+    if (!report_ && resume.number() != 0)
+        runLog += (runLog.isEmpty() ? QString() : QStringLiteral("\n")) + resume.description();
     return report_;
 }
 
