@@ -5,6 +5,7 @@
 #include "ctl/Output.h"
 #include "ctl/Session.h"
 #include "ctl/StoreView.h"
+#include "engine/StoreTree.h"
 #include "platform/ComError.h"
 #include "platform/audit/AuditCommand.h"
 #include "platform/exchange/ExchangeServer.h"
@@ -73,16 +74,6 @@ int usersOfStore(Invocation& inv) {
     return s.partial().isEmpty() ? kSuccess : kUnreachable;
 }
 
-// A storage group of the tree; recovery groups are left out, as the tree leaves them out.
-std::optional<StorageGroup> openGroup(const QString& entry) {
-    try {
-        return StorageGroup::open(entry);
-    } catch (const platform::ComError& e) {
-        if (platform::hexNumber(e.number()) == QLatin1String("C1032221")) return std::nullopt;
-        throw;
-    }
-}
-
 // Every store of every server of the organisation, its users read as the
 // list reads them; those with a switch off are reported.
 int report(Invocation& inv) {
@@ -96,7 +87,7 @@ int report(Invocation& inv) {
     for (const QString& name : platform::exchange::organisationServerNames()) {
         const ExchangeServer server = ExchangeServer::open(name);
         for (const QString& groupEntry : server.StorageGroups()) {
-            const std::optional<StorageGroup> group = openGroup(groupEntry);
+            const std::optional<StorageGroup> group = tree::openGroup(groupEntry);
             if (!group) continue;
             for (const QString& storeEntry : group->MailboxStoreDBs()) {
                 const MailboxStoreDB store = MailboxStoreDB::open(storeEntry);

@@ -34,15 +34,6 @@ void clearTree(engine::StoreLoad& s) {
     s.tree->clear();
 }
 
-std::optional<StorageGroup> openGroup(const QString& entry) {
-    try {
-        return StorageGroup::open(entry);
-    } catch (const platform::ComError& e) {
-        if (platform::hexNumber(e.number()) == QLatin1String("C1032221")) return std::nullopt;
-        throw;
-    }
-}
-
 // A store shown again after a refresh: the remembered name, without regard to
 // case; of two namesakes the later, unless one of them is the very store shown
 // last (by its distinguished name), which then stays.
@@ -101,6 +92,15 @@ QTreeWidgetItem* buildTree(engine::StoreLoad& s) {
 }
 
 }  // namespace
+
+std::optional<StorageGroup> openGroup(const QString& entry) {
+    try {
+        return StorageGroup::open(entry);
+    } catch (const platform::ComError& e) {
+        if (platform::hexNumber(e.number()) == QLatin1String("C1032221")) return std::nullopt;
+        throw;
+    }
+}
 
 void selectNode(engine::StoreLoad& s, QTreeWidgetItem* node) {
     ProgramSelection selecting(s.tree);

@@ -2,7 +2,10 @@
 // The store tree: the storage groups and mailbox stores of the
 // Exchange server named by FormState::ComputerName, and the tree's events.
 
+#include "platform/exchange/StorageGroup.h"
+
 #include <QString>
+#include <optional>
 
 class QTreeWidgetItem;
 
@@ -20,6 +23,10 @@ namespace tree {
 // writes one error-log entry without context and shows the log; the tree keeps
 // the nodes added so far.
 void GetMailboxStores(engine::StoreLoad& s);
+
+// A storage group the tree shows; nothing for a recovery group, which it
+// leaves out. Throws ComError when the group cannot be read.
+std::optional<platform::exchange::StorageGroup> openGroup(const QString& entry);
 
 // Click on a node: a mailbox store is loaded into the panel (staged edits are
 // dropped); any other node gives the selection back to the loaded store.

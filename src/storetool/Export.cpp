@@ -3,6 +3,7 @@
 #include "journal/JournalReport.h"
 #include "platform/store/Store.h"
 #include "storetool/ExitStatus.h"
+#include "storetool/Listing.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -84,16 +85,8 @@ QByteArray identity(const QByteArray& bytes) {
 // Each visible message item of the folder that holds MIME text, in creation order.
 void forEachReport(const QString& folderUrl, const std::function<void(const QByteArray&)>& take) {
     ps::StoreConnection con;
-    con.open(folderUrl);
-    ps::StoreRecord folder;
-    folder.open(folderUrl, &con);
-    if (!folder.field(ps::schema::kIsFolder).toBool())
-        throw platform::ComError(ps::err::BadUrl, QStringLiteral("%1 is not a folder").arg(folderUrl));
-    const QString query = QStringLiteral("SELECT \"%1\", \"%2\", \"%3\" FROM SCOPE('shallow traversal of \"%4\"')")
-                              .arg(ps::schema::kHref, ps::schema::kContentClass, ps::schema::kIsHidden,
-                                   ps::quoteLiteral(ps::quoteUrlForScope(folderUrl)));
     ps::StoreRecordset rows;
-    rows.open(query, con);
+    openFolderItems(rows, con, folderUrl, {ps::schema::kHref, ps::schema::kContentClass, ps::schema::kIsHidden});
     QStringList items;
     for (; !rows.eof(); rows.moveNext())
         if (rows.field(ps::schema::kContentClass).toString() == QLatin1String("urn:content-class:message") &&

@@ -18,18 +18,22 @@ QString oneLine(QString text) {
 }
 }  // namespace
 
-QStringList listFolder(const QString& folderUrl) {
-    ps::StoreConnection con;
+void openFolderItems(ps::StoreRecordset& rows, ps::StoreConnection& con, const QString& folderUrl,
+                     const QStringList& columns) {
     con.open(folderUrl);
     ps::StoreRecord folder;
     folder.open(folderUrl, &con);
     if (!folder.field(ps::schema::kIsFolder).toBool())
         throw platform::ComError(ps::err::BadUrl, QStringLiteral("%1 is not a folder").arg(folderUrl));
-    const QString query = QStringLiteral("SELECT \"%1\", \"%2\", \"%3\" FROM SCOPE('shallow traversal of \"%4\"')")
-                              .arg(ps::schema::kDisplayName, ps::schema::kContentClass, kSubject,
-                                   ps::quoteLiteral(ps::quoteUrlForScope(folderUrl)));
+    rows.open(QStringLiteral("SELECT \"%1\" FROM SCOPE('shallow traversal of \"%2\"')")
+                  .arg(columns.join(QStringLiteral("\", \"")), ps::quoteLiteral(ps::quoteUrlForScope(folderUrl))),
+              con);
+}
+
+QStringList listFolder(const QString& folderUrl) {
+    ps::StoreConnection con;
     ps::StoreRecordset rows;
-    rows.open(query, con);
+    openFolderItems(rows, con, folderUrl, {ps::schema::kDisplayName, ps::schema::kContentClass, kSubject});
     QStringList out;
     for (; !rows.eof(); rows.moveNext())
         out << oneLine(rows.field(ps::schema::kDisplayName).toString()) + QLatin1Char('\t') +
