@@ -2,9 +2,13 @@
 // Shared pieces of the benchmarks: timing, peak memory, the baseline tool run and
 // the one result line every benchmark prints.
 
+#include "platform/complus/Catalog.h"
 #include "platform/directory/Directory.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QProcess>
 #include <QString>
@@ -65,6 +69,52 @@ inline QString largestStore(const QString& root) {
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         if (best.isEmpty() || it.value() > counts.value(best)) best = it.key();
     return best;
+}
+
+// One LDIF change record per (DN, value) pair: extensionAttribute10 put back
+// as it was ("" deletes it).
+inline QByteArray restoringLdif(const std::vector<std::pair<QString, QString>>& stored) {
+    QByteArray ldif;
+    for (const auto& [dn, value] : stored) {
+        ldif += "dn:: " + dn.toUtf8().toBase64() + "\nchangetype: modify\n";
+        if (value.isEmpty())
+            ldif += "delete: extensionAttribute10\n-\n\n";
+        else
+            ldif += "replace: extensionAttribute10\nextensionAttribute10:: " + value.toUtf8().toBase64() + "\n-\n\n";
+    }
+    return ldif;
+}
+
+// Seconds ldapmodify takes for `ldif` (the baseline of the marker writes).
+inline double ldapmodifySeconds(const QByteArray& ldif, int* exitCode = nullptr) {
+    const QString path = QDir::temp().filePath(QStringLiteral("bench-%1.ldif").arg(QCoreApplication::applicationPid()));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return -1;
+    file.write(ldif);
+    file.close();
+    QStringList args = qEnvironmentVariable("LAB_LDAP_ARGS").split(' ', Qt::SkipEmptyParts);
+    args << "-f" << path;
+    QElapsedTimer timer;
+    timer.start();
+    QProcess modify;
+    modify.start("ldapmodify", args);
+    modify.waitForFinished(-1);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (exitCode) *exitCode = modify.exitCode();
+    QFile::remove(path);
+    return seconds;
+}
+
+// The hosted application with the sink library `library`, in the catalog the
+// environment names.
+inline void installSink(const QString& library) {
+    platform::complus::Catalog c(platform::complus::Catalog::defaultPath());
+    auto apps = c.GetCollection("Applications");
+    apps.Populate();
+    auto a = apps.Add();
+    a.SetValue("Name", "Tavimor");
+    apps.SaveChanges();
+    c.InstallComponent(a.Key(), library, QString(), QString());
 }
 
 inline void report(const char* name, double ours, double baseline) {

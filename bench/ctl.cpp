@@ -59,19 +59,6 @@ QByteArray usersCsv(const std::vector<User>& users) {
     return csv;
 }
 
-// One LDIF change record per user: extensionAttribute10 as it was before.
-QByteArray restoringLdif(const std::vector<User>& users) {
-    QByteArray ldif;
-    for (const User& u : users) {
-        ldif += "dn:: " + u.dn.toUtf8().toBase64() + "\nchangetype: modify\n";
-        if (u.stored.isEmpty())
-            ldif += "delete: extensionAttribute10\n-\n\n";
-        else
-            ldif += "replace: extensionAttribute10\nextensionAttribute10:: " + u.stored.toUtf8().toBase64() + "\n-\n\n";
-    }
-    return ldif;
-}
-
 double childPeakMb() {
     rusage ru{};
     getrusage(RUSAGE_CHILDREN, &ru);
@@ -108,22 +95,15 @@ int main(int argc, char** argv) {
     const QByteArray errors = ctl.readAllStandardError();
     const int written = static_cast<int>(ctl.readAllStandardOutput().count("done: extensionAttribute10 of "));
 
-    QTemporaryFile ldif;
-    if (!ldif.open()) return 1;
-    ldif.write(restoringLdif(users));
-    ldif.flush();
-    QStringList args = qEnvironmentVariable("LAB_LDAP_ARGS").split(' ', Qt::SkipEmptyParts);
-    args << "-f" << ldif.fileName();
-    timer.restart();
-    QProcess modify;
-    modify.start("ldapmodify", args);
-    modify.waitForFinished(-1);
-    const double baseline = timer.nsecsElapsed() / 1e9;
+    std::vector<std::pair<QString, QString>> stored;
+    for (const User& u : users) stored.emplace_back(u.dn, u.stored);
+    int modified = -1;
+    const double baseline = bench::ldapmodifySeconds(bench::restoringLdif(stored), &modified);
 
     std::printf("ctl: %d of %zu users of %s written by tavimorctl (exit %d)%s%s; ldapmodify exit %d\n", written,
                 users.size(), qPrintable(store), ended ? ctl.exitCode() : -1, errors.isEmpty() ? "" : ": ",
-                errors.left(300).constData(), modify.exitCode());
+                errors.left(300).constData(), modified);
     std::printf("ctl: ours=%.3f baseline=%.3f ratio=%.2f peak_mb=%.0f\n", ours, baseline,
                 baseline > 0 ? ours / baseline : 0.0, childPeakMb());
-    return ended && ctl.exitCode() == 0 && written == kUsers && modify.exitCode() == 0 ? 0 : 1;
+    return ended && ctl.exitCode() == 0 && written == kUsers && modified == 0 ? 0 : 1;
 }

@@ -140,15 +140,7 @@ int main(int argc, char** argv) {
             b.ensureMailbox("baseline.archive");
             b.commit();
         }
-        {
-            platform::complus::Catalog c(platform::complus::Catalog::defaultPath());
-            auto apps = c.GetCollection("Applications");
-            apps.Populate();
-            auto a = apps.Add();
-            a.SetValue("Name", "Tavimor");
-            apps.SaveChanges();
-            c.InstallComponent(a.Key(), sinkLibrary(), QString(), QString());
-        }
+        bench::installSink(sinkLibrary());
         auto env = storetool::StoreEnvironment::open(true);
         store::CreateRegItem(env->context(), journalDn, QString(), false);
         if (!store::CheckRegItem(env->context(), journalDn, false)) return unavailable("the registration was not made");

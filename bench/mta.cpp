@@ -100,15 +100,7 @@ int main(int argc, char** argv) {
             b.ensureMailbox("journal.archive");
             b.commit();
         }
-        {
-            platform::complus::Catalog c(platform::complus::Catalog::defaultPath());
-            auto apps = c.GetCollection("Applications");
-            apps.Populate();
-            auto a = apps.Add();
-            a.SetValue("Name", "Tavimor");
-            apps.SaveChanges();
-            c.InstallComponent(a.Key(), buildDir() + "/Tavimor.so", QString(), QString());
-        }
+        bench::installSink(buildDir() + "/Tavimor.so");
         {
             auto env = storetool::StoreEnvironment::open(true);
             store::CreateRegItem(env->context(), journalDn, QString(), false);
