@@ -8,6 +8,7 @@
 // directory variables (LDAPURI, LDAPBINDDN, TAVIMOR_BIND_PASSWORD_FILE). Exit
 // statuses follow sysexits.h (storetool/ExitStatus.h).
 
+#include "journal/JournalReport.h"
 #include "platform/ComError.h"
 #include "storetool/CommandLine.h"
 #include "storetool/Delivery.h"
@@ -53,7 +54,7 @@ int deliver(const storetool::Invocation& a, QTextStream& out) {
         if (in.truncated)
             QTextStream(stderr) << "tavimor-store: the message has " << in.size << " bytes, more than " << a.maxSize
                                 << "; only its headers are journaled\n";
-        raw = {a.sender, a.recipients, in.truncated ? storetool::Deliverer::headersAndNote(in.data, in.size) : in.data};
+        raw = {a.sender, a.recipients, in.truncated ? journal::headersAndNote(in.data, in.size, a.maxSize) : in.data};
     }
     std::unique_ptr<storetool::StoreEnvironment> env = storetool::StoreEnvironment::open(true);
     storetool::Deliverer deliverer(*env);

@@ -284,24 +284,26 @@ OriginalHeaders originalHeaders(const QByteArray& message) {
     return out;
 }
 
-QByteArray headersAndNote(const QByteArray& head, qint64 size) {
+QByteArray headersAndNote(const QByteArray& head, qint64 size, qint64 limit) {
     const qsizetype end = headerEnd(head, 0);
-    QByteArray out;
-    bool skipping = false;
     // Whole lines only: a header block cut by the limit ends at its last line break.
     const QByteArray block = end >= 0 ? head.left(end) : head.left(head.lastIndexOf('\n') + 1);
-    for (const QByteArray& line : block.split('\n')) {
-        if (line.isEmpty() || line == "\r") continue;
+    const QByteArray eol = block.contains("\r\n") || block.isEmpty() ? "\r\n" : "\n";
+    QByteArray out;
+    bool renaming = false;
+    for (QByteArray line : block.split('\n')) {
+        if (line.endsWith('\r')) line.chop(1);
+        if (line.isEmpty()) continue;
         if (line[0] != ' ' && line[0] != '\t') {
             const QByteArray name = line.left(line.indexOf(':')).trimmed().toLower();
-            skipping = name.startsWith("content-") || name == "mime-version";
+            renaming = name.startsWith("content-") || name == "mime-version";
         }
-        if (!skipping) out += line + '\n';
+        out += (renaming && line[0] != ' ' && line[0] != '\t' ? "X-Tavimor-Original-" + line : line) + eol;
     }
-    out += "MIME-Version: 1.0\nContent-Type: text/plain; charset=us-ascii\n\n";
-    out += QByteArray("This message had ") + QByteArray::number(size) +
-           " bytes, more than the journal keeps; only its headers are kept.\n";
-    return out;
+    return out + "MIME-Version: 1.0" + eol + "Content-Type: text/plain; charset=us-ascii" + eol + eol + "This message was " +
+           QByteArray::number(size) + " bytes, above the journal's limit of " + QByteArray::number(limit) + " bytes." +
+           eol + "Only its header fields were journaled" +
+           (out.isEmpty() ? QByteArray(" (none fit within the limit)") : QByteArray()) + "." + eol;
 }
 
 QByteArray mimeBytes(const QString& mimeText, const QString& mimeOctets) {

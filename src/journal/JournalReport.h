@@ -69,11 +69,13 @@ struct OriginalHeaders {
 };
 OriginalHeaders originalHeaders(const QByteArray& message);
 
-// What is journaled in place of a message too large to keep: its header block
-// as it came (at most the first `head` bytes of the message; Content-* and
-// MIME-Version fields left out), then a plain-text note that the message had
-// `size` bytes and only its headers are kept.
-QByteArray headersAndNote(const QByteArray& head, qint64 size);
+// What is journaled in place of a message too large to keep: the header
+// fields of `head` (the message's first bytes; a field cut off at its end is
+// left out), its MIME-Version and Content-* fields kept renamed
+// X-Tavimor-Original-..., as they no longer describe the body, then a plain-text
+// note that the message had `size` bytes, above the `limit`. Line ends follow
+// the header block's.
+QByteArray headersAndNote(const QByteArray& head, qint64 size, qint64 limit);
 
 // The MIME text of a report for `original` addressed to `journalAddress`.
 QByteArray buildReport(const Envelope& envelope, const QByteArray& original, const QString& journalAddress);

@@ -1,5 +1,7 @@
 #include "milter/MessageBuffer.h"
 
+#include "journal/JournalReport.h"
+
 namespace milter {
 
 namespace {
@@ -13,11 +15,6 @@ QByteArray crlf(const QByteArray& text) {
         out += text[i];
     }
     return out;
-}
-
-bool isContentField(const QByteArray& line) {
-    const QByteArray lower = line.left(26).toLower();
-    return lower.startsWith("content-type:") || lower.startsWith("content-transfer-encoding:");
 }
 
 }  // namespace
@@ -36,22 +33,7 @@ void MessageBuffer::addBody(const char* data, qint64 size) {
 
 QByteArray MessageBuffer::message() const {
     if (!oversize()) return headers_ + "\r\n" + body_;
-    // The content fields no longer describe the body: they are kept renamed.
-    QByteArray kept;
-    qsizetype start = 0;
-    while (start < headers_.size()) {
-        qsizetype end = headers_.indexOf("\r\n", start);
-        while (end >= 0 && end + 2 < headers_.size() && (headers_[end + 2] == ' ' || headers_[end + 2] == '\t'))
-            end = headers_.indexOf("\r\n", end + 2);
-        end = end < 0 ? headers_.size() : end + 2;
-        const QByteArray field = headers_.mid(start, end - start);
-        kept += isContentField(field) ? "X-Tavimor-Original-" + field : field;
-        start = end;
-    }
-    return kept + "Content-Type: text/plain; charset=us-ascii\r\n\r\n" +
-           "This message was " + QByteArray::number(seen_) + " bytes, above the journal's limit of " +
-           QByteArray::number(limit_) + " bytes.\r\nOnly its header fields were journaled" +
-           (headers_.isEmpty() ? QByteArray(" (none fit within the limit)") : QByteArray()) + ".\r\n";
+    return journal::headersAndNote(headers_ + "\r\n", seen_, limit_);
 }
 
 QString envelopeAddress(const char* argument) {

@@ -14,7 +14,7 @@
 namespace storetool {
 
 // Messages on standard input larger than this are journaled as their headers
-// and a note (see Deliverer::headersAndNote).
+// and a note (journal::headersAndNote).
 constexpr qint64 kDefaultMaxMessageSize = 64LL * 1024 * 1024;
 
 struct Invocation {

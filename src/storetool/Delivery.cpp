@@ -167,6 +167,4 @@ std::vector<SavedReport> Deliverer::deliver(const RawMessage& m) {
     return journal(e, {&to, &cc, &bcc}, m.data);
 }
 
-QByteArray Deliverer::headersAndNote(const QByteArray& head, qint64 size) { return journal::headersAndNote(head, size); }
-
 }  // namespace storetool

@@ -57,11 +57,6 @@ public:
     // headers do not name is listed as Bcc), never its headers'; the report
     // embeds the message byte for byte. Throws ComError as above.
     std::vector<SavedReport> deliver(const RawMessage& message);
-    // The stand-in for a message over the size limit, to deliver in its place:
-    // the message's header block (from `head`, its first bytes) and a note
-    // naming its `size`.
-    static QByteArray headersAndNote(const QByteArray& head, qint64 size);
-
     // Saves one report for `original` into a journal folder on the tool's store
     // connection. Throws ComError on a store failure other than the sink's cancel.
     SavedReport saveInto(const QString& folderUrl, const QString& journalMail, const journal::Envelope& envelope,

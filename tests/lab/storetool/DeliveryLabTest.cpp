@@ -94,7 +94,7 @@ TEST_F(Journaling, RealMessagesOnStandardInput) {
     }
     const Ran big = run({"deliver", "-f", parties[0], "--max-size=40", "x@example.org"}, message);
     ASSERT_TRUE(big.out.startsWith("kept ")) << big.err.constData();
-    EXPECT_TRUE(storetool::itemMime(QString::fromUtf8(big.out.mid(5).trimmed())).contains("only its headers are kept"));
+    EXPECT_TRUE(storetool::itemMime(QString::fromUtf8(big.out.mid(5).trimmed())).contains("Only its header fields were journaled"));
     const struct { QStringList args; QByteArray input; QStringList env; int status; } failures[] = {
         {{"deliver", "-f"}, message, {}, 64},
         {{"deliver", "-f", "a@x", "b@x"}, "", {}, 66},

@@ -28,7 +28,7 @@ TEST(MilterBuffer, KeepsTheMessageAsSentAndAboveTheLimitItsHeadersWithANote) {
     const QByteArray cut = m.message();
     EXPECT_TRUE(m.oversize());
     EXPECT_TRUE(cut.startsWith("Subject: Folded\r\n\tline\r\nX-Tavimor-Original-Content-Type: text/html\r\n"
-                               "Content-Type: text/plain; charset=us-ascii\r\n\r\nThis message was 360 bytes"));
+                               "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nThis message was 360 bytes"));
     EXPECT_FALSE(cut.contains("xxx") || cut.contains("<p>"));
     EXPECT_EQ(envelopeAddress("<a@x>"), "a@x");
     EXPECT_EQ(envelopeAddress("<>"), "");
