@@ -37,8 +37,35 @@ Database::Database(const QString& path, const OpenOptions& options, ErrorPolicy 
 
 Database::~Database() {
     if (!db_) return;
+    for (const auto& [sql, stmt] : idle_) sqlite3_finalize(stmt);
     abandon();
     sqlite3_close_v2(db_);
+}
+
+sqlite3_stmt* Database::takePrepared(const char* sql) {
+    {
+        const std::lock_guard guard(idleLock_);
+        if (const auto it = idle_.find(std::string_view(sql)); it != idle_.end()) {
+            sqlite3_stmt* stmt = it->second;
+            idle_.erase(it);
+            return stmt;
+        }
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) raise(Stage::Prepare);
+    return stmt;
+}
+
+void Database::giveBack(sqlite3_stmt* stmt) noexcept {
+    if (!stmt) return;
+    // A statement under way holds its read transaction until it is reset.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    // Statements made from changing texts must not pile up.
+    constexpr size_t kKept = 64;
+    const char* sql = sqlite3_sql(stmt);
+    const std::lock_guard guard(idleLock_);
+    if (!sql || idle_.size() >= kKept || !idle_.try_emplace(sql, stmt).second) sqlite3_finalize(stmt);
 }
 
 void Database::raise(Stage stage) const {

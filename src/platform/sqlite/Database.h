@@ -8,8 +8,13 @@
 
 #include <QString>
 #include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace platform::sqlite {
 
@@ -52,10 +57,20 @@ private:
     friend class Transaction;
     // Rolls back an open transaction, ignoring any failure (for destructors).
     void abandon() noexcept;
+    // Statements are prepared once per handle: a finished one is reset and kept
+    // for the next statement of the same text.
+    sqlite3_stmt* takePrepared(const char* sql);
+    void giveBack(sqlite3_stmt* stmt) noexcept;
 
     QString path_;
     ErrorPolicy policy_;
     sqlite3* db_ = nullptr;
+    std::mutex idleLock_;  // a serialized handle is shared by threads
+    struct TextHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, sqlite3_stmt*, TextHash, std::equal_to<>> idle_;
 };
 
 }  // namespace platform::sqlite

@@ -6,11 +6,9 @@
 
 namespace platform::sqlite {
 
-Statement::Statement(Database& db, const char* sql) : db_(db) {
-    if (sqlite3_prepare_v2(db_.db_, sql, -1, &stmt_, nullptr) != SQLITE_OK) db_.raise(Stage::Prepare);
-}
+Statement::Statement(Database& db, const char* sql) : db_(db), stmt_(db.takePrepared(sql)) {}
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() { db_.giveBack(stmt_); }
 
 Statement& Statement::bind(int index, const QString& value) {
     const QByteArray utf8 = value.toUtf8();

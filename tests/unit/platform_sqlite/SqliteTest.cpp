@@ -103,3 +103,37 @@ TEST_F(SqliteTest, OpeningFailsThroughThePolicy) {
 }
 
 }  // namespace
+
+// A statement is prepared once per handle and reused: every use sees its own
+// bindings, two open at once of one text do not share a cursor, and a finished
+// one holds no lock (a reader left mid-way would keep other writers out).
+TEST_F(SqliteTest, ReusedStatementsKeepTheirBindingsApartAndHoldNoLock) {
+    for (int i = 0; i < 3; ++i) db->prepare("INSERT INTO t(v) VALUES(?)").bind(1, i).run();
+    const char* byId = "SELECT v FROM t WHERE id >= ? ORDER BY id";
+    {
+        auto outer = db->prepare(byId);
+        outer.bind(1, 2);
+        ASSERT_TRUE(outer.step());
+        EXPECT_EQ(outer.integer(0), 1);
+        auto inner = db->prepare(byId);
+        inner.bind(1, 3);
+        ASSERT_TRUE(inner.step());
+        EXPECT_EQ(inner.integer(0), 2);
+        EXPECT_TRUE(outer.step());
+        EXPECT_EQ(outer.integer(0), 2);
+    }
+    for (int round = 0; round < 2; ++round) {
+        auto again = db->prepare(byId);  // unbound: NULL, no row is >= NULL
+        EXPECT_FALSE(again.step());
+    }
+    {
+        auto unfinished = db->prepare(byId);
+        unfinished.bind(1, 1);
+        ASSERT_TRUE(unfinished.step());
+    }
+    OpenOptions o;
+    o.busyTimeoutMs = 0;
+    Database other(file(), o, &testPolicy);
+    EXPECT_NO_THROW(other.exec("INSERT INTO t(v) VALUES(9)"));
+    EXPECT_EQ(count(), 4);
+}
