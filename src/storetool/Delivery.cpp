@@ -16,16 +16,8 @@ namespace ps = platform::store;
 Deliverer::Deliverer(StoreEnvironment& env) : env_(env) {}
 Deliverer::~Deliverer() = default;
 
-std::optional<rc::Recipient> Deliverer::lookUp(const QString& address) {
-    const QString key = address.trimmed().toLower();
-    if (const auto known = recipients_.constFind(key); known != recipients_.cend()) return *known;
-    auto r = rc::byAddress(address);
-    recipients_.insert(key, r);
-    return r;
-}
-
 std::vector<Deliverer::Party> Deliverer::expand(const QString& address) {
-    const auto r = lookUp(address);
+    const auto r = rc::byAddress(address);
     if (!r) return {{address, QString()}};
     if (r->kind != QLatin1String("group")) return {{r->mail.isEmpty() ? address : r->mail, r->homeMdb}};
     std::vector<Party> out;
@@ -121,7 +113,7 @@ std::vector<SavedReport> Deliverer::journal(journal::Envelope& e, const QStringL
         const QString j = journalOf(homeMdb);
         if (!j.isEmpty() && !journals.contains(j, Qt::CaseInsensitive)) journals << j;
     };
-    if (const auto sender = lookUp(e.sender)) note(sender->homeMdb);
+    if (const auto sender = rc::byAddress(e.sender)) note(sender->homeMdb);
     QStringList* const lists[] = {&e.to, &e.cc, &e.bcc};
     for (int i = 0; i < 3; ++i)
         for (const QString& a : *recipients[i])

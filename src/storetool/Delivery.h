@@ -67,8 +67,6 @@ private:
         QString entry;    // the envelope entry ("a@x" or "a@x, Expanded: g@x")
         QString homeMdb;
     };
-    // The directory's object for an address, asked once in the deliverer's life.
-    std::optional<platform::store::recipients::Recipient> lookUp(const QString& address);
     std::vector<Party> expand(const QString& address);
     QString journalOf(const QString& homeMdb);
     QString folderOf(const QString& journalDn, QString& journalMail);
@@ -79,7 +77,6 @@ private:
     SavedReport save(const QString& journalDn, const QByteArray& original, const journal::Envelope& envelope);
 
     StoreEnvironment& env_;
-    QHash<QString, std::optional<platform::store::recipients::Recipient>> recipients_;  // address -> object
     QHash<QString, QString> journals_;                      // store DN -> journal DN ("" none)
     QHash<QString, std::pair<QString, QString>> folders_;   // journal DN -> (folder URL, mail)
     std::unique_ptr<platform::store::StoreConnection> connection_;

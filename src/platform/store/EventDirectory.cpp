@@ -3,6 +3,7 @@
 #include "platform/directory/Directory.h"
 #include "platform/directory/GroupMembers.h"
 #include "platform/directory/Session.h"
+#include "platform/store/RecentAnswers.h"
 #include "rules/ObjectKind.h"
 
 #include <QSet>
@@ -73,9 +74,17 @@ int rank(const Recipient& r) {
     return 2;
 }
 
-}  // namespace
+// This thread's recent answers, kept as long as the sink keeps its own
+// (TAVIMOR_SINK_CACHE_SECONDS, 60 by default; 0 keeps none).
+RecentAnswers& recent() {
+    thread_local RecentAnswers answers;
+    bool set = false;
+    const int seconds = qEnvironmentVariableIntValue("TAVIMOR_SINK_CACHE_SECONDS", &set);
+    answers.setTtl(set && seconds >= 0 ? seconds * 1000LL : 60000);
+    return answers;
+}
 
-std::optional<Recipient> byAddress(const QString& address) {
+std::optional<Recipient> lookUp(const QString& address) {
     const QString a = dir::escapeFilterValue(address.trimmed());
     if (a.isEmpty()) return std::nullopt;
     const auto rows = complete(*catalog(), QString(), dir::Scope::Subtree,
@@ -88,6 +97,32 @@ std::optional<Recipient> byAddress(const QString& address) {
             best = std::move(r);
     }
     return best;
+}
+
+QString readStamp() {
+    // Both sessions usually reach one domain controller, whose two services
+    // share one database and one update number.
+    const auto gc = catalog(), dc = dir::Session::get(false, QString());
+    QString out;
+    for (const auto& session : {gc, dc}) {
+        if (session == dc && dc->server().host.compare(gc->server().host, Qt::CaseInsensitive) == 0) break;
+        const auto rows = complete(*session, QString(), dir::Scope::Base, QStringLiteral("(objectClass=*)"),
+                                   {QStringLiteral("highestCommittedUSN")});
+        const QString usn = rows.empty() ? QString() : valuesOf(rows.front(), "highestCommittedUSN").value(0);
+        if (usn.isEmpty()) throw ComError(hr::Fail, QStringLiteral("The directory gives no update number"));
+        out += session->server().host + QLatin1Char(':') + usn + QLatin1Char(';');
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<Recipient> byAddress(const QString& address) {
+    RecentAnswers& answers = recent();
+    if (const auto* kept = answers.find(address)) return *kept;
+    std::optional<Recipient> r = lookUp(address);
+    answers.keep(address, r);
+    return r;
 }
 
 std::optional<Recipient> byDn(const QString& dn) {
@@ -137,18 +172,15 @@ std::optional<std::vector<Recipient>> membersOf(const QString& groupDn) {
 }
 
 QString stamp() {
-    // Both sessions usually reach one domain controller, whose two services
-    // share one database and one update number.
-    const auto gc = catalog(), dc = dir::Session::get(false, QString());
+    // A stamp that cannot be read vouches for nothing kept either.
     QString out;
-    for (const auto& session : {gc, dc}) {
-        if (session == dc && dc->server().host.compare(gc->server().host, Qt::CaseInsensitive) == 0) break;
-        const auto rows = complete(*session, QString(), dir::Scope::Base, QStringLiteral("(objectClass=*)"),
-                                   {QStringLiteral("highestCommittedUSN")});
-        const QString usn = rows.empty() ? QString() : valuesOf(rows.front(), "highestCommittedUSN").value(0);
-        if (usn.isEmpty()) throw ComError(hr::Fail, QStringLiteral("The directory gives no update number"));
-        out += session->server().host + QLatin1Char(':') + usn + QLatin1Char(';');
+    try {
+        out = readStamp();
+    } catch (...) {
+        recent().stampRead(QString());
+        throw;
     }
+    recent().stampRead(out);
     return out;
 }
 

@@ -8,6 +8,8 @@
 // filter is escaped. The functions throw ComError when the directory cannot
 // answer, refers elsewhere or answers only in part. They also serve the sink host's
 // directory services (TV_UNAVAILABLE when the directory cannot answer).
+// Answers by address are kept a moment per thread (RecentAnswers.h); reading
+// the stamp forgets them whenever it moved.
 
 #include "platform/plugin/EventSink.h"
 
