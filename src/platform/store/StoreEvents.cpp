@@ -131,7 +131,7 @@ SaveOutcome raiseSaveEvent(Session& session, const Item& item, const StoreUrl& f
     if (registrations.empty()) return {};
 
     const SinkProperties itemProps(fields);
-    EventHostContext context{session, form};
+    EventHostContext context{session, form, {}};
     const tv_sink_host host = eventHost(context);
     for (const Registration& r : registrations) {
         if (!selectsSave(r) || !meetsCriteria(r, fields)) continue;
