@@ -8,6 +8,9 @@
 #   127.0.0.1:10026  SMTP without a milter (the benchmark's baseline)
 #   127.0.0.1:10027  SMTP, checked by a milter a test or benchmark starts itself
 #                    on 127.0.0.1:10029 (none there: Postfix answers 4xx)
+#   127.0.0.1:10030  SMTP, checked by a milter a test or benchmark starts itself
+#                    on unix:$LAB_MAIL_SPOOL/sockets/milter.sock (its folder
+#                    belongs to tavimor-milter, group postfix, setgid)
 #
 # Mail is delivered to the Maildir $LAB_MAIL_SPOOL/mailboxes/delivered/, as the
 # user nobody, each copy with a Delivered-To: line naming its recipient; mail for
@@ -31,6 +34,8 @@ lab_mail_select() {
   LAB_SMTP_TEST_PORT=10027
   LAB_MILTER_PORT=10028
   LAB_MILTER_TEST_PORT=10029
+  LAB_SMTP_LOCAL_PORT=10030
+  LAB_MILTER_LOCAL_SOCKET=$LAB_MAIL_SPOOL/sockets/milter.sock
   LAB_MILTER_BIN=${TAVIMOR_BUILD_DIR:-$LAB_REPO/build}/tavimor-milter
 }
 
@@ -116,6 +121,8 @@ CF
   -o smtpd_milters=
 127.0.0.1:$LAB_SMTP_TEST_PORT inet n - n - - smtpd
   -o smtpd_milters=inet:127.0.0.1:$LAB_MILTER_TEST_PORT
+127.0.0.1:$LAB_SMTP_LOCAL_PORT inet n - n - - smtpd
+  -o smtpd_milters=unix:$LAB_MILTER_LOCAL_SOCKET
 pickup    unix  n - n 60 1 pickup
 cleanup   unix  n - n - 0 cleanup
 qmgr      unix  n - n 300 1 qmgr
@@ -197,10 +204,17 @@ lab_mail_start() {
   chmod 0755 "$LAB_MAIL_SPOOL" "$(dirname "$LAB_MAIL_SPOOL")"
   chown nobody: "$LAB_MAIL_SPOOL/mailboxes"
   chmod 0700 "$LAB_MAIL_SPOOL/mailboxes"
+  # A milter's socket made here by tavimor-milter (umask 0007) belongs to the
+  # group postfix, whose smtpd may then connect; nobody else may.
+  local sockets
+  sockets=$(dirname "$LAB_MILTER_LOCAL_SOCKET")
+  mkdir -p "$sockets"
+  chown "$LAB_MAIL_MILTER_USER:postfix" "$sockets"
+  chmod 2770 "$sockets"
   lab_mail_start_milter
   if ! lab_mail_postfix_pid >/dev/null; then
     local p
-    for p in "$LAB_SMTP_PORT" "$LAB_SMTP_PLAIN_PORT" "$LAB_SMTP_TEST_PORT"; do
+    for p in "$LAB_SMTP_PORT" "$LAB_SMTP_PLAIN_PORT" "$LAB_SMTP_TEST_PORT" "$LAB_SMTP_LOCAL_PORT"; do
       lab_mail_port_taken "$p" && lab_die "another process listens on 127.0.0.1:$p"
     done
     lab_mail_write_config
@@ -213,7 +227,8 @@ lab_mail_start() {
     done
   fi
   lab_say "mail: SMTP on 127.0.0.1:$LAB_SMTP_PORT (milter), :$LAB_SMTP_PLAIN_PORT (none)," \
-    ":$LAB_SMTP_TEST_PORT (the milter on :$LAB_MILTER_TEST_PORT); Postfix pid $(lab_mail_postfix_pid)," \
+    ":$LAB_SMTP_TEST_PORT (the milter on :$LAB_MILTER_TEST_PORT), :$LAB_SMTP_LOCAL_PORT (the milter on" \
+    "$LAB_MILTER_LOCAL_SOCKET); Postfix pid $(lab_mail_postfix_pid)," \
     "milter pid $(lab_mail_milter_pid)"
 }
 
@@ -229,7 +244,7 @@ lab_mail_status() {
   local pf ml status=0
   pf=$(lab_mail_postfix_pid) || { pf="not running"; status=1; }
   ml=$(lab_mail_milter_pid) || { ml="not running"; status=1; }
-  echo "Postfix: $pf (configuration $LAB_MAIL_ETC, SMTP 127.0.0.1:$LAB_SMTP_PORT/$LAB_SMTP_PLAIN_PORT/$LAB_SMTP_TEST_PORT)"
+  echo "Postfix: $pf (configuration $LAB_MAIL_ETC, SMTP 127.0.0.1:$LAB_SMTP_PORT/$LAB_SMTP_PLAIN_PORT/$LAB_SMTP_TEST_PORT/$LAB_SMTP_LOCAL_PORT)"
   echo "milter:  $ml (inet:$LAB_MILTER_PORT@127.0.0.1 as $LAB_MAIL_MILTER_USER, store $LAB_MAIL_MILTER_STATE/backofficestorage)"
   echo "mailboxes: $LAB_MAIL_SPOOL/mailboxes; logs: $LAB_MAIL_LOG"
   return $status

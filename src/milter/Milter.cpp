@@ -6,6 +6,11 @@
 #include <libmilter/mfapi.h>
 
 #include <QElapsedTimer>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 #include <memory>
 #include <optional>
@@ -17,9 +22,11 @@ namespace {
 const Options* settings = nullptr;
 DeliveryWorker* deliveries = nullptr;
 
-// What one connection carries: the message under way.
+// What one connection carries: the message under way, and the protocol
+// steps the MTA agreed not to wait for an answer to.
 struct Connection {
     bool leadingSpace = false;
+    unsigned long noReply = 0;
     std::optional<MessageBuffer> message;
 };
 
@@ -49,12 +56,25 @@ QByteArray replyText(const QString& text) {
     return out.left(400);
 }
 
+// The answer to a step: none when the MTA agreed not to wait for one.
+sfsistat next(const Connection* c, unsigned long step) { return c->noReply & step ? SMFIS_NOREPLY : SMFIS_CONTINUE; }
+
 sfsistat onNegotiate(SMFICTX* ctx, unsigned long f0, unsigned long f1, unsigned long f2, unsigned long f3,
                      unsigned long* pf0, unsigned long* pf1, unsigned long* pf2, unsigned long* pf3) {
+    Connection* c = connectionOf(ctx);
     *pf0 = 0;  // no changes to the message
-    *pf1 = f1 & SMFIP_HDR_LEADSPC;
+    unsigned long wanted = SMFIP_HDR_LEADSPC;
+    // Only the end of the message is ever answered otherwise, so on a local
+    // socket the MTA skips the steps the milter has no use for and streams
+    // the others without waiting. Not over TCP: there the MTA's small unanswered
+    // writes would wait for delayed acknowledgements.
+    if (settings->localSocket())
+        wanted |= SMFIP_NOCONNECT | SMFIP_NOHELO | SMFIP_NODATA | SMFIP_NOEOH | SMFIP_NOUNKNOWN | SMFIP_NR_MAIL |
+                  SMFIP_NR_RCPT | SMFIP_NR_HDR | SMFIP_NR_BODY;
+    *pf1 = f1 & wanted;
     *pf2 = *pf3 = 0;
-    connectionOf(ctx)->leadingSpace = (*pf1 & SMFIP_HDR_LEADSPC) != 0;
+    c->leadingSpace = (*pf1 & SMFIP_HDR_LEADSPC) != 0;
+    c->noReply = *pf1 & (SMFIP_NR_MAIL | SMFIP_NR_RCPT | SMFIP_NR_HDR | SMFIP_NR_BODY);
     return SMFIS_CONTINUE;
 }
 
@@ -62,25 +82,25 @@ sfsistat onEnvFrom(SMFICTX* ctx, char** argv) {
     Connection* c = connectionOf(ctx);
     c->message.emplace(settings->maxSizeBytes);
     c->message->setSender(envelopeAddress(argv[0]));
-    return SMFIS_CONTINUE;
+    return next(c, SMFIP_NR_MAIL);
 }
 
 sfsistat onEnvRcpt(SMFICTX* ctx, char** argv) {
     Connection* c = connectionOf(ctx);
     if (c->message) c->message->addRecipient(envelopeAddress(argv[0]));
-    return SMFIS_CONTINUE;
+    return next(c, SMFIP_NR_RCPT);
 }
 
 sfsistat onHeader(SMFICTX* ctx, char* name, char* value) {
     Connection* c = connectionOf(ctx);
     if (c->message) c->message->addHeader(name, value, c->leadingSpace);
-    return SMFIS_CONTINUE;
+    return next(c, SMFIP_NR_HDR);
 }
 
 sfsistat onBody(SMFICTX* ctx, unsigned char* data, size_t size) {
     Connection* c = connectionOf(ctx);
     if (c->message) c->message->addBody(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-    return SMFIS_CONTINUE;
+    return next(c, SMFIP_NR_BODY);
 }
 
 sfsistat onEom(SMFICTX* ctx) {
@@ -135,6 +155,16 @@ sfsistat onClose(SMFICTX* ctx) {
     return SMFIS_CONTINUE;
 }
 
+QString openToGroup(const QString& socket) {
+    const QByteArray path = QFile::encodeName(socket.section(QLatin1Char(':'), 1));
+    struct stat st {};
+    QString why;
+    if (::lstat(path.constData(), &st) != 0) why = QString::fromLocal8Bit(std::strerror(errno));
+    else if (!S_ISSOCK(st.st_mode)) why = QStringLiteral("it is not a socket");
+    else if (::chmod(path.constData(), 0660) != 0) why = QString::fromLocal8Bit(std::strerror(errno));
+    return why.isEmpty() ? QString() : QStringLiteral("cannot open the socket %1 to the group: %2").arg(socket, why);
+}
+
 }  // namespace
 
 QString listen(const Options& options) {
@@ -158,7 +188,9 @@ QString listen(const Options& options) {
     if (smfi_register(desc) != MI_SUCCESS) return QStringLiteral("libmilter refused the filter's registration");
     if (smfi_opensocket(true) != MI_SUCCESS)
         return QStringLiteral("cannot listen on %1 (in use, or no permission to create it)").arg(options.socket);
-    return QString();
+    // A local socket is open to the milter's group too, which the MTA's account
+    // joins (or the group of a setgid folder it lies in); never to others.
+    return options.localSocket() ? openToGroup(options.socket) : QString();
 }
 
 int serve(const Options& options, DeliveryWorker& worker) {

@@ -8,7 +8,7 @@
 //   --timeout SECONDS / TAVIMOR_MILTER_TIMEOUT        per message (60; below the MTA's milter timeouts)
 //   --max-size MB     / TAVIMOR_MILTER_MAX_SIZE_MB    above it only the headers are journaled (25)
 //   --on-failure tempfail|accept / TAVIMOR_MILTER_ON_FAILURE
-//   --workers N       / TAVIMOR_MILTER_WORKERS        deliveries at once (4; 1: in the milter's process)
+//   --workers N       / TAVIMOR_MILTER_WORKERS        delivery processes, each one message at a time (1)
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +24,12 @@ struct Options {
     int timeoutSeconds = 60;
     qint64 maxSizeBytes = 25LL * 1024 * 1024;
     bool acceptOnFailure = false;
-    int workers = 4;
+    int workers = 1;
+
+    // unix:PATH (or local:PATH): the MTA is on this computer.
+    bool localSocket() const {
+        return socket.startsWith(QLatin1String("unix:")) || socket.startsWith(QLatin1String("local:"));
+    }
 };
 
 // Exits the program for --help and --version; a usage problem is returned in

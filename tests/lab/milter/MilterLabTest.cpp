@@ -1,6 +1,8 @@
 // The milter in front of the lab's Postfix (lab/lab mail start): messages sent
-// over SMTP to 127.0.0.1:10027, whose milter each test starts on 10029 with a
-// store and catalog of its own (the sink installed, the journal registered).
+// over SMTP to 127.0.0.1:10027, whose milter each test starts on 10029, or to
+// 10030, whose milter is on the lab's local socket (where Postfix streams a
+// message without waiting for each step's answer), with a store and catalog of
+// its own (the sink installed, the journal registered).
 
 #include "journal/JournalReport.h"
 #include "lab/platform_store/TempStore.h"
@@ -53,7 +55,7 @@ protected:
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert("LDAPURI", ldapUri);
         e.insert("TAVIMOR_SINK_CACHE_SECONDS", "0");
-        QStringList args{"-f", "-p", "inet:10029@127.0.0.1"};
+        QStringList args{"-f", "-p", local ? "unix:" + labEnv("LAB_MILTER_LOCAL_SOCKET") : "inet:10029@127.0.0.1"};
         if (::geteuid() == 0) {
             e.insert("TAVIMOR_BIND_PASSWORD_FILE", secrets.filePath("bind.pw"));
             e.insert("LDAPTLS_CACERT", secrets.filePath("ca.pem"));
@@ -77,7 +79,8 @@ protected:
     // The SMTP answer to one message: "250 ..." or "451 ...".
     QString send(const QString& id, const QString& from, const QStringList& to, const QByteArray& body = "Hello.\r\n") {
         QProcess p;
-        p.start("python3", QStringList{QString(TAVIMOR_SOURCE_DIR) + "/tests/support/smtp_send.py", "10027", from} + to);
+        p.start("python3", QStringList{QString(TAVIMOR_SOURCE_DIR) + "/tests/support/smtp_send.py",
+                                       local ? "10030" : "10027", from} + to);
         p.write("From: " + from.toUtf8() + "\r\nTo: someone@example.org\r\nSubject: Figures " + id.toUtf8() +
                 "\r\nMessage-ID: " + messageId(id).toUtf8() + "\r\n\r\n" + body);
         p.closeWriteChannel();
@@ -120,11 +123,13 @@ protected:
     testing_support::AttributeKeeper attributes;
     testing_support::EnvScope environment;
     QProcess milter;
+    bool local = false;  // the local socket, else TCP
     QString log;
     const QString run = QUuid::createUuid().toString(QUuid::Id128);
 };
 
 TEST_F(MilterLab, ReportsKeptAndDroppedAsTheMarkersSayABccRecipientCountsAndTheOriginalArrives) {
+    local = true;
     attributes.write(testing_support::dnOfMail(parties[1]), "extensionAttribute10", "###NoArcOut");
     attributes.write(testing_support::dnOfMail(parties[3]), "extensionAttribute10", "###NoArcIn");
     start({"--max-size", "1"});
@@ -149,7 +154,7 @@ TEST_F(MilterLab, ReportsKeptAndDroppedAsTheMarkersSayABccRecipientCountsAndTheO
 }
 
 TEST_F(MilterLab, DirectoryDownAnswers4xxAndNothingIsLostUnlessAcceptIsChosen) {
-    start({"--workers", "1"}, "ldap://127.0.0.1:9");  // in the milter's process; elsewhere delivery processes
+    start({"--workers", "2"}, "ldap://127.0.0.1:9");
     const QString answer = send("while-down", parties[0], {"someone@example.org"});
     EXPECT_TRUE(answer.startsWith("451") && answer.contains("Journaling unavailable")) << answer.toStdString();
     stop();
