@@ -77,9 +77,7 @@ int main(int argc, char** argv) {
     int status;
     {
         const auto limit = std::chrono::seconds(options->timeoutSeconds);
-        milter::DeliveryWorker worker(options->workers == 1 ? milter::DeliveryWorker::Factory(openDelivery)
-                                                            : milter::deliveryProcesses(program, limit),
-                                      options->workers);
+        milter::DeliveryWorker worker(milter::deliveryProcesses(program, limit), options->workers);
         milter::log(milter::Severity::Info,
                     QStringLiteral("serving on %1 (%5 worker(s), time limit %2 s, size limit %3 MB, on failure: %4)")
                         .arg(options->socket)

@@ -162,6 +162,7 @@ int serveDeliveryProcess(const DeliveryWorker::Factory& factory) {
     if (requests < 0 || answers < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return 1;
     ::close(STDIN_FILENO);
     Delivery delivery;
+    prepare(delivery, factory);
     QByteArray request;
     // A message is at most the milter's size limit (1 GB) and its envelope.
     while (readFrame(requests, request, (qint64(1) << 30) + (64 << 20), std::nullopt)) {

@@ -26,14 +26,29 @@ Verdict verdictOf(const std::vector<storetool::SavedReport>& reports) {
     return v;
 }
 
-Verdict attempt(Delivery& d, const DeliveryWorker::Factory& factory, const storetool::RawMessage& message) {
+namespace {
+
+void renew(Delivery& d, const DeliveryWorker::Factory& factory) {
     const auto now = std::chrono::steady_clock::now();
+    if (d.deliver && now - d.made <= std::chrono::minutes(1)) return;
+    d.deliver = nullptr;
+    d.deliver = factory();
+    d.made = now;
+}
+
+}  // namespace
+
+void prepare(Delivery& d, const DeliveryWorker::Factory& factory) {
     try {
-        if (!d.deliver || now - d.made > std::chrono::minutes(1)) {
-            d.deliver = nullptr;
-            d.deliver = factory();
-            d.made = now;
-        }
+        renew(d, factory);
+    } catch (...) {
+        d.deliver = nullptr;
+    }
+}
+
+Verdict attempt(Delivery& d, const DeliveryWorker::Factory& factory, const storetool::RawMessage& message) {
+    try {
+        renew(d, factory);
         return d.deliver(message);
     } catch (const platform::ComError& e) {
         d.deliver = nullptr;
@@ -79,6 +94,7 @@ Verdict DeliveryWorker::deliver(storetool::RawMessage message, std::chrono::mill
 
 void DeliveryWorker::run() {
     Delivery delivery;
+    prepare(delivery, factory_);
     for (;;) {
         std::shared_ptr<Job> job;
         {

@@ -2,9 +2,9 @@
 // Deliveries run on worker threads of their own. libmilter calls back on a
 // thread per connection, but the directory layer's session cache and the store's
 // database connections belong to the thread that made them; so each worker owns
-// its delivery (in this process only when there is one worker; several workers
-// each drive a delivery process, see DeliveryProcess.h), takes messages from one
-// queue in order, and each callback waits for its answer for a bounded time.
+// its delivery (the milter's workers each drive a delivery process, see
+// DeliveryProcess.h), takes messages from one queue in order, and each callback
+// waits for its answer for a bounded time.
 
 #include "storetool/Delivery.h"
 
@@ -66,5 +66,9 @@ struct Delivery {
 // Delivers `message` with `d` (made by `factory` first when needed); a failure is
 // the verdict's problem, and the delivery is made afresh for the next message.
 Verdict attempt(Delivery& d, const DeliveryWorker::Factory& factory, const storetool::RawMessage& message);
+
+// Makes `d` ahead of its first message, so that message does not wait for the
+// store and the directory to open. A failure is left for that message to meet.
+void prepare(Delivery& d, const DeliveryWorker::Factory& factory);
 
 }  // namespace milter

@@ -55,8 +55,7 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString& probl
                                        QStringLiteral("tempfail|accept"));
     const QCommandLineOption workers(QStringLiteral("workers"),
                                      QStringLiteral("Messages journaled at once, each by a delivery process of its "
-                                                    "own; 1 journals in the milter's process (TAVIMOR_MILTER_WORKERS, "
-                                                    "default 4)."),
+                                                    "own (TAVIMOR_MILTER_WORKERS, default 1)."),
                                      QStringLiteral("N"));
     p.addOptions({socket, foreground, user, timeout, maxSize, onFailure, workers});
     if (!p.parse(arguments)) {
@@ -81,7 +80,7 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString& probl
     // milter_content_timeout): the answer has to come before.
     const auto seconds = number(t, 1, 290);
     const auto megabytes = number(m, 1, 1024);
-    const QString w = p.isSet(workers) ? p.value(workers) : fromEnv("TAVIMOR_MILTER_WORKERS", QStringLiteral("4"));
+    const QString w = p.isSet(workers) ? p.value(workers) : fromEnv("TAVIMOR_MILTER_WORKERS", QStringLiteral("1"));
     const auto workerCount = number(w, 1, 32);
     if (o.socket.isEmpty()) problem = QStringLiteral("no socket: give -p SOCKET or set TAVIMOR_MILTER_SOCKET");
     else if (!o.socket.startsWith(QLatin1String("inet:")) && !o.socket.startsWith(QLatin1String("unix:")) &&
