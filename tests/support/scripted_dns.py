@@ -38,15 +38,29 @@ def answer(query, records, truncate):
     return struct.pack(">HHHHHH", qid, header_flags, 1, records, 0, 0) + query[12:end] + body
 
 
+def bind_pair():
+    """A UDP and a TCP socket on one free loopback port. The port the system
+    picks for UDP may be in use for TCP (by any connection's local end), so
+    another is tried until both are free."""
+    for _ in range(100):
+        udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        udp.bind(("127.0.0.1", 0))
+        tcp = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        tcp.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        try:
+            tcp.bind(("127.0.0.1", udp.getsockname()[1]))
+            tcp.listen(4)
+            return udp, tcp
+        except OSError:
+            udp.close()
+            tcp.close()
+    raise SystemExit("no loopback port is free for both UDP and TCP")
+
+
 def main():
     records = int(sys.argv[1])
-    udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    udp.bind(("127.0.0.1", 0))
+    udp, tcp = bind_pair()
     port = udp.getsockname()[1]
-    tcp = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    tcp.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    tcp.bind(("127.0.0.1", port))
-    tcp.listen(4)
     print(port, flush=True)
     fits = len(answer(b"\0" * 12 + b"\x04_big\0\0\x21\0\x01", records, False)) <= 512
     while True:
