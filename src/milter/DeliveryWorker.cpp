@@ -30,7 +30,7 @@ namespace {
 
 void renew(Delivery& d, const DeliveryWorker::Factory& factory) {
     const auto now = std::chrono::steady_clock::now();
-    if (d.deliver && now - d.made <= std::chrono::minutes(1)) return;
+    if (d.deliver && now - d.made < std::chrono::minutes(1)) return;
     d.deliver = nullptr;
     d.deliver = factory();
     d.made = now;
@@ -94,12 +94,14 @@ Verdict DeliveryWorker::deliver(storetool::RawMessage message, std::chrono::mill
 
 void DeliveryWorker::run() {
     Delivery delivery;
-    prepare(delivery, factory_);
     for (;;) {
+        // Made, or made afresh, while no message waits for it.
+        prepare(delivery, factory_);
         std::shared_ptr<Job> job;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+            const auto due = (delivery.deliver ? delivery.made : std::chrono::steady_clock::now()) + std::chrono::minutes(1);
+            if (!wake_.wait_until(lock, due, [&] { return stopping_ || !queue_.empty(); })) continue;
             if (queue_.empty()) return;
             job = queue_.front();
             queue_.pop_front();

@@ -57,6 +57,8 @@ TEST(MilterWorker, AnAnswerTooLateIsATemporaryFailureAndAQueuedMessageIsNeverDel
             return Verdict{true, {}};
         };
     }, 1);
+    for (int i = 0; i < 500 && made == 0; ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(made, 1);  // with the worker, before any message needs it
     std::thread slow([&] { EXPECT_FALSE(w.deliver({"slow", {}, {}}, 200ms).stored); });
     std::this_thread::sleep_for(50ms);
     const Verdict queued = w.deliver({"queued", {}, {}}, 100ms);
@@ -77,6 +79,8 @@ TEST(MilterOptions, DefaultsFromTheEnvironmentAndRefusals) {
     ASSERT_TRUE(o) << problem.toStdString();
     EXPECT_EQ(o->socket, "unix:/run/tavimor-milter/milter.sock");
     EXPECT_TRUE(o->acceptOnFailure && o->timeoutSeconds == 30 && o->maxSizeBytes == 25 << 20 && !o->userNamed);
+    EXPECT_EQ(o->workers, 1);
+    EXPECT_TRUE(o->localSocket());
     qunsetenv("TAVIMOR_MILTER_SOCKET");
     qunsetenv("TAVIMOR_MILTER_TIMEOUT");
     for (const QStringList& bad : {QStringList{}, {"-p", "10025"}, {"-p", "inet:1@h", "--timeout", "300"},
