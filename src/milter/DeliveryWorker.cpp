@@ -100,7 +100,8 @@ void DeliveryWorker::run() {
         std::shared_ptr<Job> job;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            const auto due = (delivery.deliver ? delivery.made : std::chrono::steady_clock::now()) + std::chrono::minutes(1);
+            const auto since = delivery.deliver ? delivery.made : std::chrono::steady_clock::now();
+            const auto due = since + std::chrono::minutes(1);
             if (!wake_.wait_until(lock, due, [&] { return stopping_ || !queue_.empty(); })) continue;
             if (queue_.empty()) return;
             job = queue_.front();
