@@ -66,13 +66,15 @@ lab_mail_port_taken() {
   [ -n "$(ss -Hltn "src 127.0.0.1 and sport = :$1" 2>/dev/null)" ]
 }
 
+# Writes main.cf and master.cf into $1 (default: the lab's configuration).
 lab_mail_write_config() {
-  mkdir -p "$LAB_MAIL_ETC" "$LAB_MAIL_QUEUE" "$LAB_MAIL_LOG" "$LAB_MAIL_SPOOL/data"
+  local etc=${1:-$LAB_MAIL_ETC}
+  mkdir -p "$etc" "$LAB_MAIL_QUEUE" "$LAB_MAIL_LOG" "$LAB_MAIL_SPOOL/data"
   # Postfix's daemons enter the queue as root, then work in it as postfix:
   # the folder itself must be open to them (its parents need not be).
   chmod 0755 "$LAB_MAIL_QUEUE"
   chown postfix: "$LAB_MAIL_SPOOL/data"
-  cat >"$LAB_MAIL_ETC/main.cf" <<CF
+  cat >"$etc/main.cf" <<CF
 # Written by lab/lab mail start; the lab's Postfix, on loopback only.
 compatibility_level = 3.6
 queue_directory = $LAB_MAIL_QUEUE
@@ -114,7 +116,7 @@ non_smtpd_milters = inet:127.0.0.1:$LAB_MILTER_PORT
 milter_default_action = tempfail
 milter_protocol = 6
 CF
-  cat >"$LAB_MAIL_ETC/master.cf" <<CF
+  cat >"$etc/master.cf" <<CF
 # Written by lab/lab mail start.
 127.0.0.1:$LAB_SMTP_PORT inet n - n - - smtpd
 127.0.0.1:$LAB_SMTP_PLAIN_PORT inet n - n - - smtpd
@@ -204,8 +206,8 @@ lab_mail_start() {
   chmod 0755 "$LAB_MAIL_SPOOL" "$(dirname "$LAB_MAIL_SPOOL")"
   chown nobody: "$LAB_MAIL_SPOOL/mailboxes"
   chmod 0700 "$LAB_MAIL_SPOOL/mailboxes"
-  # A milter's socket made here by tavimor-milter (umask 0007) belongs to the
-  # group postfix, whose smtpd may then connect; nobody else may.
+  # A milter's socket made here (mode 0660) takes the folder's group postfix,
+  # whose smtpd may then connect; nobody else may.
   local sockets
   sockets=$(dirname "$LAB_MILTER_LOCAL_SOCKET")
   mkdir -p "$sockets"
@@ -225,6 +227,17 @@ lab_mail_start() {
       lab_mail_port_taken "$LAB_SMTP_PORT" && break
       sleep 0.1
     done
+  else
+    # Running with the configuration of an older checkout: brought up to date.
+    local fresh
+    fresh=$(mktemp -d)
+    lab_mail_write_config "$fresh"
+    if ! cmp -s "$fresh/main.cf" "$LAB_MAIL_ETC/main.cf" || ! cmp -s "$fresh/master.cf" "$LAB_MAIL_ETC/master.cf"; then
+      cp "$fresh/main.cf" "$fresh/master.cf" "$LAB_MAIL_ETC/"
+      postfix -c "$LAB_MAIL_ETC" reload >>"$LAB_MAIL_LOG/start.log" 2>&1 || lab_die "Postfix did not take the new configuration"
+      sleep 1
+    fi
+    rm -rf "$fresh"
   fi
   lab_say "mail: SMTP on 127.0.0.1:$LAB_SMTP_PORT (milter), :$LAB_SMTP_PLAIN_PORT (none)," \
     ":$LAB_SMTP_TEST_PORT (the milter on :$LAB_MILTER_TEST_PORT), :$LAB_SMTP_LOCAL_PORT (the milter on" \
