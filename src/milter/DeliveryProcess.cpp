@@ -1,5 +1,7 @@
 #include "milter/DeliveryProcess.h"
 
+#include "milter/MilterLog.h"
+
 #include <QDataStream>
 #include <QIODevice>
 
@@ -161,8 +163,13 @@ int serveDeliveryProcess(const DeliveryWorker::Factory& factory) {
     const int answers = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
     if (requests < 0 || answers < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return 1;
     ::close(STDIN_FILENO);
+    // Standard error is the milter's: a terminal, the journal, or nothing.
+    logToStderr(qEnvironmentVariableIsEmpty("JOURNAL_STREAM"));
     Delivery delivery;
-    prepare(delivery, factory);
+    if (const QString problem = prepare(delivery, factory); !problem.isEmpty())
+        log(Severity::Warning, QStringLiteral("a delivery process cannot open the store or the directory yet: %1; "
+                                              "messages are answered with a temporary failure until it can")
+                                   .arg(escaped(problem)));
     QByteArray request;
     // A message is at most the milter's size limit (1 GB) and its envelope.
     while (readFrame(requests, request, (qint64(1) << 30) + (64 << 20), std::nullopt)) {

@@ -38,11 +38,16 @@ void renew(Delivery& d, const DeliveryWorker::Factory& factory) {
 
 }  // namespace
 
-void prepare(Delivery& d, const DeliveryWorker::Factory& factory) {
+QString prepare(Delivery& d, const DeliveryWorker::Factory& factory) {
     try {
         renew(d, factory);
-    } catch (...) {
+        return QString();
+    } catch (const platform::ComError& e) {
         d.deliver = nullptr;
+        return e.description();
+    } catch (const std::exception& e) {
+        d.deliver = nullptr;
+        return QString::fromUtf8(e.what());
     }
 }
 
@@ -96,7 +101,8 @@ void DeliveryWorker::run() {
     Delivery delivery;
     for (;;) {
         // Made, or made afresh, while no message waits for it.
-        prepare(delivery, factory_);
+        if (const QString problem = prepare(delivery, factory_); !problem.isEmpty())
+            log(Severity::Error, QStringLiteral("cannot start a delivery process: %1").arg(escaped(problem)));
         std::shared_ptr<Job> job;
         {
             std::unique_lock<std::mutex> lock(mutex_);

@@ -68,7 +68,8 @@ struct Delivery {
 Verdict attempt(Delivery& d, const DeliveryWorker::Factory& factory, const storetool::RawMessage& message);
 
 // Makes `d` ahead of its first message, so that message does not wait for the
-// store and the directory to open. A failure is left for that message to meet.
-void prepare(Delivery& d, const DeliveryWorker::Factory& factory);
+// store and the directory to open. A failure is returned (and left for that
+// message to meet again).
+QString prepare(Delivery& d, const DeliveryWorker::Factory& factory);
 
 }  // namespace milter

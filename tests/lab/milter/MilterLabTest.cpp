@@ -163,6 +163,7 @@ TEST_F(MilterLab, DirectoryDownAnswers4xxAndNothingIsLostUnlessAcceptIsChosen) {
     EXPECT_TRUE(delivered("accepted-unjournaled", "someone@example.org"));
     stop();
     EXPECT_TRUE(log.contains("ACCEPTED UNJOURNALED")) << log.toStdString();
+    EXPECT_TRUE(log.contains("cannot open the store or the directory yet")) << log.toStdString();  // said at start
     // the sender's retry, with the directory back, is journaled and delivered
     start({});
     EXPECT_TRUE(send("while-down", parties[0], {"someone@example.org"}).startsWith("250"));
