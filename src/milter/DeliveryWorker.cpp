@@ -36,11 +36,11 @@ void renew(Delivery& d, const DeliveryWorker::Factory& factory) {
     d.made = now;
 }
 
-}  // namespace
-
-QString prepare(Delivery& d, const DeliveryWorker::Factory& factory) {
+// Runs `work` on `d`; a failure is returned, and `d` is made afresh next time.
+template <typename Work>
+QString failureOf(Delivery& d, Work&& work) {
     try {
-        renew(d, factory);
+        work();
         return QString();
     } catch (const platform::ComError& e) {
         d.deliver = nullptr;
@@ -51,17 +51,19 @@ QString prepare(Delivery& d, const DeliveryWorker::Factory& factory) {
     }
 }
 
+}  // namespace
+
+QString prepare(Delivery& d, const DeliveryWorker::Factory& factory) {
+    return failureOf(d, [&] { renew(d, factory); });
+}
+
 Verdict attempt(Delivery& d, const DeliveryWorker::Factory& factory, const storetool::RawMessage& message) {
-    try {
+    Verdict v;
+    const QString problem = failureOf(d, [&] {
         renew(d, factory);
-        return d.deliver(message);
-    } catch (const platform::ComError& e) {
-        d.deliver = nullptr;
-        return {false, e.description()};
-    } catch (const std::exception& e) {
-        d.deliver = nullptr;
-        return {false, QString::fromUtf8(e.what())};
-    }
+        v = d.deliver(message);
+    });
+    return problem.isEmpty() ? v : Verdict{false, problem};
 }
 
 DeliveryWorker::DeliveryWorker(Factory factory, int workers) : factory_(std::move(factory)) {
